@@ -1,0 +1,26 @@
+#include "platform/Clock.h"
+
+#include <chrono>
+#include <thread>
+
+namespace pixora {
+
+uint32_t TickCount() {
+    using namespace std::chrono;
+    return static_cast<uint32_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+uint32_t TimeGetTime() {
+    return TickCount();
+}
+
+void SleepMs(int64_t milliseconds) {
+    if (milliseconds > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    } else {
+        std::this_thread::yield();
+    }
+}
+
+}  // namespace pixora

@@ -1,0 +1,14 @@
+// Millisecond clocks and sleeping, standing in for the system tick counters.
+#pragma once
+
+#include <cstdint>
+
+namespace pixora {
+
+// Milliseconds since an arbitrary start, wrapping at 2^32 (the system tick count).
+uint32_t TickCount();
+// Milliseconds for frame-rate measurement; same clock and wrap as TickCount.
+uint32_t TimeGetTime();
+void SleepMs(int64_t milliseconds);
+
+}  // namespace pixora
