@@ -1,0 +1,154 @@
+// The one bitmap type of the library: a 40-byte bitmap header, one zeroed block of pixel
+// memory with a 4-byte-aligned stride, and a 256-entry colour table for 8-bit images.
+// Memory row 0 is the top row of the picture, although the header carries a positive
+// height (bottom-up in the bitmap convention); consumers that want bitmap row order turn
+// the rows over themselves.
+//
+// The image never interprets its pixels: pixel kernels (free functions over rows) do,
+// driven by Apply (rectangle copies and conversions) and ApplyScaled (scaling).
+//
+// No lock: the owner decides who may read or write the pixels when.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace pixora {
+
+// The bitmap info header as it is written into BMP files: little-endian, 40 bytes.
+struct BitmapInfoHeader {
+    uint32_t biSize = 40;
+    int32_t biWidth = 0;
+    int32_t biHeight = 0;
+    uint16_t biPlanes = 0;
+    uint16_t biBitCount = 0;
+    uint32_t biCompression = 0;  // 0: uncompressed RGB
+    uint32_t biSizeImage = 0;
+    int32_t biXPelsPerMeter = 0;
+    int32_t biYPelsPerMeter = 0;
+    uint32_t biClrUsed = 0;
+    uint32_t biClrImportant = 0;
+};
+static_assert(sizeof(BitmapInfoHeader) == 40, "bitmap info header must be 40 bytes");
+
+// One colour-table entry: blue, green, red, reserved.
+struct ColorTableEntry {
+    uint8_t blue = 0;
+    uint8_t green = 0;
+    uint8_t red = 0;
+    uint8_t reserved = 0;
+};
+static_assert(sizeof(ColorTableEntry) == 4, "colour-table entries are 4 bytes");
+
+// A rectangle of pixels: left and top inclusive, right and bottom exclusive.
+struct PixelRect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+};
+
+// A kernel driven by ImageBuffer::Apply. `sourceRect` is the clipped source rectangle in
+// memory-row coordinates; (destX, destY) is where its top-left pixel goes in the
+// destination, also in memory rows. Bytes per pixel are bitsPerPixel / 8 of each image.
+// Arguments 1 and 2 are passed through unchanged. Returns 1 when it ran (or its value).
+using PixelKernel = int32_t (*)(uint8_t* dest, const uint8_t* source, const PixelRect* sourceRect,
+                                int32_t destX, int32_t destY, uint16_t destBytesPerPixel,
+                                uint16_t sourceBytesPerPixel, int32_t destStride,
+                                int32_t sourceStride, void* argument1, void* argument2);
+
+// A kernel driven by ImageBuffer::ApplyScaled: both rectangles as given (whole images when
+// the caller passed none), with the geometry of both images.
+using ScaleKernel = int32_t (*)(uint8_t* dest, const uint8_t* source, const PixelRect* destRect,
+                                const PixelRect* sourceRect, int32_t destWidth, int32_t destHeight,
+                                int32_t sourceWidth, int32_t sourceHeight,
+                                uint16_t destBytesPerPixel, uint16_t sourceBytesPerPixel,
+                                int32_t destStride, int32_t sourceStride, void* argument1,
+                                void* argument2);
+
+class ImageBuffer {
+public:
+    static constexpr int kColorTableSize = 256;
+
+    // Colour-table kinds of SetColorTable.
+    static constexpr int32_t kGrayRamp = 0;
+    static constexpr int32_t kEntries = 2;
+
+    ImageBuffer();
+    ~ImageBuffer();
+    ImageBuffer(const ImageBuffer&) = delete;
+    ImageBuffer& operator=(const ImageBuffer&) = delete;
+    // Moving hands the pixels over and leaves the source empty.
+    ImageBuffer(ImageBuffer&& other) noexcept;
+    ImageBuffer& operator=(ImageBuffer&& other) noexcept;
+
+    // Bytes per row for a width and depth: width * (bitsPerPixel / 8) rounded up to 4.
+    static int64_t StrideFor(int64_t width, uint32_t bitsPerPixel);
+    // True for the depths an image can have: 8, 16, 24, 32, 48 and 64.
+    static bool IsSupportedDepth(uint32_t bitsPerPixel);
+
+    // An all-zero image of that size and depth (8-bit: gray ramp). Returns 1, or 0 with the
+    // image untouched for a non-positive size or an unsupported depth; 0 and empty if the
+    // memory cannot be had.
+    int32_t Create(int32_t width, int32_t height, uint16_t bitsPerPixel);
+    // An all-zero image with the source's header, geometry and (8-bit) colour table.
+    // Returns 0 with this image untouched if the source is null or empty.
+    int32_t CreateLike(const ImageBuffer* source);
+    // Back to the empty state; harmless when already empty.
+    void Destroy();
+
+    // Kind 0: gray ramp (the other arguments are ignored). Kind 2: `count` entries from
+    // `entries` starting at index `first`, limited to the table. Other kinds change
+    // nothing. Only 8-bit images have a table. Always returns 1.
+    int32_t SetColorTable(int32_t kind, const ColorTableEntry* entries, int32_t first,
+                          int32_t count);
+
+    // Writes the image as it lies in memory (memory row 0 becomes the bottom row of the
+    // BMP). Returns 1 when the whole file was written, 0 otherwise.
+    int32_t WriteBmp(const char* path) const;
+
+    // Runs `kernel` from `source` (may be this image) into this image. A null sourceRect
+    // means the whole source; (x, y) places it here. Coordinates are bottom-up picture
+    // coordinates; the kernel receives memory-row coordinates after clipping to both
+    // images. Returns the kernel's result, or 0 if the kernel or source is null or
+    // nothing is left after clipping.
+    int32_t Apply(PixelKernel kernel, const ImageBuffer* source, const PixelRect* sourceRect,
+                  int32_t x, int32_t y, void* argument1 = nullptr, void* argument2 = nullptr);
+
+    // Runs a scaling kernel from `source` into this image. Null rectangles mean whole
+    // images. Returns the kernel's result, or 0 if the kernel or source is null, either
+    // image is empty or a rectangle is empty or not inside its image.
+    int32_t ApplyScaled(ScaleKernel kernel, const ImageBuffer* source, const PixelRect* sourceRect,
+                        const PixelRect* destRect, void* argument1 = nullptr,
+                        void* argument2 = nullptr);
+
+    const BitmapInfoHeader& Header() const { return header_; }
+    uint8_t* Bits() { return bits_.get(); }
+    const uint8_t* Bits() const { return bits_.get(); }
+    int32_t Width() const { return width_; }
+    int32_t Height() const { return height_; }
+    int32_t Stride() const { return stride_; }
+    uint16_t BitsPerPixel() const { return bitsPerPixel_; }
+    uint16_t BytesPerPixel() const { return static_cast<uint16_t>(bitsPerPixel_ / 8); }
+    // Bytes of pixel memory: height * stride.
+    size_t SizeBytes() const { return static_cast<size_t>(height_) * static_cast<size_t>(stride_); }
+    bool IsEmpty() const { return bits_ == nullptr; }
+    // The 256 entries; meaningful for 8-bit images only.
+    const ColorTableEntry* ColorTable() const { return colorTable_; }
+
+private:
+    int32_t MakePixelStore(const ImageBuffer* reference);
+    void SetGrayRamp();
+
+    // Header and table side by side, as a bitmap-info block for 8-bit images.
+    BitmapInfoHeader header_;
+    ColorTableEntry colorTable_[kColorTableSize];
+    std::unique_ptr<uint8_t[]> bits_;
+    int32_t width_ = 0;
+    int32_t height_ = 0;
+    int32_t stride_ = 0;
+    uint16_t bitsPerPixel_ = 0;
+};
+
+}  // namespace pixora
