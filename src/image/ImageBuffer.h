@@ -53,19 +53,22 @@ struct PixelRect {
 // memory-row coordinates; (destX, destY) is where its top-left pixel goes in the
 // destination, also in memory rows. Bytes per pixel are bitsPerPixel / 8 of each image.
 // Arguments 1 and 2 are passed through unchanged. Returns 1 when it ran (or its value).
-using PixelKernel = int32_t (*)(uint8_t* dest, const uint8_t* source, const PixelRect* sourceRect,
-                                int32_t destX, int32_t destY, uint16_t destBytesPerPixel,
-                                uint16_t sourceBytesPerPixel, int32_t destStride,
-                                int32_t sourceStride, void* argument1, void* argument2);
+using PixelKernelFunction = int32_t(uint8_t* dest, const uint8_t* source,
+                                    const PixelRect* sourceRect, int32_t destX, int32_t destY,
+                                    uint16_t destBytesPerPixel, uint16_t sourceBytesPerPixel,
+                                    int32_t destStride, int32_t sourceStride, void* argument1,
+                                    void* argument2);
+using PixelKernel = PixelKernelFunction*;
 
 // A kernel driven by ImageBuffer::ApplyScaled: both rectangles as given (whole images when
 // the caller passed none), with the geometry of both images.
-using ScaleKernel = int32_t (*)(uint8_t* dest, const uint8_t* source, const PixelRect* destRect,
-                                const PixelRect* sourceRect, int32_t destWidth, int32_t destHeight,
-                                int32_t sourceWidth, int32_t sourceHeight,
-                                uint16_t destBytesPerPixel, uint16_t sourceBytesPerPixel,
-                                int32_t destStride, int32_t sourceStride, void* argument1,
-                                void* argument2);
+using ScaleKernelFunction = int32_t(uint8_t* dest, const uint8_t* source, const PixelRect* destRect,
+                                    const PixelRect* sourceRect, int32_t destWidth,
+                                    int32_t destHeight, int32_t sourceWidth, int32_t sourceHeight,
+                                    uint16_t destBytesPerPixel, uint16_t sourceBytesPerPixel,
+                                    int32_t destStride, int32_t sourceStride, void* argument1,
+                                    void* argument2);
+using ScaleKernel = ScaleKernelFunction*;
 
 class ImageBuffer {
 public:
