@@ -1,0 +1,15 @@
+// PNG output through libpng: 8/16-bit gray, 8/16-bit RGB, 8/16-bit RGB with alpha.
+#pragma once
+
+#include <cstdint>
+
+namespace pixora {
+
+// Writes `height` rows of `width` pixels from `pixels`, rows at the ImageBuffer stride for
+// that width and depth, memory row 0 on top. Depth 8 and 16 are gray, 24 and 48 RGB, 32 and
+// 64 RGB with alpha; samples in blue-green-red order, 16-bit samples least significant
+// byte first as they lie in memory. Returns 1 when the whole file was written, else 0.
+int32_t WritePng(const char* path, const uint8_t* pixels, int32_t width, int32_t height,
+                 uint16_t bitsPerPixel);
+
+}  // namespace pixora

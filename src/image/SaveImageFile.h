@@ -1,0 +1,28 @@
+// Saving an image to a file in one of the seven formats. The format code alone picks the
+// writer; the path's extension is never looked at. The source image is never modified.
+#pragma once
+
+#include <cstdint>
+
+#include "image/ImageBuffer.h"
+
+namespace pixora {
+
+// Format codes (the values of the exported save function).
+enum SaveFormat : uint32_t {
+    kSaveBmp = 0,
+    kSaveRaw = 1,      // pixel memory as it lies, rows with their padding, no header
+    kSaveJpeg100 = 2,  // progressive JPEG, quality 100
+    kSaveJpeg70 = 3,
+    kSaveJpeg20 = 4,
+    kSavePng = 5,
+    kSaveTiff = 6,
+};
+
+// Every format writes a picture whose top row is memory row 0 of `image`, except the raw
+// dump. Returns 1 when the whole file was written; 0 for a null or empty path, a null or
+// empty image, an unknown format, or any failure while converting or writing (a partly
+// written file may then remain). Arguments that fail before writing create no file.
+int32_t SaveImageFile(const char* path, const ImageBuffer* image, uint32_t format);
+
+}  // namespace pixora

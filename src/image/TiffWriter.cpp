@@ -1,0 +1,94 @@
+#include "image/TiffWriter.h"
+
+#include <tiffio.h>
+
+#include <cstddef>
+#include <cstring>
+
+#include "image/ConversionKernels.h"
+#include "image/RowKernels.h"
+
+namespace pixora {
+
+namespace {
+
+struct TiffLayout {
+    PixelKernel convert;
+    uint16_t bitsPerSample;
+    uint16_t photometric;
+    uint16_t samplesPerPixel;
+};
+
+bool LayoutFor(uint16_t bytesPerPixel, TiffLayout* layout) {
+    switch (bytesPerPixel) {
+        case 1:
+            *layout = {CopyRows, 8, PHOTOMETRIC_MINISBLACK, 1};
+            return true;
+        case 2:
+            *layout = {ScaleGray16, 16, PHOTOMETRIC_MINISBLACK, 1};
+            return true;
+        case 3:
+            *layout = {SwapToRgb, 8, PHOTOMETRIC_RGB, 3};
+            return true;
+        case 4:
+            *layout = {SwapToRgb, 8, PHOTOMETRIC_RGB, 4};
+            return true;
+        case 6:
+            *layout = {ScaleColor16Swapped, 16, PHOTOMETRIC_RGB, 3};
+            return true;
+        case 8:
+            *layout = {ScaleColor16Swapped, 16, PHOTOMETRIC_RGB, 4};
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Moves the rows together in place so that they follow each other without padding.
+void PackRows(ImageBuffer& image, size_t rowBytes) {
+    uint8_t* bits = image.Bits();
+    const auto stride = static_cast<size_t>(image.Stride());
+    for (size_t r = 1; r < static_cast<size_t>(image.Height()); ++r) {
+        std::memmove(bits + r * rowBytes, bits + r * stride, rowBytes);
+    }
+}
+
+}  // namespace
+
+int32_t WriteTiff(const char* path, const ImageBuffer* image) {
+    TiffLayout layout{};
+    if (path == nullptr || path[0] == '\0' || image == nullptr || image->IsEmpty() ||
+        !LayoutFor(image->BytesPerPixel(), &layout)) {
+        return 0;
+    }
+    // The converted copy is made before the file is opened, so that a copy that cannot be
+    // had leaves no file behind.
+    ImageBuffer converted;
+    if (converted.CreateLike(image) == 0 ||
+        converted.Apply(layout.convert, image, nullptr, 0, 0) == 0) {
+        return 0;
+    }
+    const size_t rowBytes = static_cast<size_t>(image->Width()) * image->BytesPerPixel();
+    PackRows(converted, rowBytes);
+
+    TIFF* tiff = TIFFOpen(path, "w");
+    if (tiff == nullptr) {
+        return 0;
+    }
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(image->Width()));
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(image->Height()));
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, layout.bitsPerSample);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, layout.photometric);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, layout.samplesPerPixel);
+
+    const auto bytes = static_cast<tmsize_t>(rowBytes * static_cast<size_t>(image->Height()));
+    const bool written = TIFFWriteEncodedStrip(tiff, 0, converted.Bits(), bytes) == bytes;
+    // The directory goes out on flush; a failure there leaves an unreadable file.
+    const bool flushed = written && TIFFFlush(tiff) == 1;
+    TIFFClose(tiff);
+    return flushed ? 1 : 0;
+}
+
+}  // namespace pixora
