@@ -1,0 +1,71 @@
+// A scratch directory removed at the end of the test, and a settings file inside it that
+// the library uses instead of the user's own.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <unistd.h>
+
+namespace pixora::test {
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "pixora-XXXXXX").string();
+        path_ = mkdtemp(pattern.data());
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Points PIXORA_REGISTRY at a fresh file for the lifetime of the object.
+class ScopedRegistry {
+public:
+    ScopedRegistry() : file_(dir_.File("registry.reg")) {
+        if (const char* old = std::getenv("PIXORA_REGISTRY")) {
+            old_ = old;
+            hadOld_ = true;
+        }
+        setenv("PIXORA_REGISTRY", file_.c_str(), 1);
+    }
+    ~ScopedRegistry() {
+        if (hadOld_) {
+            setenv("PIXORA_REGISTRY", old_.c_str(), 1);
+        } else {
+            unsetenv("PIXORA_REGISTRY");
+        }
+    }
+    const std::string& File() const { return file_; }
+    std::string Text() const {
+        std::ifstream in(file_, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    void Write(const std::string& text) const {
+        std::ofstream out(file_, std::ios::binary | std::ios::trunc);
+        out << text;
+    }
+
+private:
+    TempDir dir_;
+    std::string file_;
+    std::string old_;
+    bool hadOld_ = false;
+};
+
+}  // namespace pixora::test

@@ -1,0 +1,142 @@
+#include "platform/SettingsStore.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "TempDir.h"
+
+namespace pixora {
+namespace {
+
+using test::ScopedRegistry;
+
+const std::string kKey = "Software\\Mendal\\Pixora530TZSdk";
+
+TEST(SettingsStorePath, FollowsTheEnvironment) {
+    ScopedRegistry registry;
+    EXPECT_EQ(SettingsStore::DefaultPath(), registry.File());
+    unsetenv("PIXORA_REGISTRY");
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    const std::string oldXdg = xdg ? xdg : "";
+    setenv("XDG_CONFIG_HOME", "/tmp/xdg-test", 1);
+    EXPECT_EQ(SettingsStore::DefaultPath(), "/tmp/xdg-test/pixora/registry.reg");
+    unsetenv("XDG_CONFIG_HOME");
+    setenv("HOME", std::getenv("HOME") ? std::getenv("HOME") : "/root", 1);
+    EXPECT_EQ(SettingsStore::DefaultPath(),
+              std::string(std::getenv("HOME")) + "/.config/pixora/registry.reg");
+    if (xdg)
+        setenv("XDG_CONFIG_HOME", oldXdg.c_str(), 1);
+}
+
+TEST(RegistryKeys, OpenFailsUntilCreatedAndCreateMakesParents) {
+    ScopedRegistry registry;
+    EXPECT_EQ(RegistryKey::Open(kKey), nullptr);
+    auto key = RegistryKey::Create(kKey + "\\Size_00");
+    ASSERT_NE(key, nullptr);
+    EXPECT_NE(RegistryKey::Open("Software"), nullptr);
+    EXPECT_NE(RegistryKey::Open("Software\\Mendal"), nullptr);
+    EXPECT_NE(RegistryKey::Open(kKey), nullptr);
+    EXPECT_NE(RegistryKey::Open(kKey)->OpenSubKey("Size_00"), nullptr);
+    EXPECT_EQ(RegistryKey::Open(kKey)->OpenSubKey("Size_01"), nullptr);
+    EXPECT_EQ(RegistryKey::Open("SOFTWARE\\MENDAL\\PIXORA530TZSDK")->Path(),
+              "SOFTWARE\\MENDAL\\PIXORA530TZSDK");
+}
+
+TEST(RegistryKeys, MissingValueLeavesTheFieldUnchanged) {
+    ScopedRegistry registry;
+    auto key = RegistryKey::Create(kKey);
+    ASSERT_NE(key, nullptr);
+    int32_t value = 77;
+    EXPECT_FALSE(key->Read("Color", &value));
+    EXPECT_EQ(value, 77);
+    EXPECT_TRUE(key->Write("Color", -5));
+    EXPECT_TRUE(key->Read("Color", &value));
+    EXPECT_EQ(value, -5);
+    EXPECT_NE(registry.Text().find("\"Color\"=dword:fffffffb\r\n"), std::string::npos);
+    EXPECT_FALSE(key->Read("Color", nullptr));
+}
+
+TEST(RegistryKeys, RejectsNamesTheFileCannotHold) {
+    ScopedRegistry registry;
+    EXPECT_EQ(RegistryKey::Create(""), nullptr);
+    EXPECT_EQ(RegistryKey::Create("a\\\\b"), nullptr);
+    EXPECT_EQ(RegistryKey::Create("a]b"), nullptr);
+    auto key = RegistryKey::Create(kKey);
+    EXPECT_FALSE(key->Write("bad\"name", 1));
+    EXPECT_FALSE(key->Write("bad\nname", 1));
+}
+
+TEST(RegistryKeys, DamagedFileReadsItsValidPartAndIsKeptBesideTheNewOne) {
+    ScopedRegistry registry;
+    std::string damaged = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\" +
+                          kKey + "]\r\n\"Color\"=dword:00000003\r\n\"Size\"=dwo";
+    damaged += std::string("\0\xFF\r\n", 4);
+    registry.Write(damaged);
+    auto key = RegistryKey::Open(kKey);
+    ASSERT_NE(key, nullptr);
+    int32_t color = 0;
+    EXPECT_TRUE(key->Read("Color", &color));
+    EXPECT_EQ(color, 3);
+    int32_t size = 9;
+    EXPECT_FALSE(key->Read("Size", &size));
+    EXPECT_EQ(size, 9);
+
+    EXPECT_TRUE(key->Write("Size", 1));
+    ASSERT_TRUE(std::filesystem::exists(registry.File() + ".bad"));
+    EXPECT_EQ(std::filesystem::file_size(registry.File() + ".bad"), damaged.size());
+    EXPECT_TRUE(key->Read("Color", &color));
+    EXPECT_EQ(color, 3);
+    EXPECT_TRUE(key->Read("Size", &size));
+    EXPECT_EQ(size, 1);
+    EXPECT_FALSE(SettingsStore(registry.File()).Load().damaged);
+}
+
+TEST(RegistryKeys, ADirectoryInPlaceOfTheFileFailsWithoutHanging) {
+    ScopedRegistry registry;
+    std::filesystem::create_directories(registry.File());
+    EXPECT_EQ(RegistryKey::Open(kKey), nullptr);
+    EXPECT_EQ(RegistryKey::Create(kKey), nullptr);
+}
+
+TEST(RegistryKeys, TwoProcessesWritingAtOnceLoseNothing) {
+    ScopedRegistry registry;
+    ASSERT_NE(RegistryKey::Create(kKey), nullptr);
+    constexpr int kWrites = 40;
+    pid_t children[2];
+    for (int c = 0; c < 2; ++c) {
+        children[c] = fork();
+        ASSERT_GE(children[c], 0);
+        if (children[c] == 0) {
+            SettingsStore store(registry.File());
+            bool ok = true;
+            for (int i = 0; i < kWrites; ++i) {
+                ok = store.WriteValue(kKey, "P" + std::to_string(c) + "_" + std::to_string(i),
+                                      static_cast<uint32_t>(i)) &&
+                     ok;
+            }
+            _exit(ok ? 0 : 1);
+        }
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    SettingsStore store(registry.File());
+    for (int c = 0; c < 2; ++c) {
+        for (int i = 0; i < kWrites; ++i) {
+            uint32_t value = 999;
+            EXPECT_TRUE(
+                store.ReadValue(kKey, "P" + std::to_string(c) + "_" + std::to_string(i), &value));
+            EXPECT_EQ(value, static_cast<uint32_t>(i));
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(registry.File() + ".tmp"));
+}
+
+}  // namespace
+}  // namespace pixora
