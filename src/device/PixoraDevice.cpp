@@ -1,0 +1,278 @@
+#include "device/PixoraDevice.h"
+
+#include <algorithm>
+
+#include "device/CommandBlocks.h"
+#include "device/DeviceResult.h"
+
+namespace pixora {
+
+namespace {
+
+// Registers this object writes itself.
+constexpr uint32_t kRegGainLow = 6;
+constexpr uint32_t kRegGainHigh = 7;
+constexpr uint32_t kRegGainMode = 8;
+constexpr uint32_t kRegTriggerControl = 32;
+constexpr uint32_t kRegTriggerSource = 33;
+constexpr uint32_t kRegExposureLow = 158;
+constexpr uint32_t kRegExposureHigh = 159;
+
+constexpr uint32_t kFreeRunBit = 0x10;    // register 32, bit 4
+constexpr uint32_t kTriggerNibble = 0xE;  // register 33, bits 0..3
+constexpr uint32_t kFreeRunNibble = 0x1;
+
+}  // namespace
+
+PixoraDevice::PixoraDevice(DriverPort& port) : port_(port) {
+    ProbeDevices();
+    Open(0);
+    SetGain(0);
+    SetExposure(0);
+    SetGainMode(0);
+}
+
+PixoraDevice::~PixoraDevice() {
+    FreeResources();
+}
+
+// --- Device selection -------------------------------------------------------------------
+
+void PixoraDevice::ProbeDevices() {
+    for (int32_t index = 0; index < kDeviceIndexCount; ++index) {
+        const std::string path = FormatDevicePath(kDeviceBaseName, index);
+        DriverHandle handle = DriverOpen(port_, path.c_str());
+        present_[static_cast<std::size_t>(index)].store(handle != nullptr ? 1 : 0,
+                                                        std::memory_order_relaxed);
+        DriverClose(port_, handle);
+    }
+    currentIndex_.store(0, std::memory_order_relaxed);
+}
+
+bool PixoraDevice::IsPresent(int32_t index) const {
+    if (index < 0 || index >= kDeviceIndexCount) {
+        return false;
+    }
+    return present_[static_cast<std::size_t>(index)].load(std::memory_order_relaxed) != 0;
+}
+
+std::string PixoraDevice::DevicePath() const {
+    std::lock_guard lock(pathMutex_);
+    return devicePath_;
+}
+
+int32_t PixoraDevice::Open(int32_t index) {
+    ResetDefaults();
+    if (index < 0 || index >= kDeviceIndexCount) {
+        return kDevBadIndex;
+    }
+    currentIndex_.store(index, std::memory_order_relaxed);
+    {
+        std::lock_guard lock(pathMutex_);
+        devicePath_ = FormatDevicePath(kDeviceBaseName, index);
+    }
+    SetSampleWidth(0);
+    InitDevice();
+    {
+        std::lock_guard lock(acquisitionMutex_);
+        window_ = CameraWindow{0, 0, kSensorWidth, kSensorHeight};
+    }
+    SetFrameGeometry(kLinePitch, kActiveColumn, kSensorWidth, kTotalLines, kActiveLine,
+                     kSensorHeight, kDefaultSlotCount);
+    SetTrigger(0);
+    return kDevOk;
+}
+
+void PixoraDevice::ResetDefaults() {
+    sampleWidth_.store(0, std::memory_order_relaxed);
+    {
+        // Nominal values until the geometry of the opened camera is set; the buffers are
+        // not touched.
+        std::lock_guard lock(acquisitionMutex_);
+        geometry_.pitch = 1339;
+        geometry_.activeColumn = 50;
+        geometry_.activeWidth = 1280;
+        geometry_.totalLines = 1040;
+        geometry_.activeLine = 10;
+        geometry_.activeHeight = 1028;
+    }
+    transferTimeoutMs_.store(kDefaultTransferTimeoutMs, std::memory_order_relaxed);
+    lastElapsedMs_.store(0, std::memory_order_relaxed);
+    captureWaitLimited_.store(0, std::memory_order_relaxed);
+}
+
+int32_t PixoraDevice::SetWindow(int32_t x, int32_t y, int32_t width, int32_t height,
+                                int32_t subSample) {
+    if (x < 0 || y < 0 || width < 4 || height < 3 ||
+        static_cast<int64_t>(x) + width > kSensorWidth ||
+        static_cast<int64_t>(y) + height > kSensorHeight || subSample < 0 || subSample > 3) {
+        return 1;
+    }
+    {
+        std::lock_guard lock(acquisitionMutex_);
+        if (CaptureRunningLocked() || StreamRunningLocked()) {
+            return kDevBusy;
+        }
+        window_ = CameraWindow{x, y, width, height};
+    }
+    // The window's position does not move the active area inside the transferred frame.
+    SetFrameGeometry(kLinePitch, kActiveColumn, width, kTotalLines, kActiveLine, height,
+                     kDefaultSlotCount);
+    return kDevOk;
+}
+
+CameraWindow PixoraDevice::Window() const {
+    std::lock_guard lock(acquisitionMutex_);
+    return window_;
+}
+
+// --- Parameters -------------------------------------------------------------------------
+
+int32_t PixoraDevice::SendLocked(const CommandBlock& block) {
+    ScopedDriverHandle handle(port_, DevicePath().c_str());
+    return SendCommand(port_, handle.Get(), block);
+}
+
+int32_t PixoraDevice::Send(const CommandBlock& block) {
+    std::lock_guard lock(commandMutex_);
+    return SendLocked(block);
+}
+
+bool PixoraDevice::SetSampleWidth(uint32_t flag) {
+    const uint8_t wide = flag != 0 ? 1 : 0;
+    sampleWidth_.store(wide, std::memory_order_relaxed);
+    Send(MakeCommand(kCmdSetSampleWidth, wide));
+    return true;
+}
+
+void PixoraDevice::SetTransferTimeout(uint32_t milliseconds) {
+    transferTimeoutMs_.store(milliseconds, std::memory_order_relaxed);
+    std::lock_guard lock(commandMutex_);
+    ScopedDriverHandle handle(port_, DevicePath().c_str());
+    SetDriverTimeout(port_, handle.Get(), milliseconds);
+}
+
+bool PixoraDevice::SetCaptureWaitLimited(uint32_t flag) {
+    captureWaitLimited_.store(flag, std::memory_order_relaxed);
+    return true;
+}
+
+int32_t PixoraDevice::InitDevice() {
+    return Send(MakeCommand(kCmdInitDevice));
+}
+
+// --- Registers --------------------------------------------------------------------------
+
+bool PixoraDevice::WriteRegisterLocked(uint32_t reg, uint32_t value) {
+    const std::optional<RegisterClass> cls = ClassifyRegister(reg);
+    if (!cls) {
+        return false;
+    }
+    const CommandBlock block =
+        MakeRegisterWriteCommand(cls->bitCount, SerialWord(reg, value, *cls));
+    if (SendLocked(block) != kDevOk) {
+        return false;
+    }
+    registerCache_[reg].store(value, std::memory_order_relaxed);
+    return true;
+}
+
+bool PixoraDevice::WriteRegister(uint32_t reg, uint32_t value) {
+    if (!ClassifyRegister(reg)) {
+        return false;
+    }
+    std::lock_guard lock(commandMutex_);
+    return WriteRegisterLocked(reg, value);
+}
+
+bool PixoraDevice::ReadRegister(uint32_t reg, uint32_t& value) const {
+    if (!ClassifyRegister(reg)) {
+        return false;
+    }
+    value = registerCache_[reg].load(std::memory_order_relaxed);
+    return true;
+}
+
+bool PixoraDevice::SetGain(int32_t gain) {
+    const uint32_t g = static_cast<uint32_t>(gain);
+    // Both halves go out under one lock so that two writers cannot mix their halves.
+    std::lock_guard lock(commandMutex_);
+    const bool low = WriteRegisterLocked(kRegGainLow, g & 0x3F);
+    const bool high = WriteRegisterLocked(kRegGainHigh, (g >> 6) & 0xF);
+    if (!low || !high) {
+        return false;
+    }
+    gain_.store(static_cast<uint16_t>(g & 0x3FF), std::memory_order_relaxed);
+    return true;
+}
+
+bool PixoraDevice::SetExposure(int32_t exposure) {
+    uint32_t e = static_cast<uint16_t>(exposure);
+    e = std::clamp<uint32_t>(e, kExposureMin, kExposureMax);
+    std::lock_guard lock(commandMutex_);
+    const bool low = WriteRegisterLocked(kRegExposureLow, e & 0x3F);
+    const bool high = WriteRegisterLocked(kRegExposureHigh, (e >> 6) & 0x3F);
+    if (!low || !high) {
+        return false;
+    }
+    exposure_.store(static_cast<uint16_t>(e), std::memory_order_relaxed);
+    return true;
+}
+
+bool PixoraDevice::SetGainMode(int32_t mode) {
+    if (mode < 0 || mode > 4) {
+        return false;
+    }
+    return WriteRegister(kRegGainMode, static_cast<uint32_t>(mode));
+}
+
+bool PixoraDevice::SetTrigger(int32_t flag) {
+    std::lock_guard lock(commandMutex_);
+    if (SendLocked(MakeCommand(kCmdSetTrigger, flag != 0 ? 1 : 0)) != kDevOk) {
+        return false;
+    }
+    uint32_t control = registerCache_[kRegTriggerControl].load(std::memory_order_relaxed);
+    uint32_t source = registerCache_[kRegTriggerSource].load(std::memory_order_relaxed);
+    if (flag == 1) {
+        control &= ~kFreeRunBit;
+        source = (source & ~0xFu) | kTriggerNibble;
+    } else {
+        control |= kFreeRunBit;
+        source = (source & ~0xFu) | kFreeRunNibble;
+    }
+    WriteRegisterLocked(kRegTriggerControl, control);
+    WriteRegisterLocked(kRegTriggerSource, source);
+    return true;
+}
+
+bool PixoraDevice::QueryClock(int32_t& flag) {
+    std::lock_guard lock(commandMutex_);
+    ScopedDriverHandle handle(port_, DevicePath().c_str());
+    if (SendCommand(port_, handle.Get(), MakeCommand(kCmdQueryClock)) != kDevOk) {
+        return false;
+    }
+    CommandBlock reply{};
+    ReadReply(port_, handle.Get(), reply);
+    reply.fill(0);
+    if (ReadReply(port_, handle.Get(), reply) != kDevOk) {
+        return false;
+    }
+    flag = reply[0] != 0 ? 1 : 0;
+    return true;
+}
+
+bool PixoraDevice::SetClock(int32_t flag) {
+    int32_t result = kDevOpenFailed;
+    {
+        std::lock_guard lock(commandMutex_);
+        ScopedDriverHandle handle(port_, DevicePath().c_str());
+        if (handle.IsOpen()) {
+            result = SendCommand(port_, handle.Get(), MakeCommand(kCmdSetClock, flag != 0 ? 1 : 0));
+        }
+    }
+    // The camera comes back with its defaults after a clock change.
+    Open(CurrentIndex());
+    return result == kDevOk;
+}
+
+}  // namespace pixora

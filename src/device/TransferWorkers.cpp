@@ -1,0 +1,78 @@
+#include "device/TransferWorkers.h"
+
+#include "device/CommandBlocks.h"
+#include "device/DeviceResult.h"
+#include "device/DriverAccess.h"
+#include "device/SlotRing.h"
+#include "platform/Clock.h"
+
+namespace pixora {
+
+void SingleTransferWorker(DriverPort& port, CaptureBlock& block) {
+    int32_t result = kDevOk;
+    uint32_t elapsed = 0;
+    DriverHandle handle = DriverOpen(port, block.devicePath.c_str());
+    if (handle == nullptr) {
+        result = kDevOpenFailed;
+    } else {
+        const uint32_t start = TickCount();
+        uint32_t moved = 0;
+        // No frame request: the camera delivers its next frame by itself or on the trigger.
+        const int32_t transfer = PipeTransfer(port, handle, kPipeImage, block.byteCount,
+                                              block.destination, block.secondaryPair, true, &moved);
+        if (transfer != kPipeOk || moved != block.byteCount) {
+            result = kDevTransferFailed;
+        }
+        elapsed = TickCount() - start;
+        DriverClose(port, handle);
+    }
+    block.elapsedMs.store(elapsed, std::memory_order_relaxed);
+    block.result.store(result, std::memory_order_relaxed);
+    block.done.store(1, std::memory_order_release);
+    block.completion.Set();
+}
+
+void StreamWorker(DriverPort& port, StreamBlock& block) {
+    int32_t result = kDevOk;
+    uint32_t elapsed = 0;
+    uint32_t frames = 0;
+    DriverHandle handle = DriverOpen(port, block.devicePath.c_str());
+    if (handle == nullptr) {
+        result = kDevOpenFailed;
+    } else {
+        const uint32_t start = TickCount();
+        while (block.state.load(std::memory_order_acquire) != 1 && result != kDevTransferFailed) {
+            CommandBlock request = MakeCommand(kCmdRequestFrame);
+            uint32_t moved = 0;
+            // The frame request's outcome is not examined; the read below tells.
+            PipeTransfer(port, handle, kPipeCommand, kBlockSize, request.data(),
+                         block.secondaryPair, false, &moved);
+
+            const int32_t write = block.writeIndex.load(std::memory_order_relaxed);
+            const int32_t transfer =
+                PipeTransfer(port, handle, kPipeImage, block.bytesPerFrame, block.slots[write],
+                             block.secondaryPair, true, &moved);
+            ++frames;
+            block.framesAttempted.store(frames, std::memory_order_relaxed);
+            if (transfer != kPipeOk || moved != block.bytesPerFrame) {
+                // The partial slot is not published: the write index stays on it.
+                result = kDevTransferFailed;
+                break;
+            }
+            std::lock_guard lock(block.ringMutex);
+            const int32_t read = block.readIndex.load(std::memory_order_relaxed);
+            block.writeIndex.store(NextWriteSlot(write, read, block.slotCount),
+                                   std::memory_order_release);
+        }
+        elapsed = TickCount() - start;
+        DriverClose(port, handle);
+    }
+    block.elapsedMs.store(elapsed, std::memory_order_relaxed);
+    block.framesAttempted.store(frames, std::memory_order_relaxed);
+    block.result.store(result, std::memory_order_relaxed);
+    block.error.store(result == kDevTransferFailed ? 1 : 0, std::memory_order_relaxed);
+    block.state.store(1, std::memory_order_release);
+    block.completion.Set();
+}
+
+}  // namespace pixora

@@ -1,0 +1,62 @@
+// The two thread routines that read image data from pipe 2: one frame into a buffer, or
+// frames without end into a ring of slots. Each opens and closes its own driver handle.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/DriverPort.h"
+#include "platform/ManualResetEvent.h"
+
+namespace pixora {
+
+// One single-frame transfer. The starter fills the plain fields before the worker starts
+// and does not touch them until `done` is 1 again; the outcome fields are atomic because
+// the starter may read them while a late worker (after a limited wait) still runs.
+struct CaptureBlock {
+    uint8_t* destination = nullptr;
+    uint32_t byteCount = 0;
+    ManualResetEvent completion;
+    std::atomic<uint32_t> elapsedMs{0};
+    std::atomic<int32_t> result{0};
+    std::atomic<int32_t> done{1};  // 1: no capture running
+    uint32_t sampleWidth = 0;
+    bool secondaryPair = false;
+    std::string devicePath;
+};
+
+// One stream run into a ring of slots.
+struct StreamBlock {
+    uint32_t bytesPerFrame = 0;
+    ManualResetEvent completion;
+    std::atomic<uint32_t> elapsedMs{0};
+    std::atomic<uint32_t> framesAttempted{0};
+    std::atomic<int32_t> result{0};
+    std::atomic<int32_t> state{1};  // 0 running; 1 stop requested or stopped
+    std::atomic<int32_t> error{0};  // 1 when the run ended with a transfer error
+    int32_t slotCount = 0;
+    std::vector<uint8_t*> slots;
+    // The writer's advance and the consumer's claim of the newest slot each read one index
+    // and store the other; the lock makes each of them one step, so the writer never
+    // picks the slot the consumer is about to read.
+    std::mutex ringMutex;
+    std::atomic<int32_t> writeIndex{0};
+    std::atomic<int32_t> readIndex{0};
+    uint32_t sampleWidth = 0;
+    bool secondaryPair = false;
+    std::string devicePath;
+};
+
+// Reads one frame of byteCount bytes into destination; result kDevOk, kDevOpenFailed or
+// kDevTransferFailed. Sets `done` and then the completion event as its last actions.
+void SingleTransferWorker(DriverPort& port, CaptureBlock& block);
+
+// Requests and reads frames into the slots until the state flag is 1 or a transfer fails.
+// Stores the outcome, sets the state flag (and the error flag for a transfer error), then
+// the completion event.
+void StreamWorker(DriverPort& port, StreamBlock& block);
+
+}  // namespace pixora
