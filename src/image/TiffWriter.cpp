@@ -82,6 +82,12 @@ int32_t WriteTiff(const char* path, const ImageBuffer* image) {
     TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, layout.bitsPerSample);
     TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, layout.photometric);
     TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, layout.samplesPerPixel);
+    if (layout.samplesPerPixel == 4) {
+        // A four-sample RGB file must declare its extra sample; it carries no meaning
+        // (not alpha), which is also what readers assume when the tag is missing.
+        const uint16_t extra[1] = {EXTRASAMPLE_UNSPECIFIED};
+        TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, uint16_t{1}, extra);
+    }
 
     const auto bytes = static_cast<tmsize_t>(rowBytes * static_cast<size_t>(image->Height()));
     const bool written = TIFFWriteEncodedStrip(tiff, 0, converted.Bits(), bytes) == bytes;
