@@ -46,7 +46,115 @@ PIXORA_API int32_t PIXORA_CALL PixoraMsg_Post(PIXORA_HWND window, uint32_t messa
                                               uintptr_t wParam, intptr_t lParam);
 
 /* --- Virtual camera ----------------------------------------------------------------- */
-/* PIXORA_SIM_DECLARATIONS */
+/* The library talks to a virtual camera bus on Linux: eight slots, device paths
+ * "\\.\Qvo530TZ-0" .. "\\.\Qvo530TZ-7", answering the camera's driver protocol. It is set up
+ * on first use from the environment variable PIXORA_SIM, items separated by blanks or ';':
+ *   cameras=0,3      slots holding a camera ("cameras=none" for none; default: 0)
+ *   fps=30           frames per second when free-running, halved by the half clock;
+ *                    0 delivers every frame at once (default 20; fractions allowed)
+ *   scene=bars       bars (eight colour bars over a grey ramp), gradient, or moving
+ *   timeout=3000     driver transfer time-out (ms) until the library sets its own
+ *   maxwait=200      upper bound (ms) of every time-out, for quick tests; 0: none
+ *   fault=NAME:INDEX[:ARGUMENT]   a fault as with PixoraSim_SetFault; NAME is one of none,
+ *                    absent, open, command, command-number, short-reply, short-frame, stall,
+ *                    vanish. May repeat.
+ * Frames carry the scene as a Bayer mosaic (green on a red row first) whose brightness
+ * follows the gain (registers 6, 7) and exposure (registers 158, 159) the library wrote; the
+ * first four bytes of each frame hold its sequence number 1, 2, ... (little-endian).
+ * Functions taking an index accept 0..7; those marked "-1: all" also accept -1 for every
+ * slot. They may be called from any thread. */
+
+#define PIXORA_SIM_CAMERA_SLOTS 8
+
+#define PIXORA_SIM_SCENE_BARS 0
+#define PIXORA_SIM_SCENE_GRADIENT 1
+#define PIXORA_SIM_SCENE_MOVING 2
+
+/* Faults of PixoraSim_SetFault. A negative argument switches that one fault off. */
+#define PIXORA_SIM_FAULT_NONE 0           /* clears every fault of the camera */
+#define PIXORA_SIM_FAULT_ABSENT 1         /* unplugged while set; comes back from power-on */
+#define PIXORA_SIM_FAULT_OPEN 2           /* 0: every open fails; N: the Nth open from now */
+#define PIXORA_SIM_FAULT_COMMAND 3        /* 0: every command block fails; N: the Nth from now */
+#define PIXORA_SIM_FAULT_COMMAND_NUMBER 4 /* every command block with number N fails */
+#define PIXORA_SIM_FAULT_SHORT_REPLY 5    /* reply blocks return N bytes (0..63) */
+#define PIXORA_SIM_FAULT_SHORT_FRAME 6    /* frames return N bytes, always fewer than asked */
+#define PIXORA_SIM_FAULT_STALL 7          /* frame reads fail at the driver time-out */
+#define PIXORA_SIM_FAULT_VANISH 8         /* gone after N more whole frames (0: at once);
+                                             switching it off plugs the camera in again */
+
+/* A camera's state as PixoraSim_GetStatus reports it. */
+typedef struct PixoraSimStatus {
+    int32_t size;            /* set by the caller: sizeof(PixoraSimStatus) */
+    int32_t present;         /* a camera is configured in this slot */
+    int32_t attached;        /* present, and neither absent nor vanished */
+    int32_t openHandles;     /* driver handles open on it */
+    int32_t triggerMode;     /* external trigger switched on (command 40) */
+    int32_t pendingTriggers; /* pulses not yet answered with a frame */
+    int32_t sampleWidth;     /* 0: 8-bit samples, 1: 10-bit samples in two bytes */
+    int32_t halfClock;       /* 1: half clock */
+    int32_t transferSamples; /* samples per frame transfer (command 9) */
+    int32_t timeoutMs;       /* driver transfer time-out in effect */
+    int32_t gain;            /* analog gain from registers 6 and 7 */
+    int32_t exposure;        /* exposure from registers 158 and 159 */
+    int32_t scene;           /* PIXORA_SIM_SCENE_* */
+    int32_t fpsMilli;        /* frames per second times 1000 */
+    int32_t faults;          /* bit (1 << PIXORA_SIM_FAULT_*) per active fault */
+    int32_t framesSent;      /* whole frames delivered */
+    int32_t framesShort;     /* frames cut short by the short-frame fault */
+    int32_t framesFailed;    /* frame reads that timed out, were aborted or overran */
+    int32_t commands;        /* command blocks carried out */
+} PixoraSimStatus;
+
+/* Applies settings in the PIXORA_SIM form on top of the current ones. 1 on success; 0 (and
+ * nothing changed) when `settings` is null or any item is bad. */
+PIXORA_API int32_t PIXORA_CALL PixoraSim_Configure(const char* settings);
+
+/* Returns to the start state (defaults, then PIXORA_SIM): clears faults, logs and counters,
+ * restarts every camera from power-on, and ends every open driver handle, so call it while
+ * no camera is streaming. Returns 1. */
+PIXORA_API int32_t PIXORA_CALL PixoraSim_Reset(void);
+
+/* Bit N of `mask` puts a camera in slot N, a clear bit unplugs it. 1 on success; 0 when bits
+ * above 7 are set. */
+PIXORA_API int32_t PIXORA_CALL PixoraSim_SetCameras(uint32_t mask);
+/* The mask of slots holding a camera. */
+PIXORA_API int32_t PIXORA_CALL PixoraSim_GetCameras(void);
+
+/* Frame rate when free-running (-1: all); 0 delivers at once. 1 on success; 0 for a bad
+ * index or a rate outside 0..10000. */
+PIXORA_API int32_t PIXORA_CALL PixoraSim_SetFps(int32_t index, double fps);
+
+/* Scene PIXORA_SIM_SCENE_* (-1: all). 1 on success, 0 for a bad index or scene. */
+PIXORA_API int32_t PIXORA_CALL PixoraSim_SetScene(int32_t index, int32_t scene);
+
+/* One external trigger pulse: in trigger mode the next (or the waiting) frame read gets a
+ * frame; pulses not yet answered are kept, up to 16. 1 when a camera is attached at
+ * `index` (whatever its mode), else 0. */
+PIXORA_API int32_t PIXORA_CALL PixoraSim_Trigger(int32_t index);
+
+/* Switches fault PIXORA_SIM_FAULT_* on with `argument`, or off with a negative argument
+ * (-1: all cameras). 1 on success; 0 for a bad index, fault or argument. */
+PIXORA_API int32_t PIXORA_CALL PixoraSim_SetFault(int32_t index, int32_t fault,
+                                                  int32_t argument);
+
+/* Whole frames the camera delivered since the last reset; -1 for a bad index. */
+PIXORA_API int32_t PIXORA_CALL PixoraSim_FramesSent(int32_t index);
+
+/* Command blocks with number `command` (-1: any) that the camera carried out since the
+ * last reset or PixoraSim_ClearLog; -1 for a bad index or command number. */
+PIXORA_API int32_t PIXORA_CALL PixoraSim_CommandsReceived(int32_t index, int32_t command);
+
+/* The camera's own register file: the last value it latched for `address` (0 at power-on),
+ * or -1 for a bad index or an address that is no register (192..255, beyond 1023). */
+PIXORA_API int32_t PIXORA_CALL PixoraSim_ReadRegister(int32_t index, int32_t address);
+
+/* Fills *status. 1 on success; 0 for a bad index, a null `status` or a size field smaller
+ * than sizeof(PixoraSimStatus). */
+PIXORA_API int32_t PIXORA_CALL PixoraSim_GetStatus(int32_t index, PixoraSimStatus* status);
+
+/* Forgets the requests logged so far and the counts of PixoraSim_CommandsReceived
+ * (-1: all cameras). 1 on success, 0 for a bad index. */
+PIXORA_API int32_t PIXORA_CALL PixoraSim_ClearLog(int32_t index);
 
 #ifdef __cplusplus
 }

@@ -1,0 +1,188 @@
+#include "simulator/ScenePattern.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+
+#include "simulator/WireProtocol.h"
+
+namespace pixora {
+
+namespace {
+
+using wire::kSensorHeight;
+using wire::kSensorWidth;
+
+constexpr uint32_t kBarCount = 8;
+constexpr uint32_t kBarsHeight = kSensorHeight * 3 / 4;
+// Red, green, blue of white, yellow, cyan, green, magenta, red, blue, black.
+constexpr std::array<std::array<uint8_t, 3>, kBarCount> kBarColors = {{
+    {255, 255, 255},
+    {255, 255, 0},
+    {0, 255, 255},
+    {0, 255, 0},
+    {255, 0, 255},
+    {255, 0, 0},
+    {0, 0, 255},
+    {0, 0, 0},
+}};
+
+constexpr double kWhiteLevel = 800.0;  // white at the reference gain and exposure
+constexpr double kReferenceExposure = 64.0;
+constexpr double kGainOffset = 256.0;  // a gain of 0 still passes a quarter of the reference
+constexpr double kReferenceGain = 656.0;
+
+uint32_t GreyRamp(uint32_t x) {
+    return x * 255 / (kSensorWidth - 1);
+}
+
+}  // namespace
+
+bool ParseSceneName(std::string_view name, SceneKind& scene) {
+    if (name == "bars") {
+        scene = SceneKind::Bars;
+    } else if (name == "gradient") {
+        scene = SceneKind::Gradient;
+    } else if (name == "moving") {
+        scene = SceneKind::Moving;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+const char* SceneName(SceneKind scene) {
+    switch (scene) {
+        case SceneKind::Bars:
+            return "bars";
+        case SceneKind::Gradient:
+            return "gradient";
+        case SceneKind::Moving:
+            return "moving";
+    }
+    return "bars";
+}
+
+uint32_t SceneReflectance(SceneKind scene, uint32_t x, uint32_t y, int channel) {
+    x = std::min(x, kSensorWidth - 1);
+    y = std::min(y, kSensorHeight - 1);
+    if (scene == SceneKind::Gradient) {
+        return (GreyRamp(x) + y * 255 / (kSensorHeight - 1)) / 2;
+    }
+    if (y >= kBarsHeight) {
+        return GreyRamp(x);
+    }
+    const uint32_t bar = x * kBarCount / kSensorWidth;
+    return kBarColors[bar][static_cast<size_t>(channel)];
+}
+
+int BayerChannel(uint32_t x, uint32_t y) {
+    if ((y & 1) == 0) {
+        return (x & 1) == 0 ? 1 : 0;
+    }
+    return (x & 1) == 0 ? 2 : 1;
+}
+
+uint32_t SensorLevel(uint32_t reflectance, uint32_t gain, uint32_t exposure) {
+    const double level =
+        static_cast<double>(std::min(reflectance, 255u)) / 255.0 * kWhiteLevel *
+        (static_cast<double>(exposure) / kReferenceExposure) *
+        ((kGainOffset + static_cast<double>(gain)) / (kGainOffset + kReferenceGain));
+    return static_cast<uint32_t>(std::min(1023.0, std::floor(level + 0.5)));
+}
+
+ScenePattern::ScenePattern(const PatternKey& key) : key_(key) {
+    key_.bytesPerSample = key.bytesPerSample == 2 ? 2 : 1;
+    std::array<uint16_t, 256> levels{};
+    for (uint32_t r = 0; r < levels.size(); ++r) {
+        levels[r] = static_cast<uint16_t>(SensorLevel(r, key_.gain, key_.exposure));
+    }
+    bytes_.resize(RowBytes() * kSensorHeight);
+    uint8_t* out = bytes_.data();
+    for (uint32_t y = 0; y < kSensorHeight; ++y) {
+        for (uint32_t x = 0; x < kSensorWidth; ++x) {
+            const uint32_t level = levels[SceneReflectance(key_.scene, x, y, BayerChannel(x, y))];
+            if (key_.bytesPerSample == 1) {
+                *out++ = static_cast<uint8_t>(level >> 2);
+            } else {
+                *out++ = static_cast<uint8_t>(level >> 2);
+                *out++ = static_cast<uint8_t>(level & 3);
+            }
+        }
+    }
+}
+
+size_t ScenePattern::RowBytes() const {
+    return static_cast<size_t>(kSensorWidth) * key_.bytesPerSample;
+}
+
+const uint8_t* ScenePattern::Row(uint32_t y) const {
+    return bytes_.data() + RowBytes() * std::min(y, kSensorHeight - 1);
+}
+
+uint32_t ScenePattern::Level(uint32_t x, uint32_t y) const {
+    const uint8_t* sample =
+        Row(y) + static_cast<size_t>(std::min(x, kSensorWidth - 1)) * key_.bytesPerSample;
+    if (key_.bytesPerSample == 1) {
+        return static_cast<uint32_t>(sample[0]) << 2;
+    }
+    return (static_cast<uint32_t>(sample[0]) << 2) | (sample[1] & 3u);
+}
+
+uint32_t SceneShift(SceneKind scene, uint64_t sequence) {
+    if (scene != SceneKind::Moving) {
+        return 0;
+    }
+    return static_cast<uint32_t>((sequence * kMovingStep) % kSensorWidth);
+}
+
+void WriteFrame(const ScenePattern& pattern, uint32_t shift, uint64_t sequence, uint8_t* dest,
+                size_t bytes) {
+    if (dest == nullptr || bytes == 0) {
+        return;
+    }
+    const size_t bps = pattern.BytesPerSample();
+    const size_t lineBytes = wire::kLinePitch * bps;
+    const size_t headBytes = wire::kActiveColumn * bps;
+    const size_t rowBytes = pattern.RowBytes();
+    const size_t tailBytes = lineBytes - headBytes - rowBytes;
+    const size_t shiftBytes = static_cast<size_t>(shift % kSensorWidth) * bps;
+
+    // Each piece is clipped to what is left of the request, so a transfer may end anywhere.
+    size_t pos = 0;
+    auto zero = [&](size_t n) {
+        n = std::min(n, bytes - pos);
+        std::memset(dest + pos, 0, n);
+        pos += n;
+    };
+    auto copy = [&](const uint8_t* src, size_t n) {
+        n = std::min(n, bytes - pos);
+        std::memcpy(dest + pos, src, n);
+        pos += n;
+    };
+
+    zero(wire::kActiveLine * lineBytes);
+    for (uint32_t y = 0; y < kSensorHeight && pos < bytes; ++y) {
+        const uint8_t* row = pattern.Row(y);
+        zero(headBytes);
+        copy(row + rowBytes - shiftBytes, shiftBytes);
+        copy(row, rowBytes - shiftBytes);
+        zero(tailBytes);
+    }
+    zero(bytes - pos);
+
+    for (size_t i = 0; i < 4 && i < bytes; ++i) {
+        dest[i] = static_cast<uint8_t>((sequence >> (8 * i)) & 0xFF);
+    }
+}
+
+uint32_t FrameStamp(const uint8_t* frame) {
+    if (frame == nullptr) {
+        return 0;
+    }
+    return static_cast<uint32_t>(frame[0]) | (static_cast<uint32_t>(frame[1]) << 8) |
+           (static_cast<uint32_t>(frame[2]) << 16) | (static_cast<uint32_t>(frame[3]) << 24);
+}
+
+}  // namespace pixora
