@@ -1,0 +1,30 @@
+// The lookup-and-forward pattern shared by the exports.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+
+#include "PixoraSdk_530TZ.h"
+#include "api/PixoraHandleList.h"
+#include "session/CameraSession.h"
+
+namespace pixora {
+
+inline uint32_t HandleValue(PIXORA_HANDLE camera) {
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(camera));
+}
+
+// Runs `operation` on the session of `camera`, or returns `failure` without recording
+// anything when the handle is unknown or released.
+template <typename Operation>
+int32_t WithSession(PIXORA_HANDLE camera, int32_t failure, Operation&& operation) {
+    std::shared_ptr<CameraSession> session = HandleList().Lookup(HandleValue(camera));
+    if (!session)
+        return failure;
+    std::lock_guard lock(session->CallMutex());
+    if (session->Released())
+        return failure;
+    return operation(*session);
+}
+
+}  // namespace pixora

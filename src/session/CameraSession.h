@@ -1,0 +1,121 @@
+// The state of one open camera handle: device, images, settings, capture machinery and
+// the error stack. Every export forwards to one operation here.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include "PixoraSdk_530TZ.h"
+#include "session/CaptureFormat.h"
+#include "session/ErrorStack.h"
+#include "session/SettingsRecords.h"
+
+namespace pixora {
+
+// Placement of a child preview window: x, y, width, height.
+struct PreviewPlacement {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = kSensorWidth;
+    int32_t height = kSensorHeight;
+};
+
+class CameraSession {
+public:
+    CameraSession();
+    virtual ~CameraSession();
+    CameraSession(const CameraSession&) = delete;
+    CameraSession& operator=(const CameraSession&) = delete;
+
+    // Opens the camera and loads the settings. 1, or 0 after recording error 5.
+    int32_t Initialize(PIXORA_HWND errorWindow);
+
+    // Error reporting.
+    void RecordError(ErrorCode code) { errors_.Record(code); }
+    int32_t PopError() { return errors_.Pop(); }
+
+    // Colour mode, wait time and geometry.
+    int32_t SetColorMode(int32_t bitsPerPixel);
+    int32_t GetColorMode() const;
+    int32_t SetWaitTime(int32_t milliseconds);
+    int32_t GetWaitTime() const { return waitTimeMs_.load(); }
+    int32_t Width() const { return format_.captureWidth; }
+    int32_t Height() const { return format_.captureHeight; }
+
+    // Capture-format persistence, as initialisation and the camera dialog run it.
+    int32_t LoadGeometry();
+    int32_t LoadFormat();
+    bool GeometryValid() const { return pixora::GeometryValid(format_, subSampleIndex_.load()); }
+
+    // Device selection and information.
+    int32_t SetDeviceNumber(int32_t index);
+    int32_t EnumDevices(char* names);
+    int32_t GetDeviceName(int32_t index, char* name, int32_t size);
+    int32_t GetCameraInfo(PixoraCameraInfo* info);
+
+    // Picture and analog settings, register access.
+    int32_t SetFilterValue(int32_t index, int32_t value);
+    int32_t GetFilterValue(int32_t index, int32_t* ok);
+    int32_t SetMirrorV(int32_t flag);
+    int32_t GetMirrorV();
+    int32_t SetAutoIris(int32_t mode);
+    int32_t GetAutoIris(int32_t* ok) const;
+    int32_t WriteRegister(int32_t address, int32_t value);
+    int32_t ReadRegister(int32_t address, int32_t* ok);
+
+    // Capture and streaming.
+    int32_t Preview();
+    int32_t CallBackPreview(PIXORA_HWND window, void* buffer, int32_t size, int32_t rowOrder);
+    int32_t StartPreview();
+    int32_t StopPreview();
+    int32_t Close();
+    int32_t SnapShot(void* buffer, int32_t size, int32_t rowOrder);
+    int32_t Capture();
+    int32_t Trigger(PIXORA_HWND window, void* buffer, int32_t size, int32_t rowOrder);
+    int32_t GetImage(void* buffer, int32_t size, int32_t rowOrder);
+    int32_t SetPreviewWindow(PIXORA_HWND parent, int32_t x, int32_t y, int32_t width,
+                             int32_t height);
+    int32_t SaveImage(const char* fileName, int32_t format);
+
+    // Property dialogs.
+    int32_t CameraDialog(PIXORA_HWND parent);
+    int32_t ImageDialog(PIXORA_HWND parent);
+    int32_t AnalogDialog(PIXORA_HWND parent);
+
+    // Held by each export for the length of its call, so that calls from several
+    // application threads into one session run one at a time.
+    std::mutex& CallMutex() { return callMutex_; }
+    // Set once the handle is released; calls still queued on the mutex then fail.
+    void MarkReleased() { released_.store(true); }
+    bool Released() const { return released_.load(); }
+
+    int32_t ColorModeIndex() const { return colorModeIndex_.load(); }
+    int32_t SubSampleIndex() const { return subSampleIndex_.load(); }
+    int32_t ClockSelection() const { return clock_.load(); }
+    const FormatSettings& Format() const { return format_; }
+    const PreviewPlacement& Placement() const { return placement_; }
+    PIXORA_HWND ErrorWindow() const { return errors_.ErrorWindow(); }
+    FilterSettings& Filter() { return filter_; }
+    AnalogSettings& Analog() { return analog_; }
+
+private:
+    bool HasDevice() const;
+    // Records NoDevice and returns false when the session has no device.
+    bool RequireDevice();
+
+    std::mutex callMutex_;
+    std::atomic<bool> released_{false};
+
+    FormatSettings format_;
+    FilterSettings filter_;
+    AnalogSettings analog_;
+    PreviewPlacement placement_;
+    std::atomic<int32_t> colorModeIndex_{0};
+    std::atomic<int32_t> subSampleIndex_{0};
+    std::atomic<int32_t> waitTimeMs_{10};
+    std::atomic<int32_t> clock_{0};
+    ErrorStack errors_;
+};
+
+}  // namespace pixora

@@ -1,0 +1,90 @@
+#include "session/CaptureFormat.h"
+
+#include <cstdio>
+
+#include "platform/SettingsStore.h"
+
+namespace pixora {
+
+namespace {
+
+std::string SizeKeyName(int32_t number) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Size_%02d", number);
+    return name;
+}
+
+void WriteDefaults() {
+    auto key = RegistryKey::Create(kSettingsKey);
+    if (!key)
+        return;
+    const FormatSettings geometry;
+    if (auto size = key->CreateSubKey(SizeKeyName(0))) {
+        size->Write("TH", geometry.totalWidth);
+        size->Write("TV", geometry.totalHeight);
+        size->Write("EH", geometry.captureWidth);
+        size->Write("EV", geometry.captureHeight);
+        size->Write("EHS", geometry.startColumn);
+        size->Write("EVS", geometry.startRow);
+        size->Write("Buf", geometry.bufferCount);
+    } else {
+        return;
+    }
+    key->Write("Size", 0);
+    key->Write("Color", 2);
+    key->Write("SubSample", 0);
+    key->Write("WaitTime", 10);
+    key->Write("Clock", 0);
+}
+
+}  // namespace
+
+bool GeometryValid(const FormatSettings& f, int32_t subSampleIndex) {
+    if (f.captureWidth < 0 || f.captureHeight < 0 || f.startColumn < 0 || f.startRow < 0) {
+        return false;
+    }
+    if (f.captureWidth > kSensorWidth || f.startColumn > kSensorWidth)
+        return false;
+    if (f.captureHeight > kSensorHeight || f.startRow > kSensorHeight)
+        return false;
+    if (f.startColumn + f.captureWidth > kSensorWidth)
+        return false;
+    if (f.startRow + f.captureHeight > kSensorHeight)
+        return false;
+    return subSampleIndex >= 0 && subSampleIndex <= 2;
+}
+
+int32_t LoadGeometry(FormatSettings& format) {
+    auto key = RegistryKey::Open(kSettingsKey);
+    if (!key) {
+        WriteDefaults();
+        return 0;
+    }
+    int32_t number = 0;
+    if (!key->Read("Size", &number))
+        return 0;
+    auto size = key->OpenSubKey(SizeKeyName(number));
+    if (!size)
+        return 0;
+    size->Read("TH", &format.totalWidth);
+    size->Read("TV", &format.totalHeight);
+    size->Read("EH", &format.captureWidth);
+    size->Read("EV", &format.captureHeight);
+    size->Read("EHS", &format.startColumn);
+    size->Read("EVS", &format.startRow);
+    size->Read("Buf", &format.bufferCount);
+    return 1;
+}
+
+int32_t LoadFormat(FormatValues& values) {
+    auto key = RegistryKey::Open(kSettingsKey);
+    if (!key)
+        return 0;
+    key->Read("Color", &values.colorModeIndex);
+    key->Read("SubSample", &values.subSampleIndex);
+    key->Read("WaitTime", &values.waitTimeMs);
+    key->Read("Clock", &values.clock);
+    return 1;
+}
+
+}  // namespace pixora

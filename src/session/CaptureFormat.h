@@ -1,0 +1,41 @@
+// The capture format of a session: geometry and the values persisted beside it under the
+// library's settings key.
+#pragma once
+
+#include <cstdint>
+
+namespace pixora {
+
+inline constexpr int32_t kSensorWidth = 1360;
+inline constexpr int32_t kSensorHeight = 1024;
+inline constexpr const char* kSettingsKey = "Software\\Mendal\\Pixora530TZSdk";
+
+struct FormatSettings {
+    int32_t totalWidth = kSensorWidth;
+    int32_t totalHeight = kSensorHeight;
+    int32_t captureWidth = kSensorWidth;
+    int32_t captureHeight = kSensorHeight;
+    int32_t startColumn = 0;
+    int32_t startRow = 0;
+    int32_t bufferCount = 10;
+};
+
+// Values stored beside the geometry: colour mode index, sub-sample index, wait time, clock.
+struct FormatValues {
+    int32_t colorModeIndex = 0;
+    int32_t subSampleIndex = 0;
+    int32_t waitTimeMs = 10;
+    int32_t clock = 0;
+};
+
+// True when the window lies inside the sensor and the sub-sample index is 0, 1 or 2.
+bool GeometryValid(const FormatSettings& format, int32_t subSampleIndex);
+
+// Reads "Size" and the "Size_%02d" subkey it names into `format` (a missing value leaves
+// its field unchanged). On a first run writes the defaults instead. 1 when read, else 0.
+int32_t LoadGeometry(FormatSettings& format);
+
+// Reads "Color", "SubSample", "WaitTime" and "Clock" as stored. 1 when the key opened.
+int32_t LoadFormat(FormatValues& values);
+
+}  // namespace pixora
