@@ -103,6 +103,7 @@ typedef struct PixoraSimStatus {
     int32_t framesShort;     /* frames cut short by the short-frame fault */
     int32_t framesFailed;    /* frame reads that timed out, were aborted or overran */
     int32_t commands;        /* command blocks carried out */
+    int32_t readsWaiting;    /* frame reads waiting for their frame right now */
 } PixoraSimStatus;
 
 /* Applies settings in the PIXORA_SIM form on top of the current ones. 1 on success; 0 (and

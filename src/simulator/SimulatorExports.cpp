@@ -133,6 +133,7 @@ PIXORA_API int32_t PIXORA_CALL PixoraSim_GetStatus(int32_t index, PixoraSimStatu
     status->framesShort = pixora::Saturate(camera->framesShort);
     status->framesFailed = pixora::Saturate(camera->framesFailed);
     status->commands = pixora::Saturate(camera->commands);
+    status->readsWaiting = static_cast<int32_t>(camera->readsWaiting);
     return 1;
 }
 

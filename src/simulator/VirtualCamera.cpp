@@ -188,6 +188,7 @@ CameraStatus VirtualCamera::Status() const {
     status.exposure = (registers_[wire::kRegExposureLow] & 0x3F) |
                       ((registers_[wire::kRegExposureHigh] & 0x3F) << 6);
     status.pendingTriggers = pendingTriggers_;
+    status.readsWaiting = readsWaiting_;
     status.fps = fps_;
     status.scene = scene_;
     status.faultMask = faults_.ActiveMask();
@@ -472,7 +473,9 @@ void VirtualCamera::HandleFrame(const OpenHandle& handle, void* out, uint32_t ou
                    faults_.Stalled() ? RequestOutcome::Injected : RequestOutcome::TimedOut);
             return;
         }
+        ++readsWaiting_;
         changed_.wait_until(lock, wakeAt);
+        --readsWaiting_;
     }
 
     const uint64_t sequence = ++frameSequence_;

@@ -44,6 +44,7 @@ struct CameraStatus {
     uint32_t gain = 0;       // registers 6 and 7
     uint32_t exposure = 0;   // registers 158 and 159
     uint32_t pendingTriggers = 0;
+    uint32_t readsWaiting = 0;  // frame reads waiting for their frame right now
     double fps = 0;
     SceneKind scene = SceneKind::Bars;
     uint32_t faultMask = 0;  // bit (1 << FaultKind) per active fault
@@ -142,6 +143,7 @@ private:
     uint32_t timeoutMs_ = kDefaultTimeoutMs;
     Clock::time_point nextFrame_{};
     uint64_t frameSequence_ = 0;
+    uint32_t readsWaiting_ = 0;
     std::shared_ptr<const ScenePattern> pattern_;
     // Counters.
     uint64_t opens_ = 0;
