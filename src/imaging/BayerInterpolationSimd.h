@@ -1,0 +1,23 @@
+// Vector members of the 8-bit Bayer interpolation, bit-exact copies of InterpolateFast8
+// (the weighted sum divided by 16 before the gain). 24-bit destinations only; any other
+// destination, or a gain above 200 %, is handed to the scalar forms. On processors without
+// these instruction sets the functions exist and run the scalar form, but the selection in
+// the colour step never picks them there.
+#pragma once
+
+#include "imaging/KernelBlocks.h"
+#include "imaging/PixelRegion.h"
+
+namespace pixora {
+
+// 16 samples per step, SSE2 only.
+void InterpolateSse2(const PixelRegion& region, const InterpolationBlock& block);
+// 32 samples per step; the caller must have checked that the processor and the operating
+// system support AVX2.
+void InterpolateAvx2(const PixelRegion& region, const InterpolationBlock& block);
+
+// 10-bit member (48/64-bit destinations), 8 samples per step in 32-bit lanes with AVX2;
+// bit-exact copy of Interpolate16. The same precondition as InterpolateAvx2.
+void Interpolate16Avx2(const PixelRegion& region, const InterpolationBlock& block);
+
+}  // namespace pixora

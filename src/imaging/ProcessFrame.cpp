@@ -1,0 +1,188 @@
+#include "imaging/ProcessFrame.h"
+
+#include <cstring>
+
+#include "image/ConversionKernels.h"
+#include "image/RowKernels.h"
+#include "imaging/AutoIris.h"
+#include "imaging/ColorStep.h"
+#include "imaging/ImagingKernels.h"
+#include "imaging/KernelBlocks.h"
+
+namespace pixora {
+namespace {
+
+bool Usable(const ImageBuffer* image) {
+    return image != nullptr && !image->IsEmpty();
+}
+
+bool SameGeometry(const ImageBuffer& a, const ImageBuffer& b) {
+    return a.Width() == b.Width() && a.Height() == b.Height() && a.Stride() == b.Stride() &&
+           a.BitsPerPixel() == b.BitsPerPixel();
+}
+
+// Gray "Bayer convert": gains measured on request, then gains and offsets per site.
+void BayerConvert(const FrameContext& context, ImageBuffer& raw) {
+    FilterSettings& filter = context.filter;
+    GrayGainBlock block;
+    block.bayerMode = filter.Get(FilterField::BayerMode);
+    block.gains[kGraySiteR] = filter.Get(FilterField::GrayGainR);
+    block.gains[kGraySiteG1] = filter.Get(FilterField::GrayGainG1);
+    block.gains[kGraySiteG2] = filter.Get(FilterField::GrayGainG2);
+    block.gains[kGraySiteB] = filter.Get(FilterField::GrayGainB);
+    block.offsets[kGraySiteR] = filter.Get(FilterField::GrayOffsetR);
+    block.offsets[kGraySiteG1] = filter.Get(FilterField::GrayOffsetG1);
+    block.offsets[kGraySiteG2] = filter.Get(FilterField::GrayOffsetG2);
+    block.offsets[kGraySiteB] = filter.Get(FilterField::GrayOffsetB);
+
+    const int32_t counter = filter.Get(FilterField::GrayAutoGainCounter);
+    if (counter != 0) {
+        raw.Apply(GrayGainStatisticsKernel, &raw, nullptr, 0, 0, &block);
+        filter.Set(FilterField::GrayGainR, block.gains[kGraySiteR]);
+        filter.Set(FilterField::GrayGainG1, block.gains[kGraySiteG1]);
+        filter.Set(FilterField::GrayGainG2, block.gains[kGraySiteG2]);
+        filter.Set(FilterField::GrayGainB, block.gains[kGraySiteB]);
+        if (context.dialogs != nullptr) {
+            context.dialogs->RefreshImageSettings();
+        }
+        // "Once" (1) runs on one frame; "All frames" (-1) keeps running until reset to 0.
+        filter.Set(FilterField::GrayAutoGainCounter, counter - 1);
+    }
+    for (const int32_t gain : block.gains) {
+        if (gain != 128) {
+            raw.Apply(GrayGainOffsetKernel, &raw, nullptr, 0, 0, &block);
+            break;
+        }
+    }
+}
+
+void GrayTreatment(const FrameContext& context) {
+    ImageBuffer* raw = context.images.raw8;
+    if (!Usable(raw) || raw->BitsPerPixel() != 8) {
+        return;
+    }
+    switch (context.filter.Get(FilterField::GrayMode)) {
+        case kGrayModeBayerConvert:
+            BayerConvert(context, *raw);
+            break;
+        case kGrayModeGrayscale: {
+            ImageBuffer* color = context.images.color24;
+            if (Usable(color) &&
+                RunColorStep(context.filter, context.processor, *raw, *color, context.dialogs)) {
+                raw->Apply(Luma24To8, color, nullptr, 0, 0);
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void Interpolate(const FrameContext& context) {
+    ImageBuffer* raw = RawImageOf(context);
+    ImageBuffer* output = OutputImageOf(context);
+    if (Usable(raw) && Usable(output)) {
+        RunColorStep(context.filter, context.processor, *raw, *output, context.dialogs);
+    }
+}
+
+// Runs an adjustment with its 8-bit-sample or 10-bit-sample member, by the output's depth.
+void Adjust(ImageBuffer& output, PixelKernel member8, PixelKernel member10, int32_t* value) {
+    const bool tenBit = output.BitsPerPixel() == 16 || output.BitsPerPixel() >= 48;
+    output.Apply(tenBit ? member10 : member8, &output, nullptr, 0, 0, value);
+}
+
+void Adjustments(const FrameContext& context) {
+    ImageBuffer* output = OutputImageOf(context);
+    if (!Usable(output)) {
+        return;
+    }
+    FilterSettings& filter = context.filter;
+    const int32_t mode = context.colorMode;
+
+    HueSaturationBlock hls;
+    hls.hue = filter.Get(FilterField::Hue);
+    hls.saturation = filter.Get(FilterField::Saturation);
+    hls.lightness = 0;  // no setting supplies one: lightness stays as it is
+    if ((hls.hue != 0 || hls.saturation != 0) && mode >= kColorMode24 && mode <= kColorMode64) {
+        output->Apply(mode <= kColorMode32 ? HueSaturation24Kernel : HueSaturation48Kernel, output,
+                      nullptr, 0, 0, &hls);
+    }
+
+    int32_t gamma = filter.Get(FilterField::Gamma);
+    if (gamma != 100) {
+        Adjust(*output, Gamma8Kernel, Gamma10Kernel, &gamma);
+    }
+    int32_t contrast = filter.Get(FilterField::Contrast);
+    if (contrast != 0) {
+        Adjust(*output, Contrast8Kernel, Contrast10Kernel, &contrast);
+    }
+    int32_t sharpness = filter.Get(FilterField::Sharpness);
+    ImageBuffer* copy = context.images.workCopy;
+    if (sharpness != 0 && Usable(copy) && SameGeometry(*copy, *output)) {
+        std::memcpy(copy->Bits(), output->Bits(), output->SizeBytes());
+        const bool tenBit = output->BitsPerPixel() == 16 || output->BitsPerPixel() >= 48;
+        output->Apply(tenBit ? Sharpen10Kernel : Sharpen8Kernel, copy, nullptr, 0, 0, &sharpness);
+    }
+    int32_t brightness = filter.Get(FilterField::Brightness);
+    if (brightness != 0) {
+        Adjust(*output, Brightness8Kernel, Brightness10Kernel, &brightness);
+    }
+}
+
+}  // namespace
+
+ImageBuffer* RawImageOf(const FrameContext& context) {
+    switch (context.colorMode) {
+        case kColorMode8:
+        case kColorMode24:
+        case kColorMode32:
+            return context.images.raw8;
+        case kColorMode16:
+        case kColorMode48:
+        case kColorMode64:
+            return context.images.raw16;
+        default:
+            return nullptr;
+    }
+}
+
+ImageBuffer* OutputImageOf(const FrameContext& context) {
+    switch (context.colorMode) {
+        case kColorMode8:
+            return context.images.raw8;
+        case kColorMode16:
+            return context.images.raw16;
+        case kColorMode24:
+            return context.images.color24;
+        case kColorMode32:
+            return context.images.color32;
+        case kColorMode48:
+            return context.images.color48;
+        case kColorMode64:
+            return context.images.color64;
+        default:
+            return nullptr;
+    }
+}
+
+void ProcessFrame(const FrameContext& context) {
+    ImageBuffer* raw = RawImageOf(context);
+    if (raw == nullptr) {
+        return;  // not a colour mode this chain knows
+    }
+    RunAutoIris(context.analog, raw, context.camera, context.dialogs);
+
+    if (context.analog.Get(AnalogField::VerticalMirror) != 0 && Usable(raw)) {
+        raw->Apply(SwapRows, raw, nullptr, 0, 0);
+    }
+
+    if (context.colorMode == kColorMode8) {
+        GrayTreatment(context);
+    } else if (context.colorMode >= kColorMode24) {
+        Interpolate(context);
+    }
+    Adjustments(context);
+}
+
+}  // namespace pixora

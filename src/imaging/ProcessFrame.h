@@ -1,0 +1,61 @@
+// The per-frame processing chain: automatic iris, vertical mirror, the gray treatment or the
+// colour interpolation, then hue/saturation, gamma, contrast, sharpness and brightness, each
+// skipped at its neutral setting. It owns nothing: the camera session hands it everything
+// it works on for one frame.
+#pragma once
+
+#include <cstdint>
+
+#include "image/ImageBuffer.h"
+#include "imaging/DialogRefresh.h"
+#include "imaging/ExposureControl.h"
+#include "imaging/ProcessorInfo.h"
+#include "session/SettingsRecords.h"
+
+namespace pixora {
+
+// Colour modes (the session's colour mode index): bits per pixel 8, 16, 24, 32, 48, 64.
+enum ColorModeIndex : int32_t {
+    kColorMode8 = 0,
+    kColorMode16 = 1,
+    kColorMode24 = 2,
+    kColorMode32 = 3,
+    kColorMode48 = 4,
+    kColorMode64 = 5,
+};
+
+// Gray modes of FilterField::GrayMode in colour mode 0.
+inline constexpr int32_t kGrayModeBayer = 0;
+inline constexpr int32_t kGrayModeBayerConvert = 1;
+inline constexpr int32_t kGrayModeGrayscale = 2;
+
+// The session's images; any may be null or empty when the colour mode does not use it.
+struct FrameImages {
+    ImageBuffer* raw8 = nullptr;   // raw mosaic of modes 0, 2, 3; output of mode 0
+    ImageBuffer* raw16 = nullptr;  // raw mosaic of modes 1, 4, 5; output of mode 1
+    ImageBuffer* color24 = nullptr;
+    ImageBuffer* color32 = nullptr;
+    ImageBuffer* color48 = nullptr;
+    ImageBuffer* color64 = nullptr;
+    ImageBuffer* workCopy = nullptr;  // made like the output image; sharpening source
+};
+
+struct FrameContext {
+    FilterSettings& filter;
+    AnalogSettings& analog;
+    int32_t colorMode;
+    FrameImages images;
+    const ProcessorInfo& processor;
+    ExposureControl* camera = nullptr;  // null: no open camera
+    DialogRefresh* dialogs = nullptr;   // null: no dialog open
+};
+
+// The raw image and the output image of the context's colour mode (null if missing).
+ImageBuffer* RawImageOf(const FrameContext& context);
+ImageBuffer* OutputImageOf(const FrameContext& context);
+
+// Runs the chain once on the context's current images. Steps whose images are missing or
+// do not fit are skipped; nothing is reported.
+void ProcessFrame(const FrameContext& context);
+
+}  // namespace pixora
