@@ -132,10 +132,10 @@ public:
     // kDevOk, kDevBusy, kDevNoBuffer (no slots), kDevNoMemory (worker cannot start).
     int32_t StartStream();
     // 1: the stream ended with a transfer error; 0: not streaming; 2: no new frame;
-    // 3: the newest complete frame became the read slot.
+    // 3: the newest complete frame became the read slot (until ConvertLatest).
     int32_t PollFrame();
-    // The read slot into `dest`; kDevOk, or kDevNoBuffer when the destination is missing or
-    // too small or no frame was taken by PollFrame.
+    // The read slot into `dest` and releases it; kDevOk, or kDevNoBuffer when the destination
+    // is missing or too small or PollFrame handed out no frame.
     int32_t ConvertLatest(const RawDestination& dest);
     int32_t ConvertLatest(ImageBuffer& image);
     // The last single capture into `dest`; kDevOk, kDevNoBuffer, or kDevBusy while a
@@ -196,7 +196,7 @@ private:
     std::unique_ptr<std::thread> captureThread_;
     StreamBlock stream_;
     std::unique_ptr<std::thread> streamThread_;
-    bool frameHeld_ = false;  // PollFrame handed out the read slot and it was not converted
+    bool streamSlotsValid_ = false;  // the ring of the last stream still refers to slots_
 };
 
 }  // namespace pixora

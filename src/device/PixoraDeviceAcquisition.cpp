@@ -37,7 +37,7 @@ void PixoraDevice::ReleaseBuffersLocked() {
     slots_.clear();
     slots_.shrink_to_fit();
     allocatedSamples_ = 0;
-    frameHeld_ = false;
+    streamSlotsValid_ = false;
 }
 
 void PixoraDevice::FreeResources() {
@@ -206,7 +206,6 @@ int32_t PixoraDevice::StartStream() {
     stream_.sampleWidth = wide;
     stream_.secondaryPair = false;
     stream_.devicePath = DevicePath();
-    stream_.slotCount = static_cast<int32_t>(slots_.size());
     stream_.slots.clear();
     for (const ZeroedBuffer& slot : slots_) {
         stream_.slots.push_back(slot.Data());
@@ -215,11 +214,13 @@ int32_t PixoraDevice::StartStream() {
     stream_.framesAttempted.store(0, std::memory_order_relaxed);
     stream_.result.store(kDevOk, std::memory_order_relaxed);
     stream_.error.store(0, std::memory_order_relaxed);
-    stream_.writeIndex.store(0, std::memory_order_relaxed);
-    stream_.readIndex.store(0, std::memory_order_relaxed);
+    {
+        std::lock_guard ring(stream_.ringMutex);
+        stream_.ring.Reset(static_cast<int32_t>(slots_.size()));
+    }
     stream_.completion.Reset();
     stream_.state.store(0, std::memory_order_release);
-    frameHeld_ = false;
+    streamSlotsValid_ = true;
     streamThread_ = StartWorkerThread([this] { StreamWorker(port_, stream_); });
     if (streamThread_ == nullptr) {
         stream_.state.store(1, std::memory_order_release);
@@ -240,15 +241,9 @@ int32_t PixoraDevice::PollFrame() {
         return 0;
     }
     std::lock_guard ring(stream_.ringMutex);
-    const int32_t write = stream_.writeIndex.load(std::memory_order_acquire);
-    const int32_t read = stream_.readIndex.load(std::memory_order_relaxed);
-    const int32_t newest = NewestCompleteSlot(write, read, stream_.slotCount);
-    if (newest < 0) {
-        return 2;
-    }
-    stream_.readIndex.store(newest, std::memory_order_relaxed);
-    frameHeld_ = true;
-    return 3;
+    // The newest complete frame becomes the read slot; frames completed in between are
+    // skipped, so a slow consumer always gets the newest.
+    return stream_.ring.Take() < 0 ? 2 : 3;
 }
 
 int32_t PixoraDevice::StopStream() {
@@ -320,10 +315,15 @@ RawDestination PixoraDevice::DestinationOf(ImageBuffer& image) {
 
 int32_t PixoraDevice::ConvertLatest(const RawDestination& dest) {
     std::lock_guard lock(acquisitionMutex_);
-    if (dest.pixels == nullptr || !frameHeld_) {
+    if (dest.pixels == nullptr || !streamSlotsValid_) {
         return kDevNoBuffer;
     }
-    const int32_t read = stream_.readIndex.load(std::memory_order_relaxed);
+    int32_t read = -1;
+    {
+        std::lock_guard ring(stream_.ringMutex);
+        read = stream_.ring.ReadIndex();
+    }
+    // Only a slot handed out by PollFrame: the writer keeps off it until it is released.
     if (read < 0 || static_cast<std::size_t>(read) >= slots_.size()) {
         return kDevNoBuffer;
     }
@@ -332,13 +332,8 @@ int32_t PixoraDevice::ConvertLatest(const RawDestination& dest) {
     if (result != kDevOk) {
         return result;
     }
-    frameHeld_ = false;
     std::lock_guard ring(stream_.ringMutex);
-    int32_t next = read + 1;
-    if (next >= stream_.slotCount) {
-        next = 0;
-    }
-    stream_.readIndex.store(next, std::memory_order_relaxed);
+    stream_.ring.Release();
     return kDevOk;
 }
 

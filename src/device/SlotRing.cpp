@@ -2,36 +2,37 @@
 
 namespace pixora {
 
-int32_t NextWriteSlot(int32_t write, int32_t read, int32_t slotCount) {
-    int32_t next = write + 1;
-    if (next >= slotCount) {
-        next = 0;
-    }
-    if (next == read) {
-        ++next;
-        if (next >= slotCount) {
-            next = 0;
-        }
-    }
-    return next;
+void SlotRing::Reset(int32_t slotCount) {
+    slotCount_ = slotCount;
+    write_ = 0;
+    newest_ = -1;
+    held_ = -1;
+    fresh_ = false;
 }
 
-int32_t NewestCompleteSlot(int32_t write, int32_t read, int32_t slotCount) {
-    int32_t w = write;
-    if (w < read) {
-        w += slotCount;
+int32_t SlotRing::Publish() {
+    newest_ = write_;
+    fresh_ = true;
+    for (int32_t step = 1; step < slotCount_; ++step) {
+        const int32_t candidate = (write_ + step) % slotCount_;
+        if (candidate != held_ && candidate != newest_) {
+            write_ = candidate;
+            return write_;
+        }
     }
-    if (w - read < 1) {
+    // Two slots, the other one held: the complete frame here is overwritten next.
+    newest_ = -1;
+    fresh_ = false;
+    return write_;
+}
+
+int32_t SlotRing::Take() {
+    if (!fresh_ || newest_ < 0) {
         return -1;
     }
-    int32_t newest = w - 1;
-    if (newest >= slotCount) {
-        newest -= slotCount;
-    }
-    if (newest < 0) {
-        newest = slotCount - 1;
-    }
-    return newest;
+    held_ = newest_;
+    fresh_ = false;
+    return held_;
 }
 
 }  // namespace pixora

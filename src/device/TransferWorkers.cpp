@@ -3,7 +3,6 @@
 #include "device/CommandBlocks.h"
 #include "device/DeviceResult.h"
 #include "device/DriverAccess.h"
-#include "device/SlotRing.h"
 #include "platform/Clock.h"
 
 namespace pixora {
@@ -48,21 +47,22 @@ void StreamWorker(DriverPort& port, StreamBlock& block) {
             PipeTransfer(port, handle, kPipeCommand, kBlockSize, request.data(),
                          block.secondaryPair, false, &moved);
 
-            const int32_t write = block.writeIndex.load(std::memory_order_relaxed);
-            const int32_t transfer =
-                PipeTransfer(port, handle, kPipeImage, block.bytesPerFrame, block.slots[write],
-                             block.secondaryPair, true, &moved);
+            uint8_t* slot = nullptr;
+            {
+                std::lock_guard lock(block.ringMutex);
+                slot = block.slots[static_cast<std::size_t>(block.ring.WriteIndex())];
+            }
+            const int32_t transfer = PipeTransfer(port, handle, kPipeImage, block.bytesPerFrame,
+                                                  slot, block.secondaryPair, true, &moved);
             ++frames;
             block.framesAttempted.store(frames, std::memory_order_relaxed);
             if (transfer != kPipeOk || moved != block.bytesPerFrame) {
-                // The partial slot is not published: the write index stays on it.
+                // The partial slot is never published.
                 result = kDevTransferFailed;
                 break;
             }
             std::lock_guard lock(block.ringMutex);
-            const int32_t read = block.readIndex.load(std::memory_order_relaxed);
-            block.writeIndex.store(NextWriteSlot(write, read, block.slotCount),
-                                   std::memory_order_release);
+            block.ring.Publish();
         }
         elapsed = TickCount() - start;
         DriverClose(port, handle);

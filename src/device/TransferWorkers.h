@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "device/SlotRing.h"
 #include "platform/DriverPort.h"
 #include "platform/ManualResetEvent.h"
 
@@ -37,14 +38,11 @@ struct StreamBlock {
     std::atomic<int32_t> result{0};
     std::atomic<int32_t> state{1};  // 0 running; 1 stop requested or stopped
     std::atomic<int32_t> error{0};  // 1 when the run ended with a transfer error
-    int32_t slotCount = 0;
     std::vector<uint8_t*> slots;
-    // The writer's advance and the consumer's claim of the newest slot each read one index
-    // and store the other; the lock makes each of them one step, so the writer never
-    // picks the slot the consumer is about to read.
+    // Shared by the worker (write side) and the consumer (read side); each step of either
+    // side happens under the lock, so the writer never picks the slot the consumer takes.
     std::mutex ringMutex;
-    std::atomic<int32_t> writeIndex{0};
-    std::atomic<int32_t> readIndex{0};
+    SlotRing ring;
     uint32_t sampleWidth = 0;
     bool secondaryPair = false;
     std::string devicePath;

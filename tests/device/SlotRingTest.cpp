@@ -1,0 +1,114 @@
+// The slot ring between the stream worker and the consumer.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "device/SlotRing.h"
+
+namespace pixora {
+namespace {
+
+// Publishes until the writer stands on `slot`.
+void PublishUntilWriting(SlotRing& ring, int32_t slot) {
+    for (int i = 0; i < 100 && ring.WriteIndex() != slot; ++i) {
+        ring.Publish();
+    }
+    ASSERT_EQ(ring.WriteIndex(), slot);
+}
+
+TEST(SlotRing, WriterAtFourConsumerAtSevenOfTenTakesThree) {
+    SlotRing ring;
+    ring.Reset(10);
+    PublishUntilWriting(ring, 8);
+    ASSERT_EQ(ring.Take(), 7);
+    PublishUntilWriting(ring, 4);
+    EXPECT_EQ(ring.ReadIndex(), 7);
+    EXPECT_EQ(ring.Take(), 3);
+    EXPECT_EQ(ring.ReadIndex(), 3);
+}
+
+TEST(SlotRing, NothingToTakeUntilAFrameIsComplete) {
+    SlotRing ring;
+    ring.Reset(10);
+    EXPECT_EQ(ring.Take(), -1);
+    EXPECT_EQ(ring.WriteIndex(), 0);
+    ring.Publish();
+    EXPECT_EQ(ring.Take(), 0);
+    EXPECT_EQ(ring.Take(), -1);  // the same frame is not handed out twice
+}
+
+TEST(SlotRing, TheWriterStepsOverTheHeldSlot) {
+    SlotRing ring;
+    ring.Reset(10);
+    PublishUntilWriting(ring, 4);
+    ASSERT_EQ(ring.Take(), 3);
+    PublishUntilWriting(ring, 2);
+    ring.Publish();
+    EXPECT_EQ(ring.WriteIndex(), 4);
+}
+
+TEST(SlotRing, AConsumerSlowerThanAWholeTurnStillGetsTheNewest) {
+    SlotRing ring;
+    ring.Reset(10);
+    ring.Publish();
+    ASSERT_EQ(ring.Take(), 0);
+    int32_t last = -1;
+    for (int i = 0; i < 25; ++i) {
+        last = ring.WriteIndex();
+        ring.Publish();
+        EXPECT_NE(ring.WriteIndex(), 0);
+    }
+    EXPECT_EQ(ring.Take(), last);
+}
+
+TEST(SlotRing, WithTwoSlotsTheWriterRefillsTheOtherSlotWhileOneIsHeld) {
+    SlotRing ring;
+    ring.Reset(2);
+    ring.Publish();
+    ASSERT_EQ(ring.Take(), 0);
+    for (int i = 0; i < 5; ++i) {
+        ring.Publish();
+        EXPECT_EQ(ring.WriteIndex(), 1);
+        EXPECT_EQ(ring.Take(), -1);  // slot 1 is being written again
+    }
+    ring.Release();
+    ring.Publish();
+    EXPECT_EQ(ring.WriteIndex(), 0);
+    EXPECT_EQ(ring.Take(), 1);
+}
+
+TEST(SlotRing, RandomInterleavingsNeverHandOutAStaleOrBusySlot) {
+    std::mt19937 random(12345);
+    for (int32_t count : {2, 3, 4, 10}) {
+        SlotRing ring;
+        ring.Reset(count);
+        std::vector<int64_t> frameIn(static_cast<std::size_t>(count), -1);
+        int64_t published = 0;
+        for (int step = 0; step < 20000; ++step) {
+            const unsigned op = random() % 4;
+            if (op <= 1) {
+                const int32_t slot = ring.WriteIndex();
+                ASSERT_NE(slot, ring.ReadIndex());
+                frameIn[static_cast<std::size_t>(slot)] = ++published;
+                ring.Publish();
+                ASSERT_NE(ring.WriteIndex(), ring.ReadIndex());
+            } else if (op == 2) {
+                const int32_t taken = ring.Take();
+                if (taken >= 0) {
+                    ASSERT_NE(taken, ring.WriteIndex());
+                    // Always the newest frame published so far.
+                    ASSERT_EQ(frameIn[static_cast<std::size_t>(taken)], published) << count;
+                } else if (count > 2) {
+                    // With three slots or more the only reason is that nothing is new.
+                    ASSERT_EQ(ring.Take(), -1);
+                }
+            } else {
+                ring.Release();
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace pixora
