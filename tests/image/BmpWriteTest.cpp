@@ -91,9 +91,14 @@ TEST_F(BmpWrite, AWriteThatCannotCompleteIsAFailure) {
     if (!std::filesystem::exists("/dev/full")) {
         GTEST_SKIP() << "no full device to write to";
     }
-    ImageBuffer image;
-    ASSERT_EQ(image.Create(64, 64, 24), 1);
-    EXPECT_EQ(image.WriteBmp("/dev/full"), 0);
+    // Large enough to fail while writing, and small enough that only the final flush
+    // notices the full disk.
+    ImageBuffer large;
+    ASSERT_EQ(large.Create(64, 64, 24), 1);
+    EXPECT_EQ(large.WriteBmp("/dev/full"), 0);
+    ImageBuffer small;
+    ASSERT_EQ(small.Create(4, 2, 8), 1);
+    EXPECT_EQ(small.WriteBmp("/dev/full"), 0);
 }
 
 }  // namespace

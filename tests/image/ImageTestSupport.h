@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,10 @@ class ScratchDir : public ::testing::Test {
 protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        // A random suffix keeps concurrent runs of the same test (two build trees) apart.
         dir_ = std::filesystem::temp_directory_path() /
-               (std::string("pixora_image_") + info->test_suite_name() + "_" + info->name());
+               (std::string("pixora_image_") + info->test_suite_name() + "_" + info->name() + "_" +
+                std::to_string(std::random_device{}()));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
     }

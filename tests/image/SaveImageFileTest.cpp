@@ -123,8 +123,11 @@ TEST_F(SaveImage, AFullDiskIsAFailureForEveryFormat) {
     ImageBuffer image;
     ASSERT_EQ(image.Create(256, 64, 24), 1);
     test::FillPattern(image);
+    ImageBuffer small;
+    ASSERT_EQ(small.Create(4, 4, 8), 1);  // fits the stream buffer: fails only on close
     for (uint32_t format = kSaveBmp; format <= kSaveTiff; ++format) {
         EXPECT_EQ(SaveImageFile("/dev/full", &image, format), 0) << format;
+        EXPECT_EQ(SaveImageFile("/dev/full", &small, format), 0) << format;
     }
 }
 
