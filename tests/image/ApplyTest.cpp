@@ -1,9 +1,7 @@
 // How ImageBuffer::Apply and ApplyScaled clip and hand geometry to a kernel.
 #include <gtest/gtest.h>
 
-#include "ImageTestSupport.h"
 #include "image/ImageBuffer.h"
-#include "image/RowKernels.h"
 
 namespace pixora {
 namespace {
@@ -193,26 +191,6 @@ TEST_F(ApplyFixture, ApplyScaledRefusesRectanglesOutsideTheirImages) {
     EXPECT_EQ(dest_.ApplyScaled(nullptr, &source_, nullptr, nullptr, &call), 0);
     EXPECT_EQ(dest_.ApplyScaled(ScaledRecorder, nullptr, nullptr, nullptr, &call), 0);
     EXPECT_EQ(call.count, 0);
-}
-
-TEST(ApplyCopies, SubRectangleCopyLandsWherePictureCoordinatesSay) {
-    // An 8-bit 4 x 4 source whose bytes are 10 * memory row + column, copied whole rows
-    // flipped, proves the end-to-end pairing of rows between the two images.
-    ImageBuffer source;
-    ASSERT_EQ(source.Create(4, 4, 8), 1);
-    for (int y = 0; y < 4; ++y) {
-        for (int x = 0; x < 4; ++x) {
-            test::PixelAt(source, x, y)[0] = static_cast<uint8_t>(10 * y + x);
-        }
-    }
-    ImageBuffer dest;
-    ASSERT_EQ(dest.CreateLike(&source), 1);
-    ASSERT_EQ(dest.Apply(FlipCopy, &source, nullptr, 0, 0), 1);
-    for (int y = 0; y < 4; ++y) {
-        for (int x = 0; x < 4; ++x) {
-            EXPECT_EQ(test::PixelAt(dest, x, y)[0], 10 * (3 - y) + x);
-        }
-    }
 }
 
 }  // namespace

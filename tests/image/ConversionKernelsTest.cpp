@@ -204,18 +204,5 @@ TEST(FileLayouts, ColorScaleUpShiftsBySixAndFillsTheFourthWord) {
     }
 }
 
-TEST(FileLayouts, ConversionsNeverTouchTheSource) {
-    ImageBuffer source;
-    ASSERT_EQ(source.Create(9, 4, 64), 1);
-    test::FillPattern(source);
-    ImageBuffer before;
-    ASSERT_EQ(before.CreateLike(&source), 1);
-    std::copy(source.Bits(), source.Bits() + source.SizeBytes(), before.Bits());
-    ImageBuffer out;
-    ASSERT_EQ(out.CreateLike(&source), 1);
-    ASSERT_EQ(out.Apply(ScaleColor16Swapped, &source, nullptr, 0, 0), 1);
-    EXPECT_TRUE(std::equal(source.Bits(), source.Bits() + source.SizeBytes(), before.Bits()));
-}
-
 }  // namespace
 }  // namespace pixora
