@@ -1,6 +1,7 @@
 #include "imaging/ProcessFrame.h"
 
 #include <cstring>
+#include <limits>
 
 #include "image/ConversionKernels.h"
 #include "image/RowKernels.h"
@@ -46,7 +47,9 @@ void BayerConvert(const FrameContext& context, ImageBuffer& raw) {
             context.dialogs->RefreshImageSettings();
         }
         // "Once" (1) runs on one frame; "All frames" (-1) keeps running until reset to 0.
-        filter.Set(FilterField::GrayAutoGainCounter, counter - 1);
+        if (counter != std::numeric_limits<int32_t>::min()) {
+            filter.Set(FilterField::GrayAutoGainCounter, counter - 1);
+        }
     }
     for (const int32_t gain : block.gains) {
         if (gain != 128) {
