@@ -284,8 +284,8 @@ INSTANTIATE_TEST_SUITE_P(VirtualCamera, AutoIrisClosedLoop,
                                            LoopCase{kAutoIrisExposure, 656, 1068},
                                            LoopCase{kAutoIrisGain, 0, 64},
                                            LoopCase{kAutoIrisGain, 1023, 400}),
-                         [](const ::testing::TestParamInfo<LoopCase>& info) {
-                             const LoopCase& c = info.param;
+                         [](const ::testing::TestParamInfo<LoopCase>& param) {
+                             const LoopCase& c = param.param;
                              return std::string(c.mode == kAutoIrisGain ? "Gain" : "Exposure") +
                                     "From" + std::to_string(c.gain) + "x" +
                                     std::to_string(c.exposure);
