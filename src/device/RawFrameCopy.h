@@ -15,6 +15,8 @@ void CopyRow8(const uint8_t* source, uint8_t* dest, int32_t width);
 // One row of 10-bit samples: two source bytes per sample, one little-endian 16-bit value
 // per pixel; `dest` needs no particular alignment.
 void UnpackRow10(const uint8_t* source, uint8_t* dest, int32_t width);
+// The same without vector instructions; UnpackRow10 uses it where those are missing.
+void UnpackRow10Portable(const uint8_t* source, uint8_t* dest, int32_t width);
 
 // The whole window of `frame` (laid out as `g` says) into `dest`, rows `destStride` bytes
 // apart (activeWidth x bytes per pixel for packed rows). sampleWidth 0: 8-bit; else 10-bit.

@@ -71,7 +71,11 @@ TEST(RawFrameCopy, TenBitSamplesKeepOnlyTheTwoLowBitsOfTheSecondByte) {
     EXPECT_EQ(Value(dest, 3), 4);
 }
 
-TEST(RawFrameCopy, TenBitEveryBytePairMatchesTheFormula) {
+using UnpackFunction = void (*)(const uint8_t*, uint8_t*, int32_t);
+
+class UnpackRow10Test : public ::testing::TestWithParam<UnpackFunction> {};
+
+TEST_P(UnpackRow10Test, EveryBytePairMatchesTheFormula) {
     std::vector<uint8_t> source;
     for (int b0 = 0; b0 < 256; ++b0) {
         for (int b1 = 0; b1 < 256; ++b1) {
@@ -81,13 +85,30 @@ TEST(RawFrameCopy, TenBitEveryBytePairMatchesTheFormula) {
     }
     // One byte in, so the destination is not aligned for 16-bit values.
     std::vector<uint8_t> dest(65536 * 2 + 1);
-    UnpackRow10(source.data(), dest.data() + 1, 65536);
+    GetParam()(source.data(), dest.data() + 1, 65536);
     for (int i = 0; i < 65536; ++i) {
         uint16_t v = 0;
         std::memcpy(&v, dest.data() + 1 + i * 2, 2);
         ASSERT_EQ(v, (i >> 8) * 4 + ((i & 0xFF) & 3)) << i;
     }
 }
+
+TEST_P(UnpackRow10Test, EveryWidthWritesExactlyItsSamples) {
+    for (int32_t width = 0; width <= 19; ++width) {
+        std::vector<uint8_t> source(static_cast<std::size_t>(width) * 2 + 16, 0xFF);
+        std::vector<uint8_t> dest(static_cast<std::size_t>(width) * 2 + 16, 0xAA);
+        GetParam()(source.data(), dest.data(), width);
+        for (int32_t i = 0; i < width; ++i) {
+            ASSERT_EQ(Value(dest, static_cast<std::size_t>(i)), 1023) << width << " " << i;
+        }
+        for (std::size_t b = static_cast<std::size_t>(width) * 2; b < dest.size(); ++b) {
+            ASSERT_EQ(dest[b], 0xAA) << width << " " << b;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kernels, UnpackRow10Test,
+                         ::testing::Values(&UnpackRow10, &UnpackRow10Portable));
 
 TEST(RawFrameCopy, AWindowOf1001ColumnsIsPacked) {
     FrameGeometry g = FullWindow();
