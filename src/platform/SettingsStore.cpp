@@ -234,6 +234,20 @@ bool SettingsStore::WriteValue(const std::string& keyPath, const std::string& na
         [&](RegistryContents& contents) { AddKeyWithParents(contents, keyPath)[name] = value; });
 }
 
+bool SettingsStore::WriteValues(const std::string& keyPath, const std::vector<NamedValue>& values) {
+    if (!ValidKeyPath(keyPath))
+        return false;
+    for (const NamedValue& v : values) {
+        if (!ValidValueName(v.name))
+            return false;
+    }
+    return Modify([&](RegistryContents& contents) {
+        auto& key = AddKeyWithParents(contents, keyPath);
+        for (const NamedValue& v : values)
+            key[v.name] = static_cast<uint32_t>(v.value);
+    });
+}
+
 RegistryKey::RegistryKey(std::shared_ptr<SettingsStore> store, std::string path)
     : store_(std::move(store)), path_(std::move(path)) {}
 
@@ -275,6 +289,10 @@ bool RegistryKey::Read(const std::string& name, int32_t* value) const {
 
 bool RegistryKey::Write(const std::string& name, int32_t value) {
     return store_->WriteValue(path_, name, static_cast<uint32_t>(value));
+}
+
+bool RegistryKey::Write(const std::vector<NamedValue>& values) {
+    return store_->WriteValues(path_, values);
 }
 
 }  // namespace pixora

@@ -7,10 +7,16 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/RegistryFile.h"
 
 namespace pixora {
+
+struct NamedValue {
+    std::string name;
+    int32_t value;
+};
 
 class SettingsStore {
 public:
@@ -34,6 +40,8 @@ public:
     bool ReadValue(const std::string& keyPath, const std::string& name, uint32_t* value) const;
     // Creates the key when needed.
     bool WriteValue(const std::string& keyPath, const std::string& name, uint32_t value);
+    // Several values of one key in one replacement of the file.
+    bool WriteValues(const std::string& keyPath, const std::vector<NamedValue>& values);
 
     // Everything the file holds now (what a damaged file yields up to its first bad line).
     ParsedRegistry Load() const;
@@ -60,6 +68,8 @@ public:
     // A missing or unreadable value leaves *value unchanged and returns false.
     bool Read(const std::string& name, int32_t* value) const;
     bool Write(const std::string& name, int32_t value);
+    // Writes all of them at once (one replacement of the settings file).
+    bool Write(const std::vector<NamedValue>& values);
 
     const std::string& Path() const { return path_; }
 

@@ -1,5 +1,13 @@
 #include "session/CameraSession.h"
 
+#include <new>
+
+#include "device/PixoraDevice.h"
+#include "dialogs/SettingsPersistence.h"
+#include "image/ImageBuffer.h"
+#include "platform/DriverPort.h"
+#include "session/SensorInitTable.h"
+
 namespace pixora {
 
 namespace {
@@ -8,12 +16,20 @@ constexpr int32_t kColorModeBits[6] = {8, 16, 24, 32, 48, 64};
 
 }  // namespace
 
-CameraSession::CameraSession() = default;
+CameraSession::CameraSession() : CameraSession(SystemDriverPort()) {}
 
-CameraSession::~CameraSession() = default;
+CameraSession::CameraSession(DriverPort& port) : port_(port) {}
 
-bool CameraSession::HasDevice() const {
-    return false;
+CameraSession::~CameraSession() {
+    if (HasDevice()) {
+        SaveAnalogSettings(analog_);
+        SaveFilterSettings(filter_);
+        SaveGraySettings(filter_);
+    }
+    Close();
+    device_.reset();
+    for (auto& image : images_)
+        image.reset();
 }
 
 bool CameraSession::RequireDevice() {
@@ -23,12 +39,51 @@ bool CameraSession::RequireDevice() {
     return false;
 }
 
+bool CameraSession::AllocateDeviceAndImages() {
+    try {
+        device_ = std::make_unique<PixoraDevice>(port_);
+    } catch (const std::bad_alloc&) {
+        device_.reset();
+    }
+    bool complete = device_ != nullptr;
+    for (auto& image : images_) {
+        image.reset(new (std::nothrow) ImageBuffer);
+        complete = complete && image != nullptr;
+    }
+    return complete;
+}
+
 int32_t CameraSession::Initialize(PIXORA_HWND errorWindow) {
+    IdentifyProcessor(&processor_);
+    const bool allocated = AllocateDeviceAndImages();
     errors_.SetErrorWindow(errorWindow);
-    if (!HasDevice()) {
+    if (!allocated) {
+        // A session without its device or images reports NoDevice on every later call.
+        device_.reset();
         RecordError(ErrorCode::BufferError);
         return 0;
     }
+    device_->Open(0);
+    SensorInitTable(*device_);
+    LoadGeometry();
+    if (!GeometryValid()) {
+        RecordError(ErrorCode::BadGeometry);
+        format_.totalWidth = kSensorWidth;
+        format_.totalHeight = kSensorHeight;
+        format_.captureWidth = kSensorWidth;
+        format_.captureHeight = kSensorHeight;
+        format_.startColumn = 0;
+        format_.startRow = 0;
+    }
+    device_->SetWindow(format_.startColumn, format_.startRow, format_.captureWidth,
+                       format_.captureHeight, subSampleIndex_.load());
+    placement_ = PreviewPlacement{0, 0, format_.captureWidth, format_.captureHeight};
+    LoadFilterSettings(filter_);
+    LoadGraySettings(filter_);
+    LoadAnalogSettings(analog_, 0);
+    device_->SetGain(analog_.Get(AnalogField::GlobalGain));
+    device_->SetExposure(analog_.Get(AnalogField::Exposure));
+    LoadFormat();
     return 1;
 }
 

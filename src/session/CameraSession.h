@@ -2,16 +2,36 @@
 // the error stack. Every export forwards to one operation here.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 #include "PixoraSdk_530TZ.h"
+#include "imaging/ProcessorInfo.h"
 #include "session/CaptureFormat.h"
 #include "session/ErrorStack.h"
 #include "session/SettingsRecords.h"
 
 namespace pixora {
+
+class DriverPort;
+class ImageBuffer;
+class PixoraDevice;
+
+// The session's eight images, by role.
+enum class ImageRole : int {
+    Raw8 = 0,
+    Raw16 = 1,
+    Out24 = 2,
+    Out32 = 3,
+    Out48 = 4,
+    Out64 = 5,
+    Work = 6,
+    Display = 7,
+};
+inline constexpr int kImageCount = 8;
 
 // Placement of a child preview window: x, y, width, height.
 struct PreviewPlacement {
@@ -23,7 +43,9 @@ struct PreviewPlacement {
 
 class CameraSession {
 public:
+    // The session talks to the camera through `port` (the system's driver by default).
     CameraSession();
+    explicit CameraSession(DriverPort& port);
     virtual ~CameraSession();
     CameraSession(const CameraSession&) = delete;
     CameraSession& operator=(const CameraSession&) = delete;
@@ -99,10 +121,21 @@ public:
     FilterSettings& Filter() { return filter_; }
     AnalogSettings& Analog() { return analog_; }
 
+    PixoraDevice* Device() { return device_.get(); }
+    ImageBuffer* Image(ImageRole role) { return images_[static_cast<int>(role)].get(); }
+    const ProcessorInfo& Processor() const { return processor_; }
+
 private:
-    bool HasDevice() const;
+    bool HasDevice() const { return device_ != nullptr; }
     // Records NoDevice and returns false when the session has no device.
     bool RequireDevice();
+    // Allocates the device and the eight empty images; false when any is missing.
+    bool AllocateDeviceAndImages();
+
+    DriverPort& port_;
+    ProcessorInfo processor_{};
+    std::unique_ptr<PixoraDevice> device_;
+    std::array<std::unique_ptr<ImageBuffer>, kImageCount> images_;
 
     std::mutex callMutex_;
     std::atomic<bool> released_{false};

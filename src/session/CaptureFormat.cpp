@@ -18,23 +18,18 @@ void WriteDefaults() {
     auto key = RegistryKey::Create(kSettingsKey);
     if (!key)
         return;
-    const FormatSettings geometry;
-    if (auto size = key->CreateSubKey(SizeKeyName(0))) {
-        size->Write("TH", geometry.totalWidth);
-        size->Write("TV", geometry.totalHeight);
-        size->Write("EH", geometry.captureWidth);
-        size->Write("EV", geometry.captureHeight);
-        size->Write("EHS", geometry.startColumn);
-        size->Write("EVS", geometry.startRow);
-        size->Write("Buf", geometry.bufferCount);
-    } else {
+    auto size = key->CreateSubKey(SizeKeyName(0));
+    if (!size)
         return;
-    }
-    key->Write("Size", 0);
-    key->Write("Color", 2);
-    key->Write("SubSample", 0);
-    key->Write("WaitTime", 10);
-    key->Write("Clock", 0);
+    const FormatSettings geometry;
+    size->Write({{"TH", geometry.totalWidth},
+                 {"TV", geometry.totalHeight},
+                 {"EH", geometry.captureWidth},
+                 {"EV", geometry.captureHeight},
+                 {"EHS", geometry.startColumn},
+                 {"EVS", geometry.startRow},
+                 {"Buf", geometry.bufferCount}});
+    key->Write({{"Size", 0}, {"Color", 2}, {"SubSample", 0}, {"WaitTime", 10}, {"Clock", 0}});
 }
 
 }  // namespace

@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
+#include "device/FrameGeometry.h"  // kSensorWidth, kSensorHeight
+
 namespace pixora {
 
-inline constexpr int32_t kSensorWidth = 1360;
-inline constexpr int32_t kSensorHeight = 1024;
 inline constexpr const char* kSettingsKey = "Software\\Mendal\\Pixora530TZSdk";
 
 struct FormatSettings {

@@ -1,62 +1,8 @@
-// Operations that need the camera. Until the device layer is connected every session
-// is one whose device could not be allocated: each records NoDevice and fails.
+// Capture and dialog operations: until the capture machinery and the dialogs are
+// connected they report the device as unavailable.
 #include "session/CameraSession.h"
 
 namespace pixora {
-
-int32_t CameraSession::SetDeviceNumber(int32_t) {
-    RequireDevice();
-    return 0;
-}
-
-int32_t CameraSession::EnumDevices(char*) {
-    RequireDevice();
-    return 0;
-}
-
-int32_t CameraSession::GetDeviceName(int32_t, char*, int32_t) {
-    RequireDevice();
-    return 0;
-}
-
-int32_t CameraSession::GetCameraInfo(PixoraCameraInfo*) {
-    RequireDevice();
-    return 0;
-}
-
-int32_t CameraSession::SetFilterValue(int32_t, int32_t) {
-    RequireDevice();
-    return 0;
-}
-
-int32_t CameraSession::GetFilterValue(int32_t, int32_t* ok) {
-    if (ok != nullptr)
-        *ok = 0;
-    RequireDevice();
-    return 0;
-}
-
-int32_t CameraSession::SetMirrorV(int32_t) {
-    RequireDevice();
-    return 0;
-}
-
-int32_t CameraSession::GetMirrorV() {
-    RequireDevice();
-    return 0;
-}
-
-int32_t CameraSession::WriteRegister(int32_t, int32_t) {
-    RequireDevice();
-    return 0;
-}
-
-int32_t CameraSession::ReadRegister(int32_t, int32_t* ok) {
-    if (ok != nullptr)
-        *ok = 0;
-    RequireDevice();
-    return 0;
-}
 
 int32_t CameraSession::Preview() {
     RequireDevice();
@@ -126,21 +72,6 @@ int32_t CameraSession::ImageDialog(PIXORA_HWND) {
 int32_t CameraSession::AnalogDialog(PIXORA_HWND) {
     RequireDevice();
     return 0;
-}
-
-int32_t CameraSession::SetAutoIris(int32_t mode) {
-    if (mode < 0 || mode > 2) {
-        RecordError(ErrorCode::BadArgument);
-        return 0;
-    }
-    analog_.Set(AnalogField::AutoIris, mode);
-    return 1;
-}
-
-int32_t CameraSession::GetAutoIris(int32_t* ok) const {
-    if (ok != nullptr)
-        *ok = 1;
-    return analog_.Get(AnalogField::AutoIris);
 }
 
 }  // namespace pixora

@@ -1,0 +1,95 @@
+// Choosing among the attached cameras, their names and the camera information record.
+#include <cstdio>
+#include <cstring>
+
+#include "device/PixoraDevice.h"
+#include "session/CameraSession.h"
+#include "session/SensorInitTable.h"
+
+namespace pixora {
+
+namespace {
+
+constexpr const char* kDisplayName = "Pixora530TZ";
+constexpr int32_t kNameLength = 14;  // "Pixora530TZ_01"
+
+void WriteName(char* out, int32_t number) {
+    // Numbers are 1..8, so the name is always 14 characters.
+    std::snprintf(out, kNameLength + 1, "%s_%02u", kDisplayName,
+                  static_cast<unsigned>(number) % 100u);
+}
+
+}  // namespace
+
+int32_t CameraSession::SetDeviceNumber(int32_t index) {
+    if (!RequireDevice())
+        return 0;
+    if (!device_->IsPresent(index)) {
+        RecordError(ErrorCode::DeviceNotFound);
+        return 0;
+    }
+    if (device_->Open(index) == 0)
+        SensorInitTable(*device_);
+    return 1;
+}
+
+int32_t CameraSession::EnumDevices(char* names) {
+    if (!RequireDevice())
+        return 0;
+    if (names == nullptr) {
+        RecordError(ErrorCode::BadArgument);
+        return 0;
+    }
+    int32_t found = 0;
+    for (int32_t index = 0; index < device_->DeviceCount(); ++index) {
+        if (!device_->IsPresent(index))
+            continue;
+        ++found;
+        WriteName(names + (found - 1) * PIXORA_DEVICE_NAME_ENTRY, found);
+    }
+    for (int32_t entry = found; entry < PIXORA_DEVICE_NAME_COUNT; ++entry) {
+        names[entry * PIXORA_DEVICE_NAME_ENTRY] = '\0';
+    }
+    return found;
+}
+
+int32_t CameraSession::GetDeviceName(int32_t index, char* name, int32_t size) {
+    if (!RequireDevice())
+        return 0;
+    if (size <= kNameLength || name == nullptr) {
+        RecordError(ErrorCode::BadArgument);
+        return 0;
+    }
+    if (index < 0 || index >= device_->DeviceCount())
+        return 0;
+    if (!device_->IsPresent(index)) {
+        RecordError(ErrorCode::DeviceNotFound);
+        return 0;
+    }
+    WriteName(name, index + 1);
+    return 1;
+}
+
+int32_t CameraSession::GetCameraInfo(PixoraCameraInfo* info) {
+    if (!RequireDevice())
+        return 0;
+    if (info == nullptr) {
+        RecordError(ErrorCode::BadArgument);
+        return 0;
+    }
+    if (info->size < sizeof(PixoraCameraInfo)) {
+        RecordError(ErrorCode::BufferError);
+        return 0;
+    }
+    info->sensorWidth = kSensorWidth;
+    info->sensorHeight = kSensorHeight;
+    info->gainMin = static_cast<uint16_t>(device_->GainMin());
+    info->gainMax = static_cast<uint16_t>(device_->GainMax());
+    info->reserved1 = 0;
+    info->reserved2 = 0;
+    info->exposureMin = device_->ExposureMin();
+    info->exposureMax = device_->ExposureMax();
+    return 1;
+}
+
+}  // namespace pixora
