@@ -55,7 +55,7 @@ struct RequestRecord {
 // Thread-safe, bounded: when full the oldest records go first.
 class RequestLog {
 public:
-    static constexpr size_t kDefaultCapacity = 32768;
+    static constexpr size_t kDefaultCapacity = 16384;
 
     explicit RequestLog(size_t capacity = kDefaultCapacity) : capacity_(capacity) {}
 

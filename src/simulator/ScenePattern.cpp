@@ -92,24 +92,46 @@ uint32_t SensorLevel(uint32_t reflectance, uint32_t gain, uint32_t exposure) {
     return static_cast<uint32_t>(std::min(1023.0, std::floor(level + 0.5)));
 }
 
-ScenePattern::ScenePattern(const PatternKey& key) : key_(key) {
+SceneMosaic::SceneMosaic(SceneKind scene) : scene_(scene) {
+    sites_.resize(static_cast<size_t>(kSensorWidth) * kSensorHeight);
+    uint8_t* out = sites_.data();
+    for (uint32_t y = 0; y < kSensorHeight; ++y) {
+        for (uint32_t x = 0; x < kSensorWidth; ++x) {
+            *out++ = static_cast<uint8_t>(SceneReflectance(scene, x, y, BayerChannel(x, y)));
+        }
+    }
+}
+
+const uint8_t* SceneMosaic::Row(uint32_t y) const {
+    return sites_.data() + static_cast<size_t>(kSensorWidth) * std::min(y, kSensorHeight - 1);
+}
+
+ScenePattern::ScenePattern(const SceneMosaic& mosaic, const PatternKey& key) : key_(key) {
+    key_.scene = mosaic.Scene();
     key_.bytesPerSample = key.bytesPerSample == 2 ? 2 : 1;
-    std::array<uint16_t, 256> levels{};
-    for (uint32_t r = 0; r < levels.size(); ++r) {
-        levels[r] = static_cast<uint16_t>(SensorLevel(r, key_.gain, key_.exposure));
+    // Gain and exposure change often under automatic exposure: one table lookup per sample.
+    std::array<uint8_t, 256> high{};
+    std::array<uint8_t, 256> low{};
+    for (uint32_t r = 0; r < high.size(); ++r) {
+        const uint32_t level = SensorLevel(r, key_.gain, key_.exposure);
+        high[r] = static_cast<uint8_t>(level >> 2);
+        low[r] = static_cast<uint8_t>(level & 3);
     }
     bytes_.resize(RowBytes() * kSensorHeight);
     uint8_t* out = bytes_.data();
     for (uint32_t y = 0; y < kSensorHeight; ++y) {
-        for (uint32_t x = 0; x < kSensorWidth; ++x) {
-            const uint32_t level = levels[SceneReflectance(key_.scene, x, y, BayerChannel(x, y))];
-            if (key_.bytesPerSample == 1) {
-                *out++ = static_cast<uint8_t>(level >> 2);
-            } else {
-                *out++ = static_cast<uint8_t>(level >> 2);
-                *out++ = static_cast<uint8_t>(level & 3);
+        const uint8_t* sites = mosaic.Row(y);
+        if (key_.bytesPerSample == 1) {
+            for (uint32_t x = 0; x < kSensorWidth; ++x) {
+                out[x] = high[sites[x]];
+            }
+        } else {
+            for (uint32_t x = 0; x < kSensorWidth; ++x) {
+                out[2 * x] = high[sites[x]];
+                out[2 * x + 1] = low[sites[x]];
             }
         }
+        out += RowBytes();
     }
 }
 

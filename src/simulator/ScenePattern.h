@@ -34,6 +34,20 @@ int BayerChannel(uint32_t x, uint32_t y);
 // 64 gives 800, that is 200 in 8-bit samples.
 uint32_t SensorLevel(uint32_t reflectance, uint32_t gain, uint32_t exposure);
 
+// The reflectance (0..255) that each sensor site sees through its own colour filter: the
+// scene without gain or exposure, built once per scene.
+class SceneMosaic {
+public:
+    explicit SceneMosaic(SceneKind scene);
+
+    SceneKind Scene() const { return scene_; }
+    const uint8_t* Row(uint32_t y) const;
+
+private:
+    SceneKind scene_;
+    std::vector<uint8_t> sites_;
+};
+
 struct PatternKey {
     SceneKind scene = SceneKind::Bars;
     uint32_t bytesPerSample = 1;  // 1: 8-bit samples; 2: 10-bit samples in two bytes
@@ -47,7 +61,9 @@ struct PatternKey {
 // Built once per key and shared read-only by every frame that uses it.
 class ScenePattern {
 public:
-    explicit ScenePattern(const PatternKey& key);
+    // key.scene is taken from the mosaic.
+    ScenePattern(const SceneMosaic& mosaic, const PatternKey& key);
+    explicit ScenePattern(const PatternKey& key) : ScenePattern(SceneMosaic(key.scene), key) {}
 
     const PatternKey& Key() const { return key_; }
     uint32_t BytesPerSample() const { return key_.bytesPerSample; }

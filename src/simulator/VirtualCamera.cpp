@@ -416,10 +416,15 @@ std::shared_ptr<const ScenePattern> VirtualCamera::PatternFor(std::unique_lock<s
     if (pattern_ && pattern_->Key() == key) {
         return pattern_;
     }
-    // Rendering the sensor image takes a few milliseconds: commands must not wait for it.
+    // Building the sensor image takes a millisecond or more: commands must not wait for it.
+    std::shared_ptr<const SceneMosaic> mosaic = mosaic_;
     lock.unlock();
-    auto built = std::make_shared<const ScenePattern>(key);
+    if (!mosaic || mosaic->Scene() != key.scene) {
+        mosaic = std::make_shared<const SceneMosaic>(key.scene);
+    }
+    auto built = std::make_shared<const ScenePattern>(*mosaic, key);
     lock.lock();
+    mosaic_ = std::move(mosaic);
     pattern_ = built;
     return built;
 }

@@ -144,6 +144,7 @@ private:
     Clock::time_point nextFrame_{};
     uint64_t frameSequence_ = 0;
     uint32_t readsWaiting_ = 0;
+    std::shared_ptr<const SceneMosaic> mosaic_;
     std::shared_ptr<const ScenePattern> pattern_;
     // Counters.
     uint64_t opens_ = 0;
