@@ -136,20 +136,5 @@ TEST_F(DriverAccessTest, TimeoutWithoutHandleSendsNothing) {
     EXPECT_TRUE(port.Log().empty());
 }
 
-TEST(CommandBlocks, ParametersAreLittleEndianAndTheRestIsZero) {
-    const CommandBlock size = MakeTransferSizeCommand(1859584);
-    EXPECT_EQ(size[0], 9);
-    EXPECT_EQ(size[1], 0x00);
-    EXPECT_EQ(size[2], 0x60);
-    EXPECT_EQ(size[3], 0x1C);
-    EXPECT_EQ(size[4], 0x00);
-    for (std::size_t i = 5; i < size.size(); ++i) {
-        EXPECT_EQ(size[i], 0) << i;
-    }
-    const CommandBlock write = MakeRegisterWriteCommand(26, 0x11223344);
-    EXPECT_EQ((std::vector<uint8_t>(write.begin(), write.begin() + 7)),
-              (std::vector<uint8_t>{4, 26, 0x44, 0x33, 0x22, 0x11, 0}));
-}
-
 }  // namespace
 }  // namespace pixora
