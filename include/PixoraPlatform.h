@@ -52,8 +52,11 @@ PIXORA_API int32_t PIXORA_CALL PixoraMsg_Post(PIXORA_HWND window, uint32_t messa
  *   cameras=0,3      slots holding a camera ("cameras=none" for none; default: 0)
  *   fps=30           frames per second when free-running, halved by the half clock;
  *                    0 delivers every frame at once (default 20; fractions allowed)
- *   scene=bars       bars (eight colour bars over a grey ramp), gradient, or moving
- *   timeout=3000     driver transfer time-out (ms) until the library sets its own
+ *   scene=bars       bars (eight colour bars over a grey ramp), gradient (grey, dark at
+ *                    the top left, bright at the bottom right), or moving (the bars moving
+ *                    16 columns right per frame)
+ *   timeout=3000     driver transfer time-out (ms) until the library sets one (default
+ *                    3000; a time-out request of 0 ms also restores it)
  *   maxwait=200      upper bound (ms) of every time-out, for quick tests; 0: none
  *   fault=NAME:INDEX[:ARGUMENT]   a fault as with PixoraSim_SetFault; NAME is one of none,
  *                    absent, open, command, command-number, short-reply, short-frame, stall,

@@ -47,18 +47,5 @@ TEST(CommandDecoder, TransferSizeIsLittleEndian) {
     EXPECT_EQ(c.argument, 1859584u);
 }
 
-TEST(CommandDecoder, FlagCommandsCarryByteOne) {
-    EXPECT_EQ(DecodeCommand(MakeBlock(10, {1})).kind, CommandKind::SetSampleWidth);
-    EXPECT_EQ(DecodeCommand(MakeBlock(10, {1})).argument, 1u);
-    EXPECT_EQ(DecodeCommand(MakeBlock(35, {1})).kind, CommandKind::SetClock);
-    EXPECT_EQ(DecodeCommand(MakeBlock(40, {0})).kind, CommandKind::SetTrigger);
-    EXPECT_EQ(DecodeCommand(MakeBlock(40, {0})).argument, 0u);
-    EXPECT_EQ(DecodeCommand(MakeBlock(2)).kind, CommandKind::RequestFrame);
-    EXPECT_EQ(DecodeCommand(MakeBlock(6)).kind, CommandKind::InitDevice);
-    EXPECT_EQ(DecodeCommand(MakeBlock(36)).kind, CommandKind::QueryClock);
-    EXPECT_EQ(DecodeCommand(MakeBlock(77)).kind, CommandKind::Unknown);
-    EXPECT_EQ(DecodeCommand(MakeBlock(77)).number, 77);
-}
-
 }  // namespace
 }  // namespace pixora

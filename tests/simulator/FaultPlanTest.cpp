@@ -68,18 +68,5 @@ TEST(FaultPlan, VanishCountsWholeFramesAndStaysGone) {
     EXPECT_TRUE(plan.VanishNow());
 }
 
-TEST(FaultPlan, NamesAndNumbersRoundTrip) {
-    for (int value = 0; value < kFaultKindCount; ++value) {
-        FaultKind kind = FaultKind::None;
-        ASSERT_TRUE(FaultKindFromInt(value, kind));
-        FaultKind parsed = FaultKind::Absent;
-        ASSERT_TRUE(ParseFaultName(FaultName(kind), parsed));
-        EXPECT_EQ(parsed, kind);
-    }
-    FaultKind unused = FaultKind::None;
-    EXPECT_FALSE(FaultKindFromInt(9, unused));
-    EXPECT_FALSE(FaultKindFromInt(-1, unused));
-}
-
 }  // namespace
 }  // namespace pixora

@@ -66,17 +66,6 @@ TEST(Scenes, GradientDiffersTopToBottomAndLeftToRight) {
               SceneReflectance(SceneKind::Gradient, 900, 0, 1));
 }
 
-TEST(Scenes, NamesRoundTrip) {
-    for (SceneKind scene : {SceneKind::Bars, SceneKind::Gradient, SceneKind::Moving}) {
-        SceneKind parsed = SceneKind::Bars;
-        ASSERT_TRUE(ParseSceneName(SceneName(scene), parsed));
-        EXPECT_EQ(parsed, scene);
-    }
-    SceneKind unused = SceneKind::Bars;
-    EXPECT_FALSE(ParseSceneName("Bars", unused));
-    EXPECT_FALSE(ParseSceneName("", unused));
-}
-
 TEST(ScenePattern, TenBitSamplesSplitOverTwoBytes) {
     const ScenePattern pattern({SceneKind::Bars, 2, 656, 64});
     const uint8_t* row0 = pattern.Row(0);
