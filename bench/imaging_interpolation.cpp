@@ -1,6 +1,6 @@
 // Bayer interpolation on a full 1360 x 1024 frame, in ms per frame, one thread: each member
-// of the 8-bit and 10-bit interpolation (border pass included), the colour step as the
-// chain runs it, the white-balance measurement, and, when its headers are present, the
+// of the 8-bit and 10-bit interpolation and its vector forms (border pass included), the colour
+// step as the chain runs it, the white-balance measurement, and, when its headers are present, the
 // bilinear Bayer conversion of a widely used vision library as the yardstick.
 #include <benchmark/benchmark.h>
 
@@ -79,6 +79,27 @@ void BM_Interpolate8To24_Reference(benchmark::State& state) {
 void BM_Interpolate8To32_Reference(benchmark::State& state) {
     RunMember(state, InterpolateReference8Kernel, InterpolateBorder8Kernel, 8, 32);
 }
+// The reference member's vector forms (same bytes as the scalar one).
+void BM_Interpolate8To24_ReferenceSse2(benchmark::State& state) {
+    RunMember(state, InterpolateReferenceSse2Kernel, InterpolateBorder8Kernel, 8, 24);
+}
+void BM_Interpolate8To32_ReferenceSse2(benchmark::State& state) {
+    RunMember(state, InterpolateReferenceSse2Kernel, InterpolateBorder8Kernel, 8, 32);
+}
+void BM_Interpolate8To24_ReferenceAvx2(benchmark::State& state) {
+    if (!ThisProcessor().avx2Usable) {
+        state.SkipWithError("no AVX2");
+        return;
+    }
+    RunMember(state, InterpolateReferenceAvx2Kernel, InterpolateBorder8Kernel, 8, 24);
+}
+void BM_Interpolate8To32_ReferenceAvx2(benchmark::State& state) {
+    if (!ThisProcessor().avx2Usable) {
+        state.SkipWithError("no AVX2");
+        return;
+    }
+    RunMember(state, InterpolateReferenceAvx2Kernel, InterpolateBorder8Kernel, 8, 32);
+}
 void BM_Interpolate8To24_Sse2(benchmark::State& state) {
     RunMember(state, InterpolateSse2Kernel, InterpolateBorder8Kernel, 8, 24);
 }
@@ -91,6 +112,13 @@ void BM_Interpolate8To24_Avx2(benchmark::State& state) {
 }
 void BM_Interpolate16To48_Scalar(benchmark::State& state) {
     RunMember(state, Interpolate16Kernel, InterpolateBorder16Kernel, 16, 48);
+}
+void BM_Interpolate16To64_Avx2(benchmark::State& state) {
+    if (!ThisProcessor().avx2Usable) {
+        state.SkipWithError("no AVX2");
+        return;
+    }
+    RunMember(state, Interpolate16Avx2Kernel, InterpolateBorder16Kernel, 16, 64);
 }
 void BM_Interpolate16To48_Avx2(benchmark::State& state) {
     if (!ThisProcessor().avx2Usable) {
@@ -131,12 +159,17 @@ void BM_WhiteBalanceMeasure8(benchmark::State& state) {
 
 BENCHMARK(BM_Interpolate8To24_Reference)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Interpolate8To32_Reference)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Interpolate8To24_ReferenceSse2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Interpolate8To32_ReferenceSse2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Interpolate8To24_ReferenceAvx2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Interpolate8To32_ReferenceAvx2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Interpolate8To24_Sse2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Interpolate8To24_Avx2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ColorStep8To24)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WhiteBalanceMeasure8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Interpolate16To48_Scalar)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Interpolate16To48_Avx2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Interpolate16To64_Avx2)->Unit(benchmark::kMillisecond);
 
 #if defined(PIXORA_BENCH_YARDSTICK)
 void RunYardstick(benchmark::State& state, int type) {

@@ -29,7 +29,8 @@ void InterpolateBorder8(const PixelRegion& region, const InterpolationBlock& blo
 void InterpolateFast8(const PixelRegion& region, const InterpolationBlock& block);
 
 // 10-bit words to 48- or 64-bit pixels (a fourth word is left alone): the reference
-// arithmetic with green held to 1023 and 1023 for products above 0x1FFFFF.
+// arithmetic with green held to 1023 and 1023 for products above 0x1FFFFF. A word above
+// 1023 (which the raw copy never produces) is read as 1023.
 void Interpolate16(const PixelRegion& region, const InterpolationBlock& block);
 void InterpolateBorder16(const PixelRegion& region, const InterpolationBlock& block);
 
@@ -40,6 +41,11 @@ namespace bayer {
 void FastRowScalar(const PixelRegion& region, int32_t row, int32_t firstColumn, int32_t endColumn,
                    int32_t bayerMode, int32_t redFactor, int32_t blueFactor);
 
+// The same with the reference arithmetic of the 8-bit member.
+void ReferenceRowScalar(const PixelRegion& region, int32_t row, int32_t firstColumn,
+                        int32_t endColumn, int32_t bayerMode, int32_t redFactor,
+                        int32_t blueFactor);
+
 // Interior columns [firstColumn, endColumn) of one interior row of the 10-bit member.
 void Row16Scalar(const PixelRegion& region, int32_t row, int32_t firstColumn, int32_t endColumn,
                  int32_t bayerMode, int32_t redFactor, int32_t blueFactor);
@@ -47,6 +53,12 @@ void Row16Scalar(const PixelRegion& region, int32_t row, int32_t firstColumn, in
 // True when the vector members may run: both factors within 0..256 (gains 0..200 %).
 inline bool FastFactorsFit(int32_t redFactor, int32_t blueFactor) {
     return redFactor >= 0 && redFactor <= 256 && blueFactor >= 0 && blueFactor <= 256;
+}
+
+// True when the vector forms of the reference arithmetic may run: factors within 0..2047,
+// whose products with any weighted sum fit the lanes they use.
+inline bool ExactFactorsFit(int32_t redFactor, int32_t blueFactor) {
+    return redFactor >= 0 && redFactor <= 2047 && blueFactor >= 0 && blueFactor <= 2047;
 }
 
 }  // namespace bayer

@@ -81,7 +81,7 @@ bool RunColorStep(FilterSettings& filter, const ProcessorInfo& processor, ImageB
         dest.Apply(InterpolateBorder16Kernel, &raw, nullptr, 0, 0, &block);
         return true;
     }
-    PixelKernel member = InterpolateReference8Kernel;
+    PixelKernel member = nullptr;
     switch (ChooseInterpolationMember(processor, dest.BitsPerPixel(), block)) {
         case InterpolationMember::Avx2:
             member = InterpolateAvx2Kernel;
@@ -90,6 +90,14 @@ bool RunColorStep(FilterSettings& filter, const ProcessorInfo& processor, ImageB
             member = InterpolateSse2Kernel;
             break;
         case InterpolationMember::Reference:
+            // Its vector forms give the same bytes; take the widest the processor runs.
+            if (processor.avx2Usable) {
+                member = InterpolateReferenceAvx2Kernel;
+            } else if (processor.Usable(kFeatureSse2)) {
+                member = InterpolateReferenceSse2Kernel;
+            } else {
+                member = InterpolateReference8Kernel;
+            }
             break;
     }
     dest.Apply(member, &raw, nullptr, 0, 0, &block);

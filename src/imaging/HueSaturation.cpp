@@ -5,26 +5,55 @@
 namespace pixora {
 namespace {
 
-int32_t Channel(int32_t m1, int32_t m2, int32_t angle) {
-    const int32_t h = angle % 360;  // keeps the dividend's sign
-    if (h < 0) {
-        return m1;
+// Exact quotients without a divide instruction: floor(x / n) = (x * kReciprocal[n]) >> 32
+// for 0 <= x <= 65535 and 1 <= n <= 510, with kReciprocal[n] = floor(2^32 / n) + 1 (the
+// rounding error stays below 1 / n for numerators this small).
+struct Reciprocals {
+    uint64_t value[511] = {};
+};
+
+constexpr Reciprocals MakeReciprocals() {
+    Reciprocals table;
+    for (uint64_t n = 1; n < 511; ++n) {
+        table.value[n] = (uint64_t{1} << 32) / n + 1;
     }
-    if (h < 60) {
-        return m1 + (((m2 - m1) * h) >> 6);
-    }
-    if (h < 180) {
-        return m2;
-    }
-    if (h < 240) {
-        return m1 + (((m2 - m1) * (240 - h)) >> 6);
-    }
-    return m1;
+    return table;
 }
 
-}  // namespace
+constexpr Reciprocals kReciprocals = MakeReciprocals();
 
-Bgr ShiftHueSaturation(Bgr pixel, const HueSaturationBlock& block) {
+inline int32_t Quotient(int32_t numerator, int32_t denominator) {
+    return static_cast<int32_t>(
+        (static_cast<uint64_t>(numerator) * kReciprocals.value[denominator]) >> 32);
+}
+
+// Quotient truncated toward zero for a numerator of either sign.
+inline int32_t SignedQuotient(int32_t numerator, int32_t denominator) {
+    const int32_t magnitude = Quotient(numerator < 0 ? -numerator : numerator, denominator);
+    return numerator < 0 ? -magnitude : magnitude;
+}
+
+// The channel of hue angle `angle`: m1 below 0 and from 240 on, a rise over 0..60, m2 over
+// 60..180, a fall over 180..240. Written as selections so that it compiles without jumps.
+inline int32_t Channel(int32_t m1, int32_t m2, int32_t angle) {
+    const int32_t h = angle % 360;  // keeps the dividend's sign
+    const int32_t rise = m1 + (((m2 - m1) * h) >> 6);
+    const int32_t fall = m1 + (((m2 - m1) * (240 - h)) >> 6);
+    int32_t value = m1;
+    value = (h >= 0 && h < 60) ? rise : value;
+    value = (h >= 60 && h < 180) ? m2 : value;
+    value = (h >= 180 && h < 240) ? fall : value;
+    return value;
+}
+
+// Shifts are settings; held far outside their ranges once per call so that no sum can
+// overflow.
+HueSaturationBlock Held(const HueSaturationBlock& block) {
+    const auto hold = [](int32_t v) { return std::clamp(v, -100000, 100000); };
+    return {hold(block.hue), hold(block.lightness), hold(block.saturation)};
+}
+
+inline __attribute__((always_inline)) Bgr Shift(Bgr pixel, const HueSaturationBlock& block) {
     const int32_t r = pixel.red;
     const int32_t g = pixel.green;
     const int32_t b = pixel.blue;
@@ -35,28 +64,17 @@ Bgr ShiftHueSaturation(Bgr pixel, const HueSaturationBlock& block) {
     int32_t saturation = 0;
     if (mx != mn) {
         const int32_t d = mx - mn;
-        saturation = lightness < 128 ? 255 * d / (mx + mn) : 255 * d / (510 - mx - mn);
-        if (r == mx) {
-            hue = 64 * (g - b) / d;
-        } else if (g == mx) {
-            hue = 64 * (b - r) / d + 120;
-        } else {
-            hue = 64 * (r - g) / d + 240;
-        }
-        if (hue < 0) {
-            hue += 360;
-        }
-        if (hue >= 360) {
-            hue -= 360;
-        }
+        saturation = Quotient(255 * d, lightness < 128 ? mx + mn : 510 - mx - mn);
+        // Red, green, blue tested in that order for the maximum.
+        const int32_t numerator = r == mx ? g - b : (g == mx ? b - r : r - g);
+        const int32_t offset = r == mx ? 0 : (g == mx ? 120 : 240);
+        hue = SignedQuotient(64 * numerator, d) + offset;
+        hue = hue < 0 ? hue + 360 : hue;
+        hue = hue >= 360 ? hue - 360 : hue;
     }
-    // Shifts arrive from settings; wide arithmetic is not needed for their ranges but the
-    // additions must not overflow for any value a caller may store.
-    hue = static_cast<int32_t>(std::clamp<int64_t>(int64_t{hue} + block.hue, -100000, 100000));
-    lightness = static_cast<int32_t>(
-        std::clamp<int64_t>(int64_t{lightness} + block.lightness, -100000, 100000));
-    saturation = static_cast<int32_t>(
-        std::clamp<int64_t>(int64_t{saturation} + block.saturation, -100000, 100000));
+    hue += block.hue;
+    lightness += block.lightness;
+    saturation += block.saturation;
 
     Bgr out;
     if (saturation <= 0) {
@@ -74,15 +92,22 @@ Bgr ShiftHueSaturation(Bgr pixel, const HueSaturationBlock& block) {
     return out;
 }
 
-void HueSaturation24(const PixelRegion& region, const HueSaturationBlock& block) {
+}  // namespace
+
+Bgr ShiftHueSaturation(Bgr pixel, const HueSaturationBlock& block) {
+    return Shift(pixel, Held(block));
+}
+
+void HueSaturation24(const PixelRegion& region, const HueSaturationBlock& requested) {
     if (region.IsEmpty()) {
         return;
     }
+    const HueSaturationBlock block = Held(requested);
     for (int32_t row = 0; row < region.height; ++row) {
         const uint8_t* s = region.SourceRow(row);
         uint8_t* d = region.DestRow(row);
         for (int32_t column = 0; column < region.width; ++column) {
-            const Bgr out = ShiftHueSaturation({s[0], s[1], s[2]}, block);
+            const Bgr out = Shift({s[0], s[1], s[2]}, block);
             d[0] = static_cast<uint8_t>(out.blue);
             d[1] = static_cast<uint8_t>(out.green);
             d[2] = static_cast<uint8_t>(out.red);
@@ -92,10 +117,11 @@ void HueSaturation24(const PixelRegion& region, const HueSaturationBlock& block)
     }
 }
 
-void HueSaturation48(const PixelRegion& region, const HueSaturationBlock& block) {
+void HueSaturation48(const PixelRegion& region, const HueSaturationBlock& requested) {
     if (region.IsEmpty()) {
         return;
     }
+    const HueSaturationBlock block = Held(requested);
     // Words above the 10-bit range are taken as 1023 so the 8-bit arithmetic stays in range.
     const auto reduce = [](const uint8_t* p) {
         return static_cast<int32_t>(std::min<uint32_t>(LoadWord(p), 1023) / 4);
@@ -104,7 +130,7 @@ void HueSaturation48(const PixelRegion& region, const HueSaturationBlock& block)
         const uint8_t* s = region.SourceRow(row);
         uint8_t* d = region.DestRow(row);
         for (int32_t column = 0; column < region.width; ++column) {
-            const Bgr out = ShiftHueSaturation({reduce(s), reduce(s + 2), reduce(s + 4)}, block);
+            const Bgr out = Shift({reduce(s), reduce(s + 2), reduce(s + 4)}, block);
             StoreWord(d, static_cast<uint32_t>(out.blue * 4));
             StoreWord(d + 2, static_cast<uint32_t>(out.green * 4));
             StoreWord(d + 4, static_cast<uint32_t>(out.red * 4));

@@ -152,6 +152,14 @@ int32_t InterpolateReference8Kernel(PIXORA_KERNEL_ARGS) {
     return Run<const InterpolationBlock>(Depths::Mosaic8, PIXORA_FORWARD, InterpolateReference8);
 }
 
+int32_t InterpolateReferenceSse2Kernel(PIXORA_KERNEL_ARGS) {
+    return Run<const InterpolationBlock>(Depths::Mosaic8, PIXORA_FORWARD, InterpolateReferenceSse2);
+}
+
+int32_t InterpolateReferenceAvx2Kernel(PIXORA_KERNEL_ARGS) {
+    return Run<const InterpolationBlock>(Depths::Mosaic8, PIXORA_FORWARD, InterpolateReferenceAvx2);
+}
+
 int32_t InterpolateSse2Kernel(PIXORA_KERNEL_ARGS) {
     return Run<const InterpolationBlock>(Depths::Mosaic8To24, PIXORA_FORWARD, InterpolateSse2);
 }

@@ -42,6 +42,8 @@ PixelKernelFunction Sharpen10Kernel;
 // InterpolationBlock: 8-bit mosaic to 24/32-bit (reference), to 24-bit (vector members),
 // 16-bit mosaic to 48/64-bit, and the border passes.
 PixelKernelFunction InterpolateReference8Kernel;
+PixelKernelFunction InterpolateReferenceSse2Kernel;  // vector forms of the reference member
+PixelKernelFunction InterpolateReferenceAvx2Kernel;
 PixelKernelFunction InterpolateSse2Kernel;
 PixelKernelFunction InterpolateAvx2Kernel;
 PixelKernelFunction InterpolateBorder8Kernel;

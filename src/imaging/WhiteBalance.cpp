@@ -24,24 +24,51 @@ int32_t TruncateToInt(double value) {
     return static_cast<int32_t>(value);
 }
 
-template <typename Load>
-ColorSums SumColorSites(const PixelRegion& region, int32_t bayerMode, int32_t bytesPerSample,
-                        Load load) {
+// Sample `column` of a row of bytes or of little-endian words.
+template <typename Sample>
+inline uint32_t SampleAt(const uint8_t* row, int32_t column) {
+    if constexpr (sizeof(Sample) == 1) {
+        return row[column];
+    } else {
+        return LoadWord(row + 2 * column);
+    }
+}
+
+// Sums of the even and the odd columns of one row of samples.
+template <typename Sample>
+void SumAlternate(const uint8_t* row, int32_t width, uint64_t& even, uint64_t& odd) {
+    uint64_t evenSum = 0;
+    uint64_t oddSum = 0;
+    int32_t column = 0;
+    for (; column + 1 < width; column += 2) {
+        evenSum += SampleAt<Sample>(row, column);
+        oddSum += SampleAt<Sample>(row, column + 1);
+    }
+    if (column < width) {
+        evenSum += SampleAt<Sample>(row, column);
+    }
+    even += evenSum;
+    odd += oddSum;
+}
+
+template <typename Sample>
+ColorSums SumColorSites(const PixelRegion& region, int32_t bayerMode) {
     ColorSums sums;
     if (region.source == nullptr || region.width <= 0 || region.height <= 0) {
         return sums;
     }
+    const int32_t firstPhase = ColumnPhase(bayerMode, region.sourceColumn);
+    const uint64_t evenCount = static_cast<uint64_t>(region.width + 1) / 2;
+    const uint64_t oddCount = static_cast<uint64_t>(region.width) / 2;
     for (int32_t row = 0; row < region.height; ++row) {
         const int32_t rowPhase = RowPhase(bayerMode, region.sourceRow + row);
-        const uint8_t* s = region.SourceRow(row);
         // Per column phase: the colour's sum and count.
         uint64_t rowSum[2] = {0, 0};
         uint64_t rowCount[2] = {0, 0};
-        for (int32_t column = 0; column < region.width; ++column) {
-            const int32_t phase = ColumnPhase(bayerMode, region.sourceColumn + column);
-            rowSum[phase] += load(s + ptrdiff_t{column} * bytesPerSample);
-            ++rowCount[phase];
-        }
+        SumAlternate<Sample>(region.SourceRow(row), region.width, rowSum[firstPhase],
+                             rowSum[1 - firstPhase]);
+        rowCount[firstPhase] = evenCount;
+        rowCount[1 - firstPhase] = oddCount;
         for (int32_t phase = 0; phase < 2; ++phase) {
             switch (ColorAtPhase(rowPhase, phase)) {
                 case MosaicColor::Green:
@@ -69,11 +96,11 @@ double MeanOf(uint64_t sum, uint64_t count) {
 }  // namespace
 
 ColorSums SumColorSites8(const PixelRegion& region, int32_t bayerMode) {
-    return SumColorSites(region, bayerMode, 1, [](const uint8_t* p) { return uint32_t{*p}; });
+    return SumColorSites<uint8_t>(region, bayerMode);
 }
 
 ColorSums SumColorSites16(const PixelRegion& region, int32_t bayerMode) {
-    return SumColorSites(region, bayerMode, 2, [](const uint8_t* p) { return LoadWord(p); });
+    return SumColorSites<uint16_t>(region, bayerMode);
 }
 
 void WhiteBalanceFromSums(const ColorSums& sums, WhiteBalanceBlock& block) {
@@ -108,15 +135,17 @@ GraySiteSums SumGraySites8(const PixelRegion& region, int32_t bayerMode) {
     if (region.source == nullptr || region.width <= 0 || region.height <= 0) {
         return sums;
     }
+    const int32_t firstPhase = ColumnPhase(bayerMode, region.sourceColumn);
+    const uint64_t evenCount = static_cast<uint64_t>(region.width + 1) / 2;
+    const uint64_t oddCount = static_cast<uint64_t>(region.width) / 2;
     for (int32_t row = 0; row < region.height; ++row) {
         const int32_t rowPhase = RowPhase(bayerMode, region.sourceRow + row);
-        const uint8_t* s = region.SourceRow(row);
-        for (int32_t column = 0; column < region.width; ++column) {
-            const int32_t phase = ColumnPhase(bayerMode, region.sourceColumn + column);
-            const GraySite site = GraySiteAtPhase(rowPhase, phase);
-            sums.sum[site] += s[column];
-            ++sums.count[site];
-        }
+        const GraySite evenSite = GraySiteAtPhase(rowPhase, firstPhase);
+        const GraySite oddSite = GraySiteAtPhase(rowPhase, 1 - firstPhase);
+        SumAlternate<uint8_t>(region.SourceRow(row), region.width, sums.sum[evenSite],
+                              sums.sum[oddSite]);
+        sums.count[evenSite] += evenCount;
+        sums.count[oddSite] += oddCount;
     }
     return sums;
 }

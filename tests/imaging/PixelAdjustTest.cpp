@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "TestImages.h"
@@ -113,6 +114,89 @@ TEST(HueSaturation, ShiftsMoveHueAndSaturation) {
     // Saturation +10 on a muted colour raises its spread.
     const Bgr muted = ShiftHueSaturation({100, 120, 140}, {0, 0, 10});
     EXPECT_GT(muted.red - muted.blue, 40);
+}
+
+// The integer HLS steps one after the other, with plain divisions and branches.
+Bgr HlsBySteps(int32_t r, int32_t g, int32_t b, int32_t hueShift, int32_t satShift) {
+    const int32_t mx = std::max({r, g, b});
+    const int32_t mn = std::min({r, g, b});
+    int32_t l = (mx + mn) / 2;
+    int32_t h = 0;
+    int32_t s = 0;
+    if (mx != mn) {
+        const int32_t d = mx - mn;
+        if (l < 128) {
+            s = 255 * d / (mx + mn);
+        } else {
+            s = 255 * d / (510 - mx - mn);
+        }
+        if (r == mx) {
+            h = 64 * (g - b) / d;
+        } else if (g == mx) {
+            h = 64 * (b - r) / d + 120;
+        } else {
+            h = 64 * (r - g) / d + 240;
+        }
+        if (h < 0) {
+            h += 360;
+        }
+        if (h >= 360) {
+            h -= 360;
+        }
+    }
+    h += hueShift;
+    s += satShift;
+    if (s <= 0) {
+        return {l & 0xFF, l & 0xFF, l & 0xFF};
+    }
+    s = std::min(s, 255);
+    const int32_t m2 = l < 128 ? (l * (s + 255)) >> 8 : s + l - ((s * l) >> 8);
+    const int32_t m1 = 2 * l - m2;
+    const auto channel = [&](int32_t angle) {
+        const int32_t a = angle % 360;
+        if (a < 0) {
+            return m1;
+        }
+        if (a < 60) {
+            return m1 + (((m2 - m1) * a) >> 6);
+        }
+        if (a < 180) {
+            return m2;
+        }
+        if (a < 240) {
+            return m1 + (((m2 - m1) * (240 - a)) >> 6);
+        }
+        return m1;
+    };
+    return {std::clamp(channel(h - 120), 0, 255), std::clamp(channel(h), 0, 255),
+            std::clamp(channel(h + 120), 0, 255)};
+}
+
+TEST(HueSaturation, AgreesWithTheStepsOverTheColourCube) {
+    const int32_t shifts[][2] = {{0, 0}, {0, 10}, {45, -30}, {-200, 255}, {360, -255}, {-360, 40}};
+    for (const auto& [hue, saturation] : shifts) {
+        for (int32_t r = 0; r < 256; r += 3) {
+            for (int32_t g = 0; g < 256; g += 5) {
+                for (int32_t b = 0; b < 256; b += 4) {
+                    const Bgr expected = HlsBySteps(r, g, b, hue, saturation);
+                    const Bgr actual = ShiftHueSaturation({b, g, r}, {hue, 0, saturation});
+                    ASSERT_EQ(actual.red, expected.red) << r << "," << g << "," << b;
+                    ASSERT_EQ(actual.green, expected.green) << r << "," << g << "," << b;
+                    ASSERT_EQ(actual.blue, expected.blue) << r << "," << g << "," << b;
+                }
+            }
+        }
+    }
+    // Every maximum and minimum pair, including the extremes of the divisors.
+    for (int32_t high = 0; high < 256; ++high) {
+        for (int32_t low = 0; low <= high; ++low) {
+            const Bgr expected = HlsBySteps(high, low, (high + low) / 2, 30, 5);
+            const Bgr actual = ShiftHueSaturation({(high + low) / 2, low, high}, {30, 0, 5});
+            ASSERT_EQ(actual.red, expected.red) << high << "," << low;
+            ASSERT_EQ(actual.green, expected.green) << high << "," << low;
+            ASSERT_EQ(actual.blue, expected.blue) << high << "," << low;
+        }
+    }
 }
 
 TEST(HueSaturation, WideMemberWorksOnQuarterWordsAndKeepsTheFourthWord) {
