@@ -147,6 +147,17 @@ void BM_HueSaturation(benchmark::State& state) {
     RunAdjustment(state, Member(bits, HueSaturation24Kernel, HueSaturation48Kernel), bits,
                   &gHueSaturation);
 }
+void BM_HueSaturationAvx2(benchmark::State& state) {
+    ProcessorInfo processor;
+    IdentifyProcessor(&processor);
+    if (!processor.avx2Usable) {
+        state.SkipWithError("no AVX2");
+        return;
+    }
+    const auto bits = static_cast<uint16_t>(state.range(0));
+    RunAdjustment(state, Member(bits, HueSaturation24Avx2Kernel, HueSaturation48Avx2Kernel), bits,
+                  &gHueSaturation);
+}
 void BM_GrayGainOffset(benchmark::State& state) {
     GrayGainBlock block;
     block.gains[kGraySiteR] = 150;
@@ -161,6 +172,13 @@ void BM_GrayAutoGainMeasure(benchmark::State& state) {
 BENCHMARK(BM_ChainNeutral)->DenseRange(0, 5)->ArgName("mode")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ChainAllAdjustments)->DenseRange(0, 5)->ArgName("mode")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HueSaturation)
+    ->Arg(24)
+    ->Arg(32)
+    ->Arg(48)
+    ->Arg(64)
+    ->ArgName("bits")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HueSaturationAvx2)
     ->Arg(24)
     ->Arg(32)
     ->Arg(48)

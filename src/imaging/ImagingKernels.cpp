@@ -116,6 +116,14 @@ int32_t HueSaturation48Kernel(PIXORA_KERNEL_ARGS) {
     return Run<const HueSaturationBlock>(Depths::Color10, PIXORA_FORWARD, HueSaturation48);
 }
 
+int32_t HueSaturation24Avx2Kernel(PIXORA_KERNEL_ARGS) {
+    return Run<const HueSaturationBlock>(Depths::Color8, PIXORA_FORWARD, HueSaturation24Avx2);
+}
+
+int32_t HueSaturation48Avx2Kernel(PIXORA_KERNEL_ARGS) {
+    return Run<const HueSaturationBlock>(Depths::Color10, PIXORA_FORWARD, HueSaturation48Avx2);
+}
+
 int32_t Gamma8Kernel(PIXORA_KERNEL_ARGS) {
     return Run<const int32_t>(Depths::Samples8, PIXORA_FORWARD, AdjustGamma8);
 }

@@ -28,6 +28,8 @@ PixelKernelFunction WhiteBalance16Kernel;
 // HueSaturationBlock: 24/32-bit and 48/64-bit members.
 PixelKernelFunction HueSaturation24Kernel;
 PixelKernelFunction HueSaturation48Kernel;
+PixelKernelFunction HueSaturation24Avx2Kernel;  // the same with AVX2 (caller checks support)
+PixelKernelFunction HueSaturation48Avx2Kernel;
 
 PixelKernelFunction Gamma8Kernel;
 PixelKernelFunction Gamma10Kernel;

@@ -108,8 +108,12 @@ void Adjustments(const FrameContext& context) {
     hls.saturation = filter.Get(FilterField::Saturation);
     hls.lightness = 0;  // no setting supplies one: lightness stays as it is
     if ((hls.hue != 0 || hls.saturation != 0) && mode >= kColorMode24 && mode <= kColorMode64) {
-        output->Apply(mode <= kColorMode32 ? HueSaturation24Kernel : HueSaturation48Kernel, output,
-                      nullptr, 0, 0, &hls);
+        // The AVX2 forms give the same bytes.
+        const bool wide = context.processor.avx2Usable;
+        PixelKernel kernel = mode <= kColorMode32
+                                 ? (wide ? HueSaturation24Avx2Kernel : HueSaturation24Kernel)
+                                 : (wide ? HueSaturation48Avx2Kernel : HueSaturation48Kernel);
+        output->Apply(kernel, output, nullptr, 0, 0, &hls);
     }
 
     int32_t gamma = filter.Get(FilterField::Gamma);

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "TestImages.h"
 #include "imaging/GrayGainOffset.h"
 #include "imaging/HueSaturation.h"
+#include "imaging/ProcessorInfo.h"
 #include "imaging/Sharpness.h"
 #include "imaging/WindowMean.h"
 
@@ -195,6 +197,51 @@ TEST(HueSaturation, AgreesWithTheStepsOverTheColourCube) {
             ASSERT_EQ(actual.red, expected.red) << high << "," << low;
             ASSERT_EQ(actual.green, expected.green) << high << "," << low;
             ASSERT_EQ(actual.blue, expected.blue) << high << "," << low;
+        }
+    }
+}
+
+TEST(HueSaturation, Avx2FormMatchesScalarOnEveryColourAndShift) {
+    ProcessorInfo processor;
+    IdentifyProcessor(&processor);
+    if (!processor.avx2Usable) {
+        GTEST_SKIP() << "no AVX2 here";
+    }
+    // Every colour with 4-step channels, 24- and 32-bit, in rows that leave short groups.
+    ImageBuffer cube = MakeImage(4096, 4, 32);
+    for (int32_t i = 0; i < 4096 * 4; ++i) {
+        SetSample(cube, i % 4096, i / 4096, 0, (i & 63) * 4 + (i >> 14));
+        SetSample(cube, i % 4096, i / 4096, 1, ((i >> 6) & 63) * 4 + 1);
+        SetSample(cube, i % 4096, i / 4096, 2, ((i >> 12) & 3) * 85 + (i & 1));
+        SetSample(cube, i % 4096, i / 4096, 3, i & 0xFF);
+    }
+    const HueSaturationBlock blocks[] = {{0, 0, 10},    {360, 0, -255}, {-360, 0, 255},
+                                         {123, 0, -17}, {-77, 40, 3},   {200, -300, 0},
+                                         {361, 0, 5},   {0, 0, 0}};
+    for (const HueSaturationBlock& block : blocks) {
+        for (const uint16_t bits : {uint16_t{24}, uint16_t{32}, uint16_t{48}, uint16_t{64}}) {
+            const int32_t width = bits == 24 ? 4093 : 4090;  // short final groups
+            ImageBuffer expected = MakeImage(width, 4, bits);
+            for (int32_t row = 0; row < 4; ++row) {
+                for (int32_t column = 0; column < width; ++column) {
+                    for (int32_t c = 0;
+                         c < 4 && c < expected.BytesPerPixel() / (bits >= 48 ? 2 : 1); ++c) {
+                        const int32_t v = SampleAt(cube, column, row, c);
+                        SetSample(expected, column, row, c, bits >= 48 ? v * 4 + (c & 3) : v);
+                    }
+                }
+            }
+            ImageBuffer actual = MakeImage(width, 4, bits);
+            std::copy(expected.Bits(), expected.Bits() + expected.SizeBytes(), actual.Bits());
+            if (bits >= 48) {
+                HueSaturation48(WholeRegion(expected), block);
+                HueSaturation48Avx2(WholeRegion(actual), block);
+            } else {
+                HueSaturation24(WholeRegion(expected), block);
+                HueSaturation24Avx2(WholeRegion(actual), block);
+            }
+            ASSERT_EQ(std::memcmp(expected.Bits(), actual.Bits(), expected.SizeBytes()), 0)
+                << bits << " bits, hue " << block.hue << " saturation " << block.saturation;
         }
     }
 }
