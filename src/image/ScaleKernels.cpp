@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 
 namespace pixora {
 
@@ -30,6 +31,7 @@ int32_t ScaleNearest(uint8_t* dest, const uint8_t* source, const PixelRect* dest
     }
     const auto sy = static_cast<float>(static_cast<double>(sourceH) / destH);
     const auto sx = static_cast<float>(static_cast<double>(sourceW) / destW);
+    const bool sameWidth = sourceW == destW && destBpp == SampleBytes && sourceBpp == SampleBytes;
     for (int32_t i = 0; i < destH; ++i) {
         const int32_t u = Nearest(i, sy, sourceH);
         // Upside down on the way: the first destination row takes the last source row.
@@ -37,6 +39,11 @@ int32_t ScaleNearest(uint8_t* dest, const uint8_t* source, const PixelRect* dest
                                    ptrdiff_t{sourceRect->left} * sourceBpp;
         uint8_t* d =
             dest + ptrdiff_t{destRect->top + i} * destStride + ptrdiff_t{destRect->left} * destBpp;
+        if (sameWidth) {
+            // Column j is column j: a row copy (the preview's 16-bit mode at full size).
+            std::memcpy(d, sourceRow, static_cast<size_t>(destW) * SampleBytes);
+            continue;
+        }
         for (int32_t j = 0; j < destW; ++j) {
             const uint8_t* s = sourceRow + ptrdiff_t{Nearest(j, sx, sourceW)} * sourceBpp;
             for (int b = 0; b < SampleBytes; ++b) {

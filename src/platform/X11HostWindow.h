@@ -12,6 +12,9 @@
 #include "PixoraSdk_530TZ.h"
 #include "platform/WindowSurface.h"
 
+// Xlib's connection type, declared so that this header needs no X11 header.
+struct _XDisplay;
+
 namespace pixora {
 
 class X11HostWindow {
@@ -50,7 +53,7 @@ public:
 private:
     X11HostWindow() = default;
 
-    struct _XDisplay* display_ = nullptr;
+    ::_XDisplay* display_ = nullptr;
     unsigned long window_ = 0;
 };
 
