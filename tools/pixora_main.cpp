@@ -1,100 +1,91 @@
 // pixora: drives a 530TZ camera (or the virtual one) from the command line.
 #include <cstdio>
-#include <cstring>
+#include <exception>
 #include <string>
+#include <vector>
 
-#include "PixoraPlatform.h"
-#include "PixoraSdk_530TZ.h"
+#include "Commands.h"
+#include "ExitStatus.h"
+#include "Interrupt.h"
+
+namespace pixora::cli {
 
 namespace {
 
-const char* ErrorName(int32_t code) {
-    switch (code) {
-        case 1:
-            return "no device";
-        case 2:
-            return "device not found";
-        case 3:
-            return "thread failed";
-        case 4:
-            return "window failed";
-        case 5:
-            return "buffer error";
-        case 6:
-            return "device I/O failed";
-        case 7:
-            return "bad geometry";
-        case 8:
-            return "transfer failed";
-        case 9:
-            return "bad argument";
-        case 11:
-            return "not supported";
-        case 13:
-            return "stream failed";
-        default:
-            return "unknown error";
-    }
-}
-
-void PrintErrors(PIXORA_HANDLE camera) {
-    for (int32_t code = Pixora_GetLastError(camera); code != 0;
-         code = Pixora_GetLastError(camera)) {
-        std::fprintf(stderr, "pixora: error %d (%s)\n", code, ErrorName(code));
-    }
-}
-
-int Info() {
-    const int32_t version = Pixora_GetDllVersion();
-    std::printf("library version  %d.%d.%d (0x%08x)\n", (version >> 16) & 0xFF,
-                (version >> 8) & 0xFF, version & 0xFF, static_cast<unsigned>(version));
-    PIXORA_HANDLE camera = Pixora_Initialize(nullptr);
-    if (camera == nullptr) {
-        std::fprintf(stderr, "pixora: cannot open a camera handle\n");
-        return 1;
-    }
-    std::printf("camera handle    %p\n", camera);
-    std::printf("capture size     %d x %d\n", Pixora_Width(camera), Pixora_Height(camera));
-    std::printf("colour mode      %d bits per pixel\n", Pixora_GetColorMode(camera));
-    std::printf("wait time        %d ms\n", Pixora_GetWaitTime(camera));
-    PixoraCameraInfo info{};
-    info.size = sizeof info;
-    int status = 0;
-    if (Pixora_GetCameraInfo(camera, &info)) {
-        std::printf("sensor           %d x %d\n", info.sensorWidth, info.sensorHeight);
-        std::printf("gain range       %d..%d\n", info.gainMin, info.gainMax);
-        std::printf("exposure range   %d..%d\n", info.exposureMin, info.exposureMax);
-    } else {
-        status = 1;
-    }
-    PrintErrors(camera);
-    Pixora_Release(camera);
-    return status;
-}
-
-void Usage(FILE* out) {
+void Overview(FILE* out) {
     std::fprintf(out,
                  "usage: pixora COMMAND [options]\n\n"
-                 "commands:\n"
-                 "  info     library version, camera information and current settings\n"
-                 "  help     this text\n");
+                 "Drives a 530TZ camera, or the virtual camera that stands in for it.\n\n"
+                 "commands:\n");
+    for (const Command& command : AllCommands())
+        std::fprintf(out, "  %-10s %s\n", command.name, command.summary);
+    std::fprintf(out,
+                 "  %-10s %s\n\n"
+                 "'pixora COMMAND --help' describes a command. Exit status: 0 success, 1 the\n"
+                 "camera or library failed (the message names the error code), 2 bad command\n"
+                 "line, 130 stopped by Ctrl-C before the requested end.\n",
+                 "help", "this text, or 'help COMMAND' for one command");
+}
+
+const Command* FindCommand(const std::string& name) {
+    for (const Command& command : AllCommands()) {
+        if (name == command.name)
+            return &command;
+    }
+    return nullptr;
+}
+
+int Run(const std::vector<std::string>& words) {
+    if (words.empty()) {
+        Overview(stderr);
+        return kExitUsage;
+    }
+    const std::string& name = words[0];
+    if (name == "help" || name == "--help" || name == "-h") {
+        if (words.size() > 1) {
+            const Command* command = FindCommand(words[1]);
+            if (command == nullptr) {
+                std::fprintf(stderr, "pixora: unknown command '%s'\n", words[1].c_str());
+                return kExitUsage;
+            }
+            std::fputs(command->help, stdout);
+            return kExitSuccess;
+        }
+        Overview(stdout);
+        return kExitSuccess;
+    }
+    const Command* command = FindCommand(name);
+    if (command == nullptr) {
+        std::fprintf(stderr, "pixora: unknown command '%s' (see 'pixora help')\n", name.c_str());
+        return kExitUsage;
+    }
+    try {
+        const std::vector<std::string> rest(words.begin() + 1, words.end());
+        const Arguments args = Arguments::Parse(rest, command->options);
+        if (args.Has("help")) {
+            std::fputs(command->help, stdout);
+            return kExitSuccess;
+        }
+        return command->run(args);
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "pixora %s: %s (see 'pixora %s --help')\n", command->name,
+                     error.what(), command->name);
+        return kExitUsage;
+    }
 }
 
 }  // namespace
 
+}  // namespace pixora::cli
+
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        Usage(stderr);
-        return 2;
+    // Lines reach a pipe or file as they are written, so a reader sees progress live.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    pixora::cli::InstallInterruptHandler();
+    try {
+        return pixora::cli::Run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "pixora: %s\n", error.what());
+        return pixora::cli::kExitFailure;
     }
-    const std::string command = argv[1];
-    if (command == "help" || command == "--help" || command == "-h") {
-        Usage(stdout);
-        return 0;
-    }
-    if (command == "info")
-        return Info();
-    std::fprintf(stderr, "pixora: unknown command '%s'\n", argv[1]);
-    Usage(stderr);
-    return 2;
 }

@@ -1,0 +1,43 @@
+#include "ReleaseCheck.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "PixoraPlatform.h"
+
+namespace pixora::cli {
+
+int CountThreads() {
+    std::error_code error;
+    std::filesystem::directory_iterator tasks("/proc/self/task", error);
+    if (error)
+        return -1;
+    int count = 0;
+    for (const auto& entry : tasks) {
+        (void)entry;
+        ++count;
+    }
+    return count;
+}
+
+std::string LeftoversAfterRelease(int threadsBefore) {
+    std::string leftovers;
+    int handles = 0;
+    for (int32_t slot = 0; slot < PIXORA_SIM_CAMERA_SLOTS; ++slot) {
+        PixoraSimStatus status{};
+        status.size = sizeof status;
+        if (PixoraSim_GetStatus(slot, &status) == 1)
+            handles += status.openHandles;
+    }
+    if (handles > 0)
+        leftovers = std::to_string(handles) + " driver handle(s) still open";
+    const int threadsAfter = CountThreads();
+    if (threadsBefore > 0 && threadsAfter > threadsBefore) {
+        if (!leftovers.empty())
+            leftovers += ", ";
+        leftovers += std::to_string(threadsAfter - threadsBefore) + " thread(s) still running";
+    }
+    return leftovers;
+}
+
+}  // namespace pixora::cli

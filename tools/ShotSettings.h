@@ -1,0 +1,45 @@
+// Picture settings given for one snapshot or stream (--gain, --exposure, --white-balance,
+// --bayer-mode and the adjustments): applied before capture and put back afterwards, so
+// the camera's stored settings stay as they were.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "Camera.h"
+#include "CommandLine.h"
+#include "NamedSettings.h"
+
+namespace pixora::cli {
+
+// The options this file reads, and their help text.
+std::vector<OptionSpec> ShotOptionSpecs();
+extern const char* const kShotOptionsHelp;
+
+class TemporarySettings {
+public:
+    explicit TemporarySettings(Camera& camera) : camera_(camera) {}
+    ~TemporarySettings() { Restore(); }
+    TemporarySettings(const TemporarySettings&) = delete;
+    TemporarySettings& operator=(const TemporarySettings&) = delete;
+
+    // Applies every shot option given; on a refused value reports it and returns false.
+    bool ApplyOptions(const Arguments& args);
+    // Ends the white-balance measurement asked for with --white-balance, keeping the gains
+    // it measured for the rest of the run.
+    void EndWhiteBalance();
+    // Puts every changed setting back, newest first.
+    void Restore();
+
+private:
+    bool Change(const char* name, int32_t value);
+
+    struct Saved {
+        const NamedSetting* setting;
+        int32_t value;
+    };
+    Camera& camera_;
+    std::vector<Saved> saved_;
+};
+
+}  // namespace pixora::cli
