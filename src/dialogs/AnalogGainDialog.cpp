@@ -1,0 +1,52 @@
+#include "dialogs/AnalogGainDialog.h"
+
+#include "dialogs/DialogTemplates.h"
+#include "dialogs/SettingsPersistence.h"
+
+namespace pixora {
+
+AnalogGainDialog::AnalogGainDialog(AnalogDialogContext& context)
+    : context_(context), page_(context) {}
+
+void AnalogGainDialog::OnInitDialog(DialogWindow& dialog) {
+    dialog.TabInsertItem(kIdTabControl, 0, "Analog Gain");
+    pageWindow_ =
+        dialog.CreateChildPage(kIdTabControl, AnalogGainPageTemplate(dialog.Language()), page_);
+    if (pageWindow_ != nullptr) {
+        pageWindow_->MoveWindow(30, 25);
+        pageWindow_->ShowWindow(true);
+    }
+    channel_ = std::make_shared<DialogRefreshChannel>(
+        dialog.Mailbox(), nullptr, [this](int32_t editId, int32_t value) {
+            if (pageWindow_ != nullptr)
+                page_.ShowValue(*pageWindow_, editId, value);
+        });
+    context_.PublishAnalogDialog(channel_);
+}
+
+void AnalogGainDialog::OnCommand(DialogWindow& dialog, int32_t id, int32_t notifyCode) {
+    if (notifyCode != kButtonClicked)
+        return;
+    if (id == kIdOk) {
+        if (pageWindow_ != nullptr)
+            page_.Read(*pageWindow_);
+        dialog.EndDialog(kIdOk);
+    } else if (id == kIdCancel) {
+        dialog.EndDialog(kIdCancel);
+    } else if (id == kIdDefault) {
+        // Mirror and automatic iris stay as they are.
+        AnalogSettings& analog = context_.Analog();
+        analog.Set(AnalogField::GlobalGain, kDefaultGlobalGain);
+        for (AnalogField f : {AnalogField::ColorGainG1, AnalogField::ColorGainR,
+                              AnalogField::ColorGainB, AnalogField::ColorGainG2}) {
+            analog.Set(f, 0);
+        }
+        analog.Set(AnalogField::Exposure, kDefaultExposure);
+        context_.SetGain(kDefaultGlobalGain);
+        context_.SetExposure(kDefaultExposure);
+        if (pageWindow_ != nullptr)
+            page_.Refresh(*pageWindow_);
+    }
+}
+
+}  // namespace pixora

@@ -1,0 +1,114 @@
+#include "dialogs/ImageFilterDialog.h"
+
+#include "dialogs/DialogTemplates.h"
+
+namespace pixora {
+
+namespace {
+
+constexpr int32_t kPageX = 30;
+constexpr int32_t kPageY = 25;
+
+}  // namespace
+
+ImageFilterDialog::ImageFilterDialog(ImageDialogContext& context)
+    : context_(context),
+      flags_(FilterEnableFlagsFor(context.ColorModeIndex())),
+      imagePage_(context.Filter(), flags_),
+      grayPage_(context.Filter(), flags_, [this] {
+          if (imageWindow_ != nullptr)
+              imagePage_.ShowBayerMode(*imageWindow_);
+      }) {}
+
+void ImageFilterDialog::OnInitDialog(DialogWindow& dialog) {
+    const DialogLanguage language = dialog.Language();
+    dialog.TabInsertItem(kIdTabControl, 0, "Image Filter");
+    imageWindow_ =
+        dialog.CreateChildPage(kIdTabControl, ImageFilterPageTemplate(language), imagePage_);
+    if (imageWindow_ != nullptr) {
+        imageWindow_->MoveWindow(kPageX, kPageY);
+        imageWindow_->ShowWindow(true);
+    }
+    if (HasGrayTab()) {
+        dialog.TabInsertItem(kIdTabControl, 1, "Gray Filter");
+        grayWindow_ =
+            dialog.CreateChildPage(kIdTabControl, GrayFilterPageTemplate(language), grayPage_);
+        if (grayWindow_ != nullptr) {
+            grayWindow_->MoveWindow(kPageX, kPageY);
+            grayWindow_->ShowWindow(false);
+        }
+    }
+    channel_ = std::make_shared<DialogRefreshChannel>(
+        dialog.Mailbox(), [this] { Refresh(); }, nullptr);
+    context_.PublishImageDialog(channel_);
+}
+
+void ImageFilterDialog::OnNotify(DialogWindow& dialog, int32_t id, int32_t code) {
+    if (id != kIdTabControl || code != kTabSelChange)
+        return;
+    const int32_t selection = dialog.TabGetCurSel(kIdTabControl);
+    if (selection != 0 && selection != 1)
+        return;
+    if (imageWindow_ != nullptr)
+        imageWindow_->ShowWindow(selection == 0);
+    if (grayWindow_ != nullptr)
+        grayWindow_->ShowWindow(selection == 1);
+}
+
+void ImageFilterDialog::OnCommand(DialogWindow& dialog, int32_t id, int32_t notifyCode) {
+    if (notifyCode != kButtonClicked)
+        return;
+    switch (id) {
+        case kIdOk:
+            if (imageWindow_ != nullptr)
+                imagePage_.Read(*imageWindow_);
+            if (grayWindow_ != nullptr)
+                grayPage_.Read(*grayWindow_);
+            dialog.EndDialog(kIdOk);
+            break;
+        case kIdCancel:
+            dialog.EndDialog(kIdCancel);
+            break;
+        case kIdDefault:
+            SetDefaults();
+            break;
+        default:
+            break;
+    }
+}
+
+void ImageFilterDialog::SetDefaults() {
+    FilterSettings& filter = context_.Filter();
+    for (FilterField f : {FilterField::Brightness, FilterField::Contrast, FilterField::Hue,
+                          FilterField::Saturation, FilterField::Sharpness}) {
+        filter.Set(f, 0);
+    }
+    for (FilterField f : {FilterField::BayerGainRed, FilterField::BayerGainGreen,
+                          FilterField::BayerGainBlue, FilterField::Gamma}) {
+        filter.Set(f, 100);
+    }
+    filter.Set(FilterField::BayerMode, 3);
+    if (imageWindow_ != nullptr)
+        imagePage_.Refresh(*imageWindow_);
+    if (!HasGrayTab())
+        return;
+    for (FilterField f : {FilterField::GrayGainR, FilterField::GrayGainG1, FilterField::GrayGainG2,
+                          FilterField::GrayGainB}) {
+        filter.Set(f, 128);
+    }
+    for (FilterField f : {FilterField::GrayOffsetR, FilterField::GrayOffsetG1,
+                          FilterField::GrayOffsetG2, FilterField::GrayOffsetB}) {
+        filter.Set(f, 0);
+    }
+    if (grayWindow_ != nullptr)
+        grayPage_.Refresh(*grayWindow_);
+}
+
+void ImageFilterDialog::Refresh() {
+    if (imageWindow_ != nullptr)
+        imagePage_.Refresh(*imageWindow_);
+    if (grayWindow_ != nullptr)
+        grayPage_.Refresh(*grayWindow_);
+}
+
+}  // namespace pixora

@@ -1,0 +1,22 @@
+// A dialog host shows dialogs from templates and runs their procedures.
+#pragma once
+
+#include <cstdint>
+
+#include "PixoraSdk_530TZ.h"
+#include "platform/DialogTemplate.h"
+#include "platform/DialogWindow.h"
+
+namespace pixora {
+
+class DialogHost {
+public:
+    virtual ~DialogHost() = default;
+    // Shows `dialog` and runs its loop on the calling thread until the procedure ends it;
+    // the end code. `owner` is the application's window the dialog belongs to (may be null
+    // or name no window).
+    virtual int32_t RunModal(const DialogTemplate& dialog, DialogProcedure& procedure,
+                             PIXORA_HWND owner) = 0;
+};
+
+}  // namespace pixora

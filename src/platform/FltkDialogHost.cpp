@@ -1,0 +1,246 @@
+#include "platform/FltkDialogHost.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/fl_draw.H>
+#include <FL/x.H>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "platform/FltkDialogWindow.h"
+#include "platform/MessageWindow.h"
+#include "platform/X11ErrorTrap.h"
+
+namespace pixora {
+
+namespace {
+
+constexpr int kFontPixels = 11;  // 8 points at 96 dots per inch
+// FLTK reads a leading blank as "regular style" and would take a leading 'I' for italic.
+constexpr const char* kJapaneseFontName = " IPAPGothic";
+
+bool DisplayReachable() {
+    const char* name = std::getenv("DISPLAY");
+    if (name == nullptr || *name == '\0')
+        return false;
+    Display* display = XOpenDisplay(name);
+    if (display == nullptr)
+        return false;
+    XCloseDisplay(display);
+    return true;
+}
+
+// The top-level window: the close box and Escape count as Cancel; notes its first drawing.
+class DialogFrame final : public Fl_Double_Window {
+public:
+    DialogFrame(int w, int h, const char* caption) : Fl_Double_Window(w, h) { copy_label(caption); }
+    void draw() override {
+        Fl_Double_Window::draw();
+        drawn = true;
+    }
+    bool drawn = false;
+};
+
+void CloseBoxCallback(Fl_Widget*, void* data) {
+    static_cast<FltkDialogWindow*>(data)->CloseBox();
+}
+
+// The owner named by the application: an X window id. Message windows are not X windows.
+void SetOwner(Fl_Window& window, PIXORA_HWND owner) {
+    if (owner == nullptr || IsMessageWindow(owner))
+        return;
+    const auto ownerId = static_cast<Window>(reinterpret_cast<uintptr_t>(owner));
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(fl_display, ownerId, &attributes) == 0)
+        return;
+    XSetTransientForHint(fl_display, fl_xid(&window), ownerId);
+}
+
+int ChannelValue(unsigned long pixel, unsigned long mask) {
+    if (mask == 0)
+        return 0;
+    int shift = 0;
+    while (((mask >> shift) & 1) == 0)
+        ++shift;
+    const unsigned long max = mask >> shift;
+    return static_cast<int>(((pixel & mask) >> shift) * 255 / max);
+}
+
+}  // namespace
+
+// --- View --------------------------------------------------------------------------------
+
+FltkDialogView::FltkDialogView(FltkDialogRun& run, FltkDialogWindow& top, unsigned long windowId)
+    : run_(run), top_(top), windowId_(windowId) {}
+
+int32_t FltkDialogView::ResourceId() const {
+    return top_.Template().resourceId;
+}
+int FltkDialogView::BaseUnitX() const {
+    return run_.baseUnitX;
+}
+int FltkDialogView::BaseUnitY() const {
+    return run_.baseUnitY;
+}
+
+std::string FltkDialogView::FontName() const {
+    const char* name = Fl::get_font(static_cast<Fl_Font>(run_.font));
+    std::string face = name != nullptr ? name : "";
+    if (!face.empty() && face[0] == ' ')
+        face.erase(0, 1);
+    return face;
+}
+
+FltkDialogWindow* FltkDialogView::Window(int page) const {
+    if (page < 0)
+        return &top_;
+    const auto& pages = top_.Pages();
+    return static_cast<std::size_t>(page) < pages.size() ? pages[static_cast<std::size_t>(page)]
+                                                         : nullptr;
+}
+
+bool FltkDialogView::ControlRect(int page, int32_t id, PixelRect* rect) const {
+    FltkDialogWindow* window = Window(page);
+    return window != nullptr && rect != nullptr &&
+           window->ControlRect(id, &rect->x, &rect->y, &rect->width, &rect->height);
+}
+
+bool FltkDialogView::PageRect(int page, PixelRect* rect) const {
+    FltkDialogWindow* window = Window(page);
+    if (window == nullptr || rect == nullptr || page < 0)
+        return false;
+    Fl_Group* group = window->Container();
+    *rect = {group->x(), group->y(), group->w(), group->h()};
+    return true;
+}
+
+bool FltkDialogView::PageShown(int page) const {
+    FltkDialogWindow* window = Window(page);
+    return window != nullptr && window->Container()->visible();
+}
+
+std::vector<uint8_t> FltkDialogView::Capture(int* width, int* height) const {
+    std::vector<uint8_t> rgb;
+    Fl::flush();
+    XSync(fl_display, False);
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(fl_display, windowId_, &attributes) == 0)
+        return rgb;
+    XImage* image = XGetImage(fl_display, windowId_, 0, 0, static_cast<unsigned>(attributes.width),
+                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (image == nullptr)
+        return rgb;
+    rgb.resize(static_cast<std::size_t>(attributes.width) * attributes.height * 3);
+    std::size_t o = 0;
+    for (int y = 0; y < attributes.height; ++y) {
+        for (int x = 0; x < attributes.width; ++x) {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            rgb[o++] = static_cast<uint8_t>(ChannelValue(pixel, image->red_mask));
+            rgb[o++] = static_cast<uint8_t>(ChannelValue(pixel, image->green_mask));
+            rgb[o++] = static_cast<uint8_t>(ChannelValue(pixel, image->blue_mask));
+        }
+    }
+    XDestroyImage(image);
+    if (width != nullptr)
+        *width = attributes.width;
+    if (height != nullptr)
+        *height = attributes.height;
+    return rgb;
+}
+
+void FltkDialogView::Close() {
+    top_.CloseBox();
+}
+
+// --- Host --------------------------------------------------------------------------------
+
+FltkDialogHost* FltkDialogHost::IfDisplayReachable() {
+    if (!DisplayReachable())
+        return nullptr;
+    static FltkDialogHost host;
+    return &host;
+}
+
+void FltkDialogHost::SetObserver(Observer observer) {
+    std::lock_guard<std::mutex> lock(observerMutex_);
+    observer_ = std::move(observer);
+}
+
+int32_t FltkDialogHost::RunModal(const DialogTemplate& dialog, DialogProcedure& procedure,
+                                 PIXORA_HWND owner) {
+    std::lock_guard<std::mutex> serial(runMutex_);
+    Observer observer;
+    {
+        std::lock_guard<std::mutex> lock(observerMutex_);
+        observer = observer_;
+    }
+
+    Fl::lock();  // this thread runs the toolkit now; Fl::awake reaches it
+    fl_open_display();
+    // The toolkit puts in an error handler of its own; errors on its connection (an owner
+    // window that is gone, say) are counted like those of the library's other connections.
+    X11WatchErrors(fl_display);
+    Fl::background(240, 240, 240);
+
+    FltkDialogRun run;
+    run.language = dialog.language;
+    if (dialog.language == DialogLanguage::Japanese) {
+        Fl::set_font(FL_FREE_FONT, kJapaneseFontName);
+        run.font = FL_FREE_FONT;
+    } else {
+        run.font = FL_HELVETICA;
+    }
+    run.fontSize = kFontPixels;
+    fl_font(static_cast<Fl_Font>(run.font), run.fontSize);
+    // The system's dialog base units: average width of the 52 letters, and line height.
+    const int letters =
+        static_cast<int>(fl_width("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    run.baseUnitX = (letters / 26 + 1) / 2;
+    run.baseUnitY = fl_height();
+    run.mailbox = std::make_shared<DialogMailbox>([] { Fl::awake(); });
+
+    const std::string caption = dialog.caption.For(dialog.language);
+    auto frame =
+        std::make_unique<DialogFrame>(run.X(dialog.width), run.Y(dialog.height), caption.c_str());
+    frame->end();
+    int32_t code = kIdCancel;
+    {
+        FltkDialogWindow top(dialog, run, frame.get());
+        frame->callback(&CloseBoxCallback, &top);
+        frame->set_modal();
+        frame->position((Fl::w() - frame->w()) / 2, (Fl::h() - frame->h()) / 2);
+        top.Start(procedure);
+        if (!run.ended) {
+            frame->show();
+            SetOwner(*frame, owner);
+        }
+        bool observed = !observer;
+        while (!run.ended) {
+            Fl::wait(0.25);
+            run.mailbox->RunPending();
+            if (!observed && frame->drawn && !run.ended) {
+                observed = true;
+                Fl::flush();
+                XSync(fl_display, False);
+                FltkDialogView view(run, top, fl_xid(frame.get()));
+                observer(view);
+            }
+        }
+        run.mailbox->Close();
+        frame->hide();
+        Fl::flush();
+        code = run.endCode;
+    }
+    frame.reset();
+    Fl::flush();
+    XSync(fl_display, False);
+    X11TakeErrors(fl_display);
+    X11UnwatchErrors(fl_display);
+    Fl::unlock();
+    return code;
+}
+
+}  // namespace pixora
