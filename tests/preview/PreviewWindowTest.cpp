@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <regex>
+#include <string>
 
 #include "PreviewTestImages.h"
 #include "image/ImageBuffer.h"
@@ -47,7 +47,11 @@ TEST(PreviewPlacement, TopLevelClientIsTheImageDividedBySubSampling) {
 TEST(PreviewPlacement, ClassNameCarriesTheOwnerAndDiffersPerWindow) {
     const void* owner = reinterpret_cast<const void*>(uintptr_t{0x12AB34CD});
     const std::string first = PreviewClassName(owner);
-    EXPECT_TRUE(std::regex_match(first, std::regex("VideoRenderer_12ab34cd_[0-9a-f]{8}"))) << first;
+    const std::string prefix = "VideoRenderer_12ab34cd_";
+    ASSERT_EQ(first.size(), prefix.size() + 8) << first;
+    EXPECT_EQ(first.compare(0, prefix.size(), prefix), 0) << first;
+    EXPECT_EQ(first.find_first_not_of("0123456789abcdef", prefix.size()), std::string::npos)
+        << first;
     EXPECT_NE(PreviewClassName(owner), first);
 }
 
