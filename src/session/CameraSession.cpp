@@ -5,8 +5,11 @@
 #include "device/PixoraDevice.h"
 #include "dialogs/SettingsPersistence.h"
 #include "image/ImageBuffer.h"
+#include "platform/Clock.h"
 #include "platform/DriverPort.h"
+#include "preview/PreviewWindow.h"
 #include "session/SensorInitTable.h"
+#include "session/SessionAdapters.h"
 
 namespace pixora {
 
@@ -18,7 +21,11 @@ constexpr int32_t kColorModeBits[6] = {8, 16, 24, 32, 48, 64};
 
 CameraSession::CameraSession() : CameraSession(SystemDriverPort()) {}
 
-CameraSession::CameraSession(DriverPort& port) : port_(port) {}
+CameraSession::CameraSession(DriverPort& port)
+    : port_(port),
+      dialogRefresh_(std::make_unique<SessionDialogRefresh>()),
+      rateMeter_(TimeGetTime()),
+      rateClock_(&TimeGetTime) {}
 
 CameraSession::~CameraSession() {
     if (HasDevice()) {
@@ -27,6 +34,8 @@ CameraSession::~CameraSession() {
         SaveGraySettings(filter_);
     }
     Close();
+    preview_.reset();
+    cameraControl_.reset();
     device_.reset();
     for (auto& image : images_)
         image.reset();
@@ -56,6 +65,8 @@ bool CameraSession::AllocateDeviceAndImages() {
 int32_t CameraSession::Initialize(PIXORA_HWND errorWindow) {
     IdentifyProcessor(&processor_);
     const bool allocated = AllocateDeviceAndImages();
+    if (allocated)
+        cameraControl_ = std::make_unique<SessionCameraControl>(*device_);
     errors_.SetErrorWindow(errorWindow);
     if (!allocated) {
         // A session without its device or images reports NoDevice on every later call.

@@ -7,11 +7,14 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include "PixoraSdk_530TZ.h"
 #include "imaging/ProcessorInfo.h"
+#include "platform/ManualResetEvent.h"
 #include "session/CaptureFormat.h"
 #include "session/ErrorStack.h"
+#include "session/FrameRateMeter.h"
 #include "session/SettingsRecords.h"
 
 namespace pixora {
@@ -19,6 +22,19 @@ namespace pixora {
 class DriverPort;
 class ImageBuffer;
 class PixoraDevice;
+class PreviewWindow;
+class SessionCameraControl;
+class SessionDialogRefresh;
+
+enum class CaptureState : int32_t { Idle = 0, Preview = 1, Capture = 2, Trigger = 3 };
+
+// Where delivered frames go: the callback window and the caller's buffer.
+struct FrameTarget {
+    PIXORA_HWND window = nullptr;
+    void* buffer = nullptr;
+    int32_t size = 0;
+    int32_t rowOrder = 0;
+};
 
 // The session's eight images, by role.
 enum class ImageRole : int {
@@ -112,6 +128,10 @@ public:
     void MarkReleased() { released_.store(true); }
     bool Released() const { return released_.load(); }
 
+    CaptureState State() const { return state_.load(); }
+    // Frame-rate clock of the workers (milliseconds); tests substitute their own.
+    void SetRateClock(uint32_t (*clock)()) { rateClock_.store(clock); }
+
     int32_t ColorModeIndex() const { return colorModeIndex_.load(); }
     int32_t SubSampleIndex() const { return subSampleIndex_.load(); }
     int32_t ClockSelection() const { return clock_.load(); }
@@ -122,10 +142,36 @@ public:
     AnalogSettings& Analog() { return analog_; }
 
     PixoraDevice* Device() { return device_.get(); }
+    // The preview window while one was ever opened (for reading back what it shows).
+    PreviewWindow* PreviewSurface() { return preview_.get(); }
     ImageBuffer* Image(ImageRole role) { return images_[static_cast<int>(role)].get(); }
     const ProcessorInfo& Processor() const { return processor_; }
 
 private:
+    // Capture machinery.
+    int32_t PrepareStream();
+    int32_t StartWorker();
+    int32_t StartPreviewWithWindow();
+    bool CreatePreviewWindow();
+    bool HasPreviewWindow() const;
+    void DestroyPreviewWindow();
+    void DrawFrame(int32_t mode);
+    void WorkerMain();
+    void PreviewLoop();
+    void TriggerLoop();
+    bool ArmTrigger();
+    // Converts the newest frame (stream) or the captured one, runs the chain and delivers
+    // it; false when the frame could not be delivered.
+    bool DeliverFrame(bool fromStream, int32_t frameRate);
+    // Runs the chain on the raw image the device just filled.
+    void ProcessCurrentFrame(int32_t mode);
+    int32_t CopyToCaller(const ImageBuffer* image, const FrameTarget& target);
+    void PostFrameError(ErrorCode code);
+    FrameTarget Target() const;
+    void SetTarget(const FrameTarget& target);
+    ImageBuffer* RawImage(int32_t mode);
+    ImageBuffer* OutputImage(int32_t mode);
+
     bool HasDevice() const { return device_ != nullptr; }
     // Records NoDevice and returns false when the session has no device.
     bool RequireDevice();
@@ -136,6 +182,29 @@ private:
     ProcessorInfo processor_{};
     std::unique_ptr<PixoraDevice> device_;
     std::array<std::unique_ptr<ImageBuffer>, kImageCount> images_;
+    std::unique_ptr<SessionCameraControl> cameraControl_;
+    std::unique_ptr<SessionDialogRefresh> dialogRefresh_;
+
+    // Capture state and the worker. The worker reads the run flag, state and target while
+    // the application thread changes them; images and the preview window are touched by
+    // one side at a time under frameMutex_.
+    std::atomic<CaptureState> state_{CaptureState::Idle};
+    std::atomic<int32_t> runFlag_{0};
+    std::unique_ptr<std::thread> worker_;
+    std::unique_ptr<ManualResetEvent> workerDone_;
+    std::atomic<int32_t> preparedMode_{-1};
+    mutable std::mutex targetMutex_;
+    FrameTarget target_;
+    mutable std::mutex frameMutex_;
+    std::unique_ptr<PreviewWindow> preview_;
+    PIXORA_HWND previewParent_ = nullptr;
+    // Each delivered frame's record stays valid for the next kFrameInfoRing - 1 frames, so
+    // an application reading it late is not raced by the worker.
+    static constexpr int kFrameInfoRing = 64;
+    std::array<PixoraFrameInfo, kFrameInfoRing> frameInfo_{};
+    int frameInfoNext_ = 0;
+    FrameRateMeter rateMeter_;
+    std::atomic<uint32_t (*)()> rateClock_;
 
     std::mutex callMutex_;
     std::atomic<bool> released_{false};

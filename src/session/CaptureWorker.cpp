@@ -1,0 +1,105 @@
+// The session's worker thread: the preview loop polling the device's ring, and the trigger
+// loop arming one capture after another.
+#include "device/DeviceResult.h"
+#include "device/PixoraDevice.h"
+#include "image/ImageBuffer.h"
+#include "platform/Clock.h"
+#include "platform/MessageWindow.h"
+#include "session/CameraSession.h"
+
+namespace pixora {
+
+namespace {
+
+constexpr int32_t kPollEndedWithError = 1;
+constexpr int32_t kPollNewFrame = 3;
+constexpr int64_t kPausedSleepMs = 10;
+constexpr int32_t kModeBits[6] = {8, 16, 24, 32, 48, 64};
+
+}  // namespace
+
+void CameraSession::WorkerMain() {
+    rateMeter_.Restart(rateClock_.load()());
+    if (state_.load() == CaptureState::Trigger) {
+        TriggerLoop();
+    } else {
+        PreviewLoop();
+    }
+    workerDone_->Set();
+}
+
+bool CameraSession::DeliverFrame(bool fromStream, int32_t frameRate) {
+    const int32_t mode = preparedMode_.load();
+    const FrameTarget target = Target();
+    std::lock_guard frames(frameMutex_);
+    ImageBuffer* raw = RawImage(mode);
+    const int32_t converted =
+        fromStream ? device_->ConvertLatest(*raw) : device_->ConvertFrame(*raw);
+    if (converted != kDevOk) {
+        PostAppMessage(target.window, PIXORA_WM_FRAME, 0,
+                       static_cast<intptr_t>(ErrorCode::TransferFailed));
+        RecordError(ErrorCode::TransferFailed);
+        return false;
+    }
+    PixoraFrameInfo& info = frameInfo_[frameInfoNext_];
+    frameInfoNext_ = (frameInfoNext_ + 1) % kFrameInfoRing;
+    info.size = sizeof(PixoraFrameInfo);
+    info.width = raw->Width();
+    info.height = raw->Height();
+    info.bitsPerPixel = kModeBits[mode];
+    info.frameRate = frameRate;
+    info.reserved = 0;
+    ProcessCurrentFrame(mode);
+    DrawFrame(mode);
+    if (target.buffer != nullptr && target.size != 0 &&
+        CopyToCaller(OutputImage(mode), target) == 0) {
+        return false;
+    }
+    PostAppMessage(target.window, PIXORA_WM_FRAME, reinterpret_cast<uintptr_t>(&info), 0);
+    return true;
+}
+
+void CameraSession::PreviewLoop() {
+    while (runFlag_.load() != 0) {
+        SleepMs(waitTimeMs_.load());
+        if (runFlag_.load() != 1)
+            continue;
+        const int32_t polled = device_->PollFrame();
+        if (polled == kPollEndedWithError) {
+            runFlag_.store(0);
+            PostFrameError(ErrorCode::StreamFailed);
+            RecordError(ErrorCode::StreamFailed);
+            break;
+        }
+        if (polled != kPollNewFrame)
+            continue;
+        DeliverFrame(true, rateMeter_.Frame(rateClock_.load()()));
+    }
+}
+
+bool CameraSession::ArmTrigger() {
+    if (device_->CaptureFrame() == kDevOk)
+        return true;
+    state_.store(CaptureState::Idle);
+    return false;
+}
+
+void CameraSession::TriggerLoop() {
+    ArmTrigger();
+    while (runFlag_.load() != 0) {
+        if (runFlag_.load() != 1) {
+            SleepMs(kPausedSleepMs);
+            continue;
+        }
+        const int32_t finished = device_->FinishCapture();
+        if (finished == kDevBusy) {
+            SleepMs(kPausedSleepMs);
+            continue;
+        }
+        if (finished == kDevOk)
+            DeliverFrame(false, 0);
+        ArmTrigger();
+    }
+}
+
+}  // namespace pixora
