@@ -475,17 +475,19 @@ int HeadlessDialog::RunPosted() {
 }
 
 bool HeadlessDialog::WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    // Posted tasks wake the wait at once; other threads' progress is looked at in short
+    // slices.
+    constexpr auto kSlice = std::chrono::milliseconds(2);
     const auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
         RunPosted();
         if (done())
             return true;
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline)
+            return false;
         std::unique_lock<std::mutex> lock(wakeMutex_);
-        if (!wakeSignal_.wait_until(lock, deadline, [this] { return woken_; })) {
-            lock.unlock();
-            RunPosted();
-            return done();
-        }
+        wakeSignal_.wait_until(lock, std::min(deadline, now + kSlice), [this] { return woken_; });
         woken_ = false;
     }
 }

@@ -165,8 +165,9 @@ public:
 
     // Runs the tasks other threads posted to this dialog so far.
     int RunPosted();
-    // Runs posted tasks as they come until `done` holds; false when it still does not
-    // after `limit` (a safety net against a hung test, not a measurement).
+    // Runs posted tasks as they come until `done` holds (looked at after each task and
+    // every few milliseconds); false when it still does not after `limit` (a safety net
+    // against a hung test, not a measurement).
     bool WaitUntil(const std::function<bool()>& done,
                    std::chrono::milliseconds limit = std::chrono::seconds(60));
 

@@ -219,9 +219,19 @@ TEST_F(CameraPropertyDialogTest, PickingAStoredSizeShowsItsGeometry) {
 }
 
 TEST_F(CameraPropertyDialogTest, AFullTableRefusesACustomSize) {
-    StoreFormat(7, 2, 0, 10, 0);
-    for (int n = 0; n < 100; ++n)
-        StoreSize(n, 1360, 1024, 1360 - n, 1024, 0, 0);
+    // One file with the hundred sizes, as a registry export.
+    std::string text = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\" +
+                       std::string(kSettingsKey) +
+                       "]\r\n\"Size\"=dword:00000007\r\n\"Color\"=dword:00000002\r\n";
+    for (int n = 0; n < 100; ++n) {
+        char section[256];
+        std::snprintf(section, sizeof section,
+                      "\r\n[HKEY_CURRENT_USER\\%s]\r\n\"TH\"=dword:00000550\r\n"
+                      "\"EH\"=dword:%08x\r\n\"EV\"=dword:00000400\r\n",
+                      SizeKey(n).c_str(), 1360 - n);
+        text += section;
+    }
+    dialogs_.Registry().Write(text);
     dialogs_.Play([&](HeadlessDialog& d) {
         EXPECT_EQ(d.Items(kIdSizeList).size(), 101u);
         EXPECT_TRUE(d.SendPick(kIdSizeList, 100));
