@@ -135,4 +135,8 @@ int32_t X11HostWindow::ScreenHeight() {
     return DisplayHeight(display_, DefaultScreen(display_));
 }
 
+int32_t X11HostWindow::ScreenDepth() {
+    return DefaultDepth(display_, DefaultScreen(display_));
+}
+
 }  // namespace pixora

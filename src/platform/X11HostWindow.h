@@ -49,6 +49,8 @@ public:
     // Width and height of the default screen.
     int32_t ScreenWidth();
     int32_t ScreenHeight();
+    // Bits per pixel of the default screen's colours (24 for 8 bits per channel).
+    int32_t ScreenDepth();
 
 private:
     X11HostWindow() = default;

@@ -144,8 +144,15 @@ void X11WindowSurface::DescribeWindow(const SurfaceRequest& request) {
     if (request.parent != 0) {
         return;
     }
+    // The position was chosen here (centred); a window manager should keep it.
+    XWindowAttributes placed{};
+    XGetWindowAttributes(control_, window_, &placed);
     XSizeHints hints{};
     hints.flags = USPosition | USSize;
+    hints.x = placed.x;
+    hints.y = placed.y;
+    hints.width = placed.width;
+    hints.height = placed.height;
     XSetWMNormalHints(control_, window_, &hints);
     // Without this a window manager's close button would cut the library's connection.
     // Nothing reads the request: the window stays until the session closes it.

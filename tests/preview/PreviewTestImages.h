@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 #include "image/ImageBuffer.h"
@@ -128,14 +129,26 @@ inline Bgr PictureAt(const SurfacePicture& picture, int x, int y) {
     return Bgr{p[0], p[1], p[2]};
 }
 
+// True when every channel is within `tolerance` (a screen with fewer than 8 bits per
+// channel rounds the colours).
+inline bool Near(const Bgr& a, const Bgr& b, int tolerance) {
+    for (int k = 0; k < 3; ++k) {
+        if (std::abs(a[k] - b[k]) > tolerance) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Counts the pixels of the top-left width x height of `picture` that differ from the
 // picture of `mode` at full size (the 1:1 drawing).
 inline int CountMismatches(const SurfacePicture& picture, int mode, int width, int height,
-                           int seed = 0) {
+                           int seed = 0, int tolerance = 0) {
     int mismatches = 0;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            mismatches += PictureAt(picture, x, y) != ShownColor(mode, x, y, seed) ? 1 : 0;
+            mismatches +=
+                Near(PictureAt(picture, x, y), ShownColor(mode, x, y, seed), tolerance) ? 0 : 1;
         }
     }
     return mismatches;
@@ -155,13 +168,15 @@ inline int ScaledSourceColumn(int j, int sourceW, int destW) {
 }
 
 inline int CountScaledMismatches(const SurfacePicture& picture, int mode, int sourceW, int sourceH,
-                                 int destW, int destH, int seed = 0) {
+                                 int destW, int destH, int seed = 0, int tolerance = 0) {
     int mismatches = 0;
     for (int i = 0; i < destH; ++i) {
         const int row = ScaledSourceRow(i, sourceH, destH);
         for (int j = 0; j < destW; ++j) {
             const int column = ScaledSourceColumn(j, sourceW, destW);
-            mismatches += PictureAt(picture, j, i) != ShownColor(mode, column, row, seed) ? 1 : 0;
+            mismatches +=
+                Near(PictureAt(picture, j, i), ShownColor(mode, column, row, seed), tolerance) ? 0
+                                                                                               : 1;
         }
     }
     return mismatches;
