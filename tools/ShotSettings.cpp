@@ -39,20 +39,24 @@ std::vector<OptionSpec> ShotOptionSpecs() {
     return specs;
 }
 
-bool TemporarySettings::ApplyOptions(const Arguments& args) {
+ShotRequest ParseShotOptions(const Arguments& args) {
     constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
     constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
-    // Parse everything first, so a malformed value changes nothing.
-    std::vector<std::pair<const char*, int32_t>> changes;
+    ShotRequest request;
     for (const ShotOption& option : kValueOptions) {
         if (const std::optional<int32_t> value = args.OptionalInteger(option.option, kMin, kMax))
-            changes.emplace_back(option.setting, *value);
+            request.values.emplace_back(option.setting, *value);
     }
-    for (const auto& [name, value] : changes) {
+    request.whiteBalance = args.Has("white-balance");
+    return request;
+}
+
+bool TemporarySettings::Apply(const ShotRequest& request) {
+    for (const auto& [name, value] : request.values) {
         if (!Change(name, value))
             return false;
     }
-    if (args.Has("white-balance")) {
+    if (request.whiteBalance) {
         // The gains it measures are kept for the run and restored with the request.
         for (const char* gain : {"bayer-gain-red", "bayer-gain-green", "bayer-gain-blue"}) {
             const NamedSetting* setting = FindSetting(gain);

@@ -16,6 +16,13 @@ namespace pixora::cli {
 std::vector<OptionSpec> ShotOptionSpecs();
 extern const char* const kShotOptionsHelp;
 
+// The shot options of a command line, checked before any camera is opened.
+struct ShotRequest {
+    std::vector<std::pair<const char*, int32_t>> values;  // setting name, value
+    bool whiteBalance = false;
+};
+ShotRequest ParseShotOptions(const Arguments& args);
+
 class TemporarySettings {
 public:
     explicit TemporarySettings(Camera& camera) : camera_(camera) {}
@@ -23,8 +30,8 @@ public:
     TemporarySettings(const TemporarySettings&) = delete;
     TemporarySettings& operator=(const TemporarySettings&) = delete;
 
-    // Applies every shot option given; on a refused value reports it and returns false.
-    bool ApplyOptions(const Arguments& args);
+    // Applies the request; on a refused value reports it and returns false.
+    bool Apply(const ShotRequest& request);
     // Ends the white-balance measurement asked for with --white-balance, keeping the gains
     // it measured for the rest of the run.
     void EndWhiteBalance();

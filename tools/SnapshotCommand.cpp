@@ -41,6 +41,7 @@ int RunSnapshot(const Arguments& args) {
     const std::vector<Output> outputs = Outputs(args);
     const std::optional<int32_t> bits = BitsOption(args);
     const int32_t device = DeviceOption(args);
+    const ShotRequest shot = ParseShotOptions(args);
 
     std::unique_ptr<Camera> camera = Camera::Open(device, true);
     if (!camera)
@@ -48,7 +49,7 @@ int RunSnapshot(const Arguments& args) {
     int status = kExitSuccess;
     {
         TemporarySettings settings(*camera);
-        if (!ApplyColorMode(*camera, bits) || !settings.ApplyOptions(args)) {
+        if (!ApplyColorMode(*camera, bits) || !settings.Apply(shot)) {
             status = kExitFailure;
         } else if (Pixora_SnapShot(camera->Handle(), nullptr, 0, 1) != 1) {
             camera->ReportFailure("taking the snapshot");

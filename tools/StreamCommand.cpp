@@ -71,6 +71,7 @@ int RunStream(const Arguments& args) {
     const StreamPlan plan = Plan(args);
     const std::optional<int32_t> bits = BitsOption(args);
     const int32_t device = DeviceOption(args);
+    const ShotRequest shot = ParseShotOptions(args);
     if (!PrepareFolder(plan))
         return kExitFailure;
 
@@ -83,7 +84,7 @@ int RunStream(const Arguments& args) {
         TemporarySettings settings(*camera);
         // Failures here leave the scope first, so the settings are put back before the
         // camera's destructor releases it.
-        if (!ApplyColorMode(*camera, bits) || !settings.ApplyOptions(args))
+        if (!ApplyColorMode(*camera, bits) || !settings.Apply(shot))
             return kExitFailure;
         PIXORA_HANDLE handle = camera->Handle();
         std::vector<unsigned char> buffer(
@@ -112,7 +113,7 @@ int RunStream(const Arguments& args) {
             if (const std::optional<FrameEvent> event = frames.Next(50)) {
                 if (event->delivered) {
                     ++counts.delivered;
-                    if (counts.delivered == 1 && args.Has("white-balance"))
+                    if (counts.delivered == 1 && shot.whiteBalance)
                         settings.EndWhiteBalance();
                     // Frames sent but never handed over, allowing for the one in flight.
                     const SimulatorCounters now = ReadSimulatorCounters(device);

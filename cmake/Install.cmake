@@ -1,0 +1,51 @@
+# Installation: the shared library, both public headers, the pixora program, a CMake package
+# (find_package(PixoraSdk_530TZ) gives the imported target PixoraSdk_530TZ::PixoraSdk_530TZ)
+# and a pkg-config file. Both package files locate the tree from where they lie, so the
+# installed tree can be moved.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(PIXORA_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/PixoraSdk_530TZ)
+
+install(TARGETS PixoraSdk_530TZ EXPORT PixoraSdk_530TZTargets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+    INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(FILES
+    ${PROJECT_SOURCE_DIR}/include/PixoraSdk_530TZ.h
+    ${PROJECT_SOURCE_DIR}/include/PixoraPlatform.h
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+
+if(TARGET pixora)
+    # The program finds the library in the lib folder beside its own.
+    file(RELATIVE_PATH pixora_bin_to_lib
+        ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR})
+    set_target_properties(pixora PROPERTIES INSTALL_RPATH "$ORIGIN/${pixora_bin_to_lib}")
+    install(TARGETS pixora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+
+install(EXPORT PixoraSdk_530TZTargets
+    NAMESPACE PixoraSdk_530TZ::
+    DESTINATION ${PIXORA_CMAKE_DIR})
+configure_package_config_file(
+    ${CMAKE_CURRENT_LIST_DIR}/PixoraSdk_530TZConfig.cmake.in
+    ${PROJECT_BINARY_DIR}/PixoraSdk_530TZConfig.cmake
+    INSTALL_DESTINATION ${PIXORA_CMAKE_DIR})
+write_basic_package_version_file(
+    ${PROJECT_BINARY_DIR}/PixoraSdk_530TZConfigVersion.cmake
+    VERSION ${PROJECT_VERSION}
+    COMPATIBILITY SameMajorVersion)
+install(FILES
+    ${PROJECT_BINARY_DIR}/PixoraSdk_530TZConfig.cmake
+    ${PROJECT_BINARY_DIR}/PixoraSdk_530TZConfigVersion.cmake
+    DESTINATION ${PIXORA_CMAKE_DIR})
+
+# pkg-config: the prefix is derived from the file's own place (${pcfiledir}).
+file(RELATIVE_PATH pixora_pc_to_prefix
+    ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
+string(REGEX REPLACE "/$" "" pixora_pc_to_prefix "${pixora_pc_to_prefix}")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/PixoraSdk_530TZ.pc.in
+    ${PROJECT_BINARY_DIR}/PixoraSdk_530TZ.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/PixoraSdk_530TZ.pc
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

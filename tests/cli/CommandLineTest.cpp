@@ -1,0 +1,87 @@
+// The command line as the user types it: help for every command, and everything that is
+// wrong with a command line refused with status 2 before any camera is opened.
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "cli/PixoraRun.h"
+
+namespace pixora::test {
+namespace {
+
+const char* const kCommands[] = {"list",    "info",   "snapshot", "stream", "preview",
+                                 "trigger", "dialog", "get",      "set",    "reg"};
+
+TEST(PixoraHelp, EveryCommandHasHelpAndTheOverviewNamesThemAll) {
+    PixoraFixture pixora;
+    const PixoraResult overview = pixora.Run({"help"});
+    EXPECT_EQ(overview.exitStatus, 0);
+    for (const char* command : kCommands) {
+        EXPECT_NE(overview.out.find(command), std::string::npos) << command;
+        const PixoraResult help = pixora.Run({command, "--help"});
+        EXPECT_EQ(help.exitStatus, 0) << command;
+        EXPECT_NE(help.out.find(std::string("pixora ") + command), std::string::npos) << command;
+        EXPECT_EQ(pixora.Run({"help", command}).out, help.out) << command;
+    }
+    // Asking for help touches no camera and so writes no settings.
+    EXPECT_FALSE(std::filesystem::exists(pixora.SettingsFile()));
+}
+
+TEST(PixoraHelp, NoCommandIsAUsageError) {
+    PixoraFixture pixora;
+    const PixoraResult result = pixora.Run({});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_FALSE(result.err.empty());
+}
+
+struct BadLine {
+    const char* name;
+    std::vector<std::string> args;
+};
+
+class PixoraBadCommandLine : public ::testing::TestWithParam<BadLine> {};
+
+TEST_P(PixoraBadCommandLine, IsRefusedWithStatus2BeforeTheCameraIsOpened) {
+    PixoraFixture pixora;
+    const PixoraResult result = pixora.Run(GetParam().args);
+    EXPECT_EQ(result.exitStatus, 2) << result.err;
+    EXPECT_FALSE(result.err.empty());
+    EXPECT_TRUE(result.out.empty());
+    // Opening a camera writes the settings file's defaults; none may have been written.
+    EXPECT_FALSE(std::filesystem::exists(pixora.SettingsFile()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PixoraBadCommandLine,
+    ::testing::Values(BadLine{"UnknownCommand", {"explode"}},
+                      BadLine{"UnknownOption", {"list", "--colour"}},
+                      BadLine{"OptionWithoutValue", {"snapshot", "--bits"}},
+                      BadLine{"FlagWithValue", {"snapshot", "--white-balance=1", "a.bmp"}},
+                      BadLine{"BitsNotAMode", {"snapshot", "--bits", "12", "a.bmp"}},
+                      BadLine{"BitsNotANumber", {"snapshot", "--bits", "lots", "a.bmp"}},
+                      BadLine{"DeviceTooHigh", {"snapshot", "--device", "8", "a.bmp"}},
+                      BadLine{"DeviceNegative", {"info", "--device", "-1"}},
+                      BadLine{"UnknownFormat", {"snapshot", "--format", "gif", "a.gif"}},
+                      BadLine{"ExtensionNamesNoFormat", {"snapshot", "picture.gif"}},
+                      BadLine{"GainNotANumber", {"snapshot", "--gain", "high", "a.bmp"}},
+                      BadLine{"SecondsZero", {"stream", "--seconds", "0"}},
+                      BadLine{"SecondsNotANumber", {"stream", "--seconds", "soon"}},
+                      BadLine{"FramesZero", {"stream", "--frames", "0"}},
+                      BadLine{"FolderWithoutSaveEvery", {"stream", "--folder", "x"}},
+                      BadLine{"StreamFormatUnknown",
+                              {"stream", "--save-every", "2", "--format", "gif"}},
+                      BadLine{"UnknownSetting", {"get", "loudness"}},
+                      BadLine{"SetWithoutValue", {"set", "brightness"}},
+                      BadLine{"SetValueNotANumber", {"set", "brightness", "bright"}},
+                      BadLine{"SetValueOutOf32Bits", {"set", "brightness", "4294967296"}},
+                      BadLine{"RegUnknownAction", {"reg", "poke", "1"}},
+                      BadLine{"RegAddressBeyond8Bits", {"reg", "read", "0x120"}},
+                      BadLine{"RegValueBeyond6Bits", {"reg", "write", "40", "64"}},
+                      BadLine{"DialogUnknown", {"dialog", "colour"}},
+                      BadLine{"PreviewParentNotAWindow", {"preview", "--parent", "window"}},
+                      BadLine{"PreviewPlacementWithoutParent", {"preview", "--width", "100"}},
+                      BadLine{"TriggerPulsesNegative", {"trigger", "--pulses", "-2"}}),
+    [](const ::testing::TestParamInfo<BadLine>& line) { return line.param.name; });
+
+}  // namespace
+}  // namespace pixora::test

@@ -1,0 +1,111 @@
+// pixora stream: frames for a time or a count, the progress display on and off a terminal,
+// frames saved on the way, a camera failing mid-stream, and Ctrl-C.
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "cli/PixoraRun.h"
+
+namespace pixora::test {
+namespace {
+
+TEST(PixoraStream, StopsAfterTheFramesAskedForWithPlainLinesOffATerminal) {
+    PixoraFixture pixora;
+    pixora.Simulate("cameras=0 fps=50");
+    const PixoraResult result = pixora.Run({"stream", "--frames", "40", "--bits", "8"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(SummaryValue(result.out, "frames"), 40);
+    EXPECT_EQ(SummaryValue(result.out, "failed"), 0);
+    EXPECT_GE(SummaryValue(result.out, "dropped"), 0);
+    // Not a terminal: whole lines only, never a line rewritten in place.
+    EXPECT_EQ(result.out.find('\r'), std::string::npos);
+    EXPECT_EQ(result.out.find('\033'), std::string::npos);
+    EXPECT_TRUE(result.err.empty()) << result.err;
+}
+
+TEST(PixoraStream, ShowsALiveLineOnATerminal) {
+    PixoraFixture pixora;
+    pixora.Simulate("cameras=0 fps=30");
+    auto process = pixora.Start({"stream", "--seconds", "1.5"}, /*terminal=*/true);
+    const PixoraResult result = process->Wait();
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    // The live line is redrawn from its start; the terminal turns "\n" into "\r\n", so a
+    // plain line would show "\r\n" instead.
+    EXPECT_NE(result.out.find("\rframes="), std::string::npos) << result.out;
+    EXPECT_GT(SummaryValue(result.out, "frames"), 0);
+}
+
+TEST(PixoraStream, SavesEveryNthFrameIntoTheFolder) {
+    PixoraFixture pixora;
+    pixora.Simulate("cameras=0 fps=40");
+    const std::string folder = pixora.File("saved/frames");
+    const PixoraResult result = pixora.Run(
+        {"stream", "--frames", "6", "--save-every", "2", "--folder", folder, "--format", "png"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(SummaryValue(result.out, "saved"), 3);
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        ++files;
+        EXPECT_EQ(entry.path().extension(), ".png");
+        EXPECT_EQ(ReadFile(entry.path().string()).rfind("\x89PNG", 0), 0u);
+    }
+    EXPECT_EQ(files, 3);
+}
+
+TEST(PixoraStream, AFolderThatCannotBeMadeFailsBeforeStreaming) {
+    PixoraFixture pixora;
+    const std::string file = pixora.File("plain-file");
+    { std::ofstream(file) << "x"; }
+    const PixoraResult result =
+        pixora.Run({"stream", "--frames", "2", "--save-every", "1", "--folder", file});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(SummaryValue(result.out, "frames"), -1);
+}
+
+TEST(PixoraStream, ACameraVanishingMidStreamFailsWithErrorThirteen) {
+    PixoraFixture pixora;
+    pixora.Simulate("cameras=0 fps=50 fault=vanish:0:5");
+    const PixoraResult result = pixora.Run({"stream", "--seconds", "20"});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_NE(result.err.find("error 13"), std::string::npos) << result.err;
+    EXPECT_LE(SummaryValue(result.out, "frames"), 5);
+    EXPECT_GE(SummaryValue(result.out, "failed"), 1);
+}
+
+TEST(PixoraStream, NoCameraAtTheIndexFailsWithErrorTwo) {
+    PixoraFixture pixora;
+    const PixoraResult result = pixora.Run({"stream", "--frames", "1", "--device", "6"});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_NE(result.err.find("error 2"), std::string::npos) << result.err;
+}
+
+TEST(PixoraStream, CtrlCEndsAnOpenEndedStreamCleanly) {
+    PixoraFixture pixora;
+    pixora.Simulate("cameras=0 fps=30");
+    auto process = pixora.Start({"stream"});
+    ASSERT_TRUE(process->WaitForOutput("frames="));
+    process->Signal(SIGINT);
+    const PixoraResult result = process->Wait();
+    // Status 0 also says the camera was released with no driver handle or thread left.
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_GT(SummaryValue(result.out, "frames"), 0);
+}
+
+TEST(PixoraStream, CtrlCBeforeTheEndGivesStatus130AfterReleasing) {
+    PixoraFixture pixora;
+    pixora.Simulate("cameras=0 fps=30");
+    auto process = pixora.Start({"stream", "--seconds", "600", "--white-balance"});
+    ASSERT_TRUE(process->WaitForOutput("frames="));
+    process->Signal(SIGINT);
+    const PixoraResult result = process->Wait();
+    EXPECT_EQ(result.exitStatus, 130) << result.err;
+    EXPECT_TRUE(result.err.empty()) << result.err;
+    EXPECT_GT(SummaryValue(result.out, "frames"), 0);
+    // The shot's white-balance request was put back before the camera was released.
+    EXPECT_EQ(pixora.Run({"get", "bayer-gain-auto"}).out, "0\n");
+}
+
+}  // namespace
+}  // namespace pixora::test

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Installs the built tree into a scratch prefix, moves it elsewhere, and builds and runs the
+# example program against it twice: through the CMake package and through pkg-config.
+# Usage: installed_tree_test.sh BUILD_DIR SOURCE_DIR [SANITIZER]
+set -euo pipefail
+build=$1
+source=$2
+sanitizer=${3:-}
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+export PIXORA_REGISTRY="$scratch/registry.reg"
+export PIXORA_SIM="cameras=0 fps=30 scene=bars"
+
+flags=""
+case "$sanitizer" in
+    address) flags="-fsanitize=address,undefined" ;;
+    thread) flags="-fsanitize=thread" ;;
+esac
+
+fail() { echo "installed tree: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$scratch/staging" > "$scratch/install.log" ||
+    { cat "$scratch/install.log"; fail "cmake --install failed"; }
+# Both package files must find the tree from where it lies, not from where it was put.
+mv "$scratch/staging" "$scratch/prefix"
+prefix="$scratch/prefix"
+
+for file in include/PixoraSdk_530TZ.h include/PixoraPlatform.h bin/pixora; do
+    [ -f "$prefix/$file" ] || fail "missing $file"
+done
+library=$(find "$prefix" -name 'libPixoraSdk_530TZ.so' | head -1)
+config=$(find "$prefix" -name 'PixoraSdk_530TZConfig.cmake' | head -1)
+pc=$(find "$prefix" -name 'PixoraSdk_530TZ.pc' | head -1)
+[ -n "$library" ] || fail "missing the shared library"
+[ -n "$config" ] || fail "missing the CMake package"
+[ -n "$pc" ] || fail "missing the pkg-config file"
+
+# The installed program finds the installed library on its own.
+"$prefix/bin/pixora" list > "$scratch/list.txt" || fail "installed pixora list failed"
+grep -q Pixora530TZ_01 "$scratch/list.txt" || fail "installed pixora listed no camera"
+
+is_png() { [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ]; }
+
+# Through find_package(PixoraSdk_530TZ).
+cmake -S "$source/examples" -B "$scratch/with-cmake" -DCMAKE_PREFIX_PATH="$prefix" \
+    -DCMAKE_C_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" > "$scratch/cmake.log" 2>&1 ||
+    { cat "$scratch/cmake.log"; fail "configuring the examples with the CMake package failed"; }
+cmake --build "$scratch/with-cmake" > "$scratch/build.log" 2>&1 ||
+    { cat "$scratch/build.log"; fail "building the examples with the CMake package failed"; }
+"$scratch/with-cmake/callback_preview" "$scratch/cmake.png" || fail "example (CMake) failed"
+is_png "$scratch/cmake.png" || fail "example (CMake) wrote no PNG file"
+
+# Through pkg-config, as a plain compiler command.
+export PKG_CONFIG_PATH
+PKG_CONFIG_PATH=$(dirname "$pc")
+cflags=$(pkg-config --cflags PixoraSdk_530TZ)
+libs=$(pkg-config --libs PixoraSdk_530TZ)
+libdir=$(pkg-config --variable=libdir PixoraSdk_530TZ)
+[ "$(pkg-config --modversion PixoraSdk_530TZ)" = "25.5.2" ] || fail "pkg-config version"
+# shellcheck disable=SC2086
+cc -std=c99 $flags $cflags "$source/examples/callback_preview.c" -o "$scratch/callback_preview" \
+    $libs -Wl,-rpath,"$libdir" || fail "building the example with pkg-config failed"
+"$scratch/callback_preview" "$scratch/pkgconfig.png" || fail "example (pkg-config) failed"
+is_png "$scratch/pkgconfig.png" || fail "example (pkg-config) wrote no PNG file"
+
+echo "installed tree: library, headers, program, CMake package and pkg-config file work"
