@@ -2,6 +2,7 @@
 // open dialogs to refresh.
 #pragma once
 
+#include <memory>
 #include <mutex>
 
 #include "imaging/DialogRefresh.h"
@@ -26,19 +27,20 @@ private:
     PixoraDevice& device_;
 };
 
-// Forwards to whichever dialog is open; does nothing while none is. Dialogs register and
-// unregister from the application thread while the worker calls in.
+// Forwards to whichever dialog is open; does nothing while none is. Dialogs publish and
+// withdraw themselves on the application thread while the worker calls in; a target is
+// kept alive by the call that uses it.
 class SessionDialogRefresh final : public DialogRefresh {
 public:
-    void SetImageDialog(DialogRefresh* dialog);
-    void SetAnalogDialog(DialogRefresh* dialog);
+    void SetImageDialog(std::shared_ptr<DialogRefresh> dialog);
+    void SetAnalogDialog(std::shared_ptr<DialogRefresh> dialog);
     void RefreshImageSettings() override;
     void ShowAnalogValue(int32_t controlId, int32_t value) override;
 
 private:
     std::mutex mutex_;
-    DialogRefresh* image_ = nullptr;
-    DialogRefresh* analog_ = nullptr;
+    std::shared_ptr<DialogRefresh> image_;
+    std::shared_ptr<DialogRefresh> analog_;
 };
 
 }  // namespace pixora
