@@ -4,6 +4,7 @@
 #include "dialogs/CameraPropertyDialog.h"
 #include "dialogs/DialogTemplates.h"
 #include "dialogs/ImageFilterDialog.h"
+#include "platform/DialogHost.h"
 #include "platform/DialogHosts.h"
 #include "platform/DialogLanguage.h"
 
@@ -19,7 +20,8 @@ int32_t RunCameraPropertyDialog(PIXORA_HWND parent) {
         return kDialogNoHost;
     const DialogLanguage language = SystemDialogLanguage();
     CameraPropertyDialog dialog;
-    return host->RunModal(CameraPropertyTemplate(language), dialog, parent);
+    const int32_t code = host->RunModal(CameraPropertyTemplate(language), dialog, parent);
+    return code == kDialogHostFailed ? kDialogNoHost : code;
 }
 
 int32_t RunImageFilterDialog(ImageDialogContext& context, PIXORA_HWND parent) {
@@ -32,6 +34,8 @@ int32_t RunImageFilterDialog(ImageDialogContext& context, PIXORA_HWND parent) {
     {
         ImageFilterDialog dialog(context);
         code = host->RunModal(ImageFilterHostTemplate(language), dialog, parent);
+        if (code == kDialogHostFailed)
+            return kDialogNoHost;  // nothing was shown, nothing published or changed
         if (code != kDialogOk)
             context.Filter().Restore(saved);
         context.PublishImageDialog(nullptr);
@@ -50,6 +54,8 @@ int32_t RunAnalogGainDialog(AnalogDialogContext& context, PIXORA_HWND parent) {
     {
         AnalogGainDialog dialog(context);
         code = host->RunModal(AnalogGainHostTemplate(language), dialog, parent);
+        if (code == kDialogHostFailed)
+            return kDialogNoHost;  // nothing was shown, nothing published or changed
         if (code != kDialogOk) {
             context.SetGain(saved[static_cast<std::size_t>(AnalogField::GlobalGain)]);
             context.SetExposure(saved[static_cast<std::size_t>(AnalogField::Exposure)]);

@@ -3,8 +3,8 @@
 // Each Run* call shows one modal dialog on the calling thread and returns when the user
 // closed it. The dialog is drawn by the dialog host of the process: a test host when one is
 // installed (platform/DialogHosts.h), else real windows when a display is present. Without
-// any host nothing is shown, nothing is changed, and the call returns kDialogNoHost at once
-// (the session then records its "no dialog" error).
+// any host, or when the host fails to show the dialog, nothing is changed and the call
+// returns kDialogNoHost (the session then records its "no dialog" error).
 //
 // Threads: the context's operations are called on the thread that called Run*, never on
 // another. The refresh target a dialog publishes (DialogRefresh) may be called from any
@@ -25,7 +25,7 @@ namespace pixora {
 // End codes of a dialog run.
 inline constexpr int32_t kDialogOk = 1;
 inline constexpr int32_t kDialogCancel = 2;
-inline constexpr int32_t kDialogNoHost = -1;
+inline constexpr int32_t kDialogNoHost = -1;  // nothing shown, nothing changed
 
 // True when a dialog can be shown now (test host installed, or a display is reachable).
 // The session checks it before it pauses streaming for the camera dialog.

@@ -7,8 +7,10 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <thread>
 
 #include "platform/FltkDialogWindow.h"
 #include "platform/MessageWindow.h"
@@ -21,15 +23,40 @@ namespace {
 constexpr int kFontPixels = 11;  // 8 points at 96 dots per inch
 // FLTK reads a leading blank as "regular style" and would take a leading 'I' for italic.
 constexpr const char* kJapaneseFontName = " IPAPGothic";
+// Narrow enough for the templates' labels, which were measured with a narrow face; where
+// it is missing the font system substitutes its sans face.
+constexpr const char* kLatinFontName = " DejaVu Sans Condensed";
+constexpr Fl_Font kJapaneseFont = FL_FREE_FONT;
+constexpr Fl_Font kLatinFont = static_cast<Fl_Font>(FL_FREE_FONT + 1);
 
-bool DisplayReachable() {
+// A connection to the display named by DISPLAY, or null. A busy server may turn a
+// connection away for a moment (EAGAIN on its socket), so a few attempts are made.
+Display* OpenDisplay() {
     const char* name = std::getenv("DISPLAY");
     if (name == nullptr || *name == '\0')
-        return false;
-    Display* display = XOpenDisplay(name);
+        return nullptr;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (Display* display = XOpenDisplay(name))
+            return display;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return nullptr;
+}
+
+// The toolkit's connection, opened once for the process. False without a display; the
+// toolkit's own opening would end the process instead.
+bool OpenToolkitDisplay() {
+    if (fl_display != nullptr)
+        return true;
+    Display* display = OpenDisplay();
     if (display == nullptr)
         return false;
-    XCloseDisplay(display);
+    // The toolkit puts in process-wide handlers that end the process on a lost connection;
+    // the library keeps the ones it had.
+    XIOErrorHandler ioHandler = XSetIOErrorHandler(nullptr);
+    XSetIOErrorHandler(ioHandler);
+    fl_open_display(display);
+    XSetIOErrorHandler(ioHandler);
     return true;
 }
 
@@ -151,6 +178,10 @@ std::vector<uint8_t> FltkDialogView::Capture(int* width, int* height) const {
     return rgb;
 }
 
+void FltkDialogView::ClickTab(int32_t id, int index) {
+    top_.ClickTab(id, index);
+}
+
 void FltkDialogView::Close() {
     top_.CloseBox();
 }
@@ -158,9 +189,13 @@ void FltkDialogView::Close() {
 // --- Host --------------------------------------------------------------------------------
 
 FltkDialogHost* FltkDialogHost::IfDisplayReachable() {
-    if (!DisplayReachable())
-        return nullptr;
     static FltkDialogHost host;
+    if (!host.displayOpen_.load()) {
+        Display* display = OpenDisplay();
+        if (display == nullptr)
+            return nullptr;
+        XCloseDisplay(display);
+    }
     return &host;
 }
 
@@ -179,7 +214,11 @@ int32_t FltkDialogHost::RunModal(const DialogTemplate& dialog, DialogProcedure& 
     }
 
     Fl::lock();  // this thread runs the toolkit now; Fl::awake reaches it
-    fl_open_display();
+    if (!OpenToolkitDisplay()) {
+        Fl::unlock();
+        return kDialogHostFailed;
+    }
+    displayOpen_.store(true);
     // The toolkit puts in an error handler of its own; errors on its connection (an owner
     // window that is gone, say) are counted like those of the library's other connections.
     X11WatchErrors(fl_display);
@@ -188,10 +227,11 @@ int32_t FltkDialogHost::RunModal(const DialogTemplate& dialog, DialogProcedure& 
     FltkDialogRun run;
     run.language = dialog.language;
     if (dialog.language == DialogLanguage::Japanese) {
-        Fl::set_font(FL_FREE_FONT, kJapaneseFontName);
-        run.font = FL_FREE_FONT;
+        Fl::set_font(kJapaneseFont, kJapaneseFontName);
+        run.font = kJapaneseFont;
     } else {
-        run.font = FL_HELVETICA;
+        Fl::set_font(kLatinFont, kLatinFontName);
+        run.font = kLatinFont;
     }
     run.fontSize = kFontPixels;
     fl_font(static_cast<Fl_Font>(run.font), run.fontSize);

@@ -4,6 +4,7 @@
 // several threads take turns: a second caller waits until the first dialog closed.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -41,6 +42,8 @@ public:
     bool PageShown(int page) const;
     // The window's pixels now, as rows of R, G, B bytes.
     std::vector<uint8_t> Capture(int* width, int* height) const;
+    // A user's click on tab `index` of tab control `id` of the dialog.
+    void ClickTab(int32_t id, int index);
     // The close box.
     void Close();
 
@@ -66,13 +69,14 @@ public:
     void SetObserver(Observer observer);
 
     // Face names: the Japanese templates need a face with the Japanese glyphs.
-    static constexpr const char* kLatinFace = "sans";
+    static constexpr const char* kLatinFace = "DejaVu Sans Condensed";
     static constexpr const char* kJapaneseFace = "IPAPGothic";
 
 private:
     FltkDialogHost() = default;
 
     std::mutex runMutex_;  // one dialog at a time in the toolkit's loop
+    std::atomic<bool> displayOpen_{false};
     std::mutex observerMutex_;
     Observer observer_;
 };

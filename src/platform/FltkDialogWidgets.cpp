@@ -91,6 +91,18 @@ int FltkTabControl::handle(int event) {
     return 1;
 }
 
+// --- Label -----------------------------------------------------------------------------
+
+FltkLabel::FltkLabel(int x, int y, int w, int h) : Fl_Widget(x, y, w, h) {
+    box(FL_NO_BOX);
+    align(FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_INSIDE | FL_ALIGN_WRAP | FL_ALIGN_CLIP);
+    set_flag(SHORTCUT_LABEL);
+}
+
+void FltkLabel::draw() {
+    draw_label();
+}
+
 // --- Group box -------------------------------------------------------------------------
 
 FltkGroupBox::FltkGroupBox(int x, int y, int w, int h, const char* label)

@@ -31,6 +31,13 @@ private:
     std::vector<std::pair<int, int>> HeaderSpans() const;
 };
 
+// A label; '&' marks the next letter as the mnemonic (drawn underlined), "&&" is one '&'.
+class FltkLabel final : public Fl_Widget {
+public:
+    FltkLabel(int x, int y, int w, int h);
+    void draw() override;
+};
+
 class FltkGroupBox final : public Fl_Widget {
 public:
     FltkGroupBox(int x, int y, int w, int h, const char* label);

@@ -1,7 +1,6 @@
 #include "platform/FltkDialogWindow.h"
 
 #include <FL/Fl.H>
-#include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Choice.H>
@@ -117,10 +116,8 @@ void FltkDialogWindow::Build() {
                 widget->copy_label(text.c_str());
                 break;
             case DialogControlClass::Static: {
-                auto* label = new Fl_Box(x, y, w, h);
+                auto* label = new FltkLabel(x, y, w, h);
                 label->copy_label(text.c_str());
-                label->align(FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_INSIDE | FL_ALIGN_WRAP |
-                             FL_ALIGN_CLIP);
                 widget = label;
                 break;
             }
@@ -180,6 +177,18 @@ void FltkDialogWindow::Start(DialogProcedure& procedure) {
 void FltkDialogWindow::CloseBox() {
     if (procedure_ != nullptr && !run_.ended)
         procedure_->OnCommand(*this, kIdCancel, kButtonClicked);
+}
+
+void FltkDialogWindow::ClickTab(int32_t id, int index) {
+    Control* c = Find(id);
+    if (c == nullptr || c->Class() != DialogControlClass::Tab)
+        return;
+    auto* tab = static_cast<FltkTabControl*>(c->widget);
+    if (index < 0 || index >= static_cast<int>(tab->items.size()) || index == tab->selection)
+        return;
+    tab->selection = index;
+    tab->redraw();
+    OnTab(*c, index);
 }
 
 FltkDialogWindow::Control* FltkDialogWindow::Find(int32_t id) const {

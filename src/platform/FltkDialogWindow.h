@@ -42,6 +42,8 @@ public:
     void Start(DialogProcedure& procedure);
     // The close box or Escape.
     void CloseBox();
+    // A click on a tab header, as the user makes it.
+    void ClickTab(int32_t id, int index);
 
     const DialogTemplate& Template() const { return template_; }
     Fl_Group* Container() const { return container_; }
