@@ -103,6 +103,13 @@ int ChannelValue(unsigned long pixel, unsigned long mask) {
 FltkDialogView::FltkDialogView(FltkDialogRun& run, FltkDialogWindow& top, unsigned long windowId)
     : run_(run), top_(top), windowId_(windowId) {}
 
+unsigned long FltkDialogView::OwnerId() const {
+    ::Window owner = 0;
+    if (XGetTransientForHint(fl_display, windowId_, &owner) == 0)
+        return 0;
+    return owner;
+}
+
 int32_t FltkDialogView::ResourceId() const {
     return top_.Template().resourceId;
 }

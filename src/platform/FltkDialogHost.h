@@ -31,6 +31,8 @@ public:
     FltkDialogView(FltkDialogRun& run, FltkDialogWindow& top, unsigned long windowId);
 
     unsigned long WindowId() const { return windowId_; }
+    // The window the dialog is transient for (its owner), 0 for none.
+    unsigned long OwnerId() const;
     int32_t ResourceId() const;
     int BaseUnitX() const;
     int BaseUnitY() const;

@@ -3,8 +3,6 @@
 // through real X events.
 #include <gtest/gtest.h>
 
-#include <X11/Xlib.h>
-
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -19,6 +17,8 @@
 #include "DialogTestSupport.h"
 #include "dialogs/DialogTemplates.h"
 #include "platform/FltkDialogHost.h"
+#include "platform/MessageWindow.h"
+#include "platform/X11HostWindow.h"
 
 namespace pixora {
 namespace {
@@ -227,6 +227,35 @@ TEST_F(FltkDialogTest, AnalogGainDialogInEnglishAndJapanese) {
     }
 }
 
+TEST_F(FltkDialogTest, TheParentWindowOwnsTheDialog) {
+    auto owner = X11HostWindow::Create(10, 10, 200, 100);
+    ASSERT_NE(owner, nullptr);
+    PIXORA_HWND messageWindow = CreateMessageWindow();
+    const uint64_t gone = [] {
+        auto window = X11HostWindow::Create(0, 0, 10, 10);
+        return window != nullptr ? window->Id() : 0;
+    }();
+    struct Case {
+        PIXORA_HWND parent;
+        unsigned long expected;
+    } cases[] = {
+        {owner->Handle(), static_cast<unsigned long>(owner->Id())},
+        {nullptr, 0},
+        {messageWindow, 0},  // not an X window
+        {reinterpret_cast<PIXORA_HWND>(static_cast<uintptr_t>(gone)), 0},
+    };
+    for (const Case& c : cases) {
+        unsigned long seen = 1;
+        host_->SetObserver([&](FltkDialogView& view) {
+            seen = view.OwnerId();
+            view.Close();
+        });
+        EXPECT_EQ(RunCameraPropertyDialog(c.parent), kDialogCancel);
+        EXPECT_EQ(seen, c.expected);
+    }
+    DestroyMessageWindow(messageWindow);
+}
+
 // Runs `command` through the shell; true when it exited with 0.
 bool Shell(const std::string& command) {
     return std::system(command.c_str()) == 0;
@@ -296,9 +325,15 @@ TEST_F(FltkDialogTest, RealClicksTypingAndDraggingReachTheSettings) {
     const int y = d.page.y + MulDiv(gamma->y + gamma->height / 2, d.baseY, 8);
     const int left = d.page.x + MulDiv(gamma->x, d.baseX, 4) + 2;
     const int right = d.page.x + MulDiv(gamma->x + gamma->width, d.baseX, 4) + 10;
-    EXPECT_TRUE(Shell("xdotool mousemove --sync --window " + window + " " + std::to_string(left) +
-                      " " + std::to_string(y) + " mousedown 1 mousemove --sync --window " + window +
-                      " " + std::to_string(right) + " " + std::to_string(y) + " mouseup 1"));
+    // A hand moves in steps while the button is down.
+    std::string drag = "xdotool mousemove --sync --window " + window + " " + std::to_string(left) +
+                       " " + std::to_string(y) + " mousedown 1 sleep 0.1";
+    for (int step = 1; step <= 4; ++step) {
+        drag += " mousemove --sync --window " + window + " " +
+                std::to_string(left + (right - left) * step / 4) + " " + std::to_string(y) +
+                " sleep 0.05";
+    }
+    EXPECT_TRUE(Shell(drag + " mouseup 1"));
     EXPECT_TRUE(Eventually([&] { return session.filter.Get(FilterField::Gamma) == 200; }));
 
     EXPECT_TRUE(click(centre(ImageFilterHostTemplate(DialogLanguage::English), kIdOk, false)));
