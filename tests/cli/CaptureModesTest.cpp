@@ -30,6 +30,15 @@ TEST(PixoraPreview, CtrlCClosesThePreviewAndReleasesTheCamera) {
     EXPECT_TRUE(result.err.empty()) << result.err;
 }
 
+TEST(PixoraPreview, PlacedInsideAParentWindowRunsHeadless) {
+    PixoraFixture pixora;
+    pixora.Simulate("cameras=0 fps=30");
+    const PixoraResult result =
+        pixora.Run({"preview", "--parent", "0x2a00007", "--x", "10", "--y", "20", "--width", "320",
+                    "--height", "240", "--seconds", "0.3"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+}
+
 TEST(PixoraPreview, NoCameraFailsWithErrorTwo) {
     PixoraFixture pixora;
     pixora.Simulate("cameras=1");

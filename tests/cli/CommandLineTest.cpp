@@ -1,6 +1,7 @@
 // The command line as the user types it: help for every command, and everything that is
 // wrong with a command line refused with status 2 before any camera is opened.
 #include <filesystem>
+#include <ostream>
 
 #include <gtest/gtest.h>
 
@@ -38,6 +39,10 @@ struct BadLine {
     const char* name;
     std::vector<std::string> args;
 };
+
+void PrintTo(const BadLine& line, std::ostream* out) {
+    *out << line.name;
+}
 
 class PixoraBadCommandLine : public ::testing::TestWithParam<BadLine> {};
 
