@@ -160,6 +160,8 @@ private:
     void PreviewLoop();
     void TriggerLoop();
     bool ArmTrigger();
+    // Sleeps between worker passes; a stop request ends the pause early.
+    void PauseWorker(int64_t milliseconds);
     // Converts the newest frame (stream) or the captured one, runs the chain and delivers
     // it; false when the frame could not be delivered.
     bool DeliverFrame(bool fromStream, int32_t frameRate);
@@ -192,6 +194,8 @@ private:
     std::atomic<int32_t> runFlag_{0};
     std::unique_ptr<std::thread> worker_;
     std::unique_ptr<ManualResetEvent> workerDone_;
+    // Set with the stop request, so a worker's pause between passes ends at once.
+    ManualResetEvent stopRequested_;
     std::atomic<int32_t> preparedMode_{-1};
     mutable std::mutex targetMutex_;
     FrameTarget target_;

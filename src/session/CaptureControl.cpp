@@ -149,6 +149,7 @@ int32_t CameraSession::PrepareStream() {
 
 int32_t CameraSession::StartWorker() {
     runFlag_.store(1);
+    stopRequested_.Reset();
     workerDone_ = std::make_unique<ManualResetEvent>();
     worker_ = StartWorkerThread([this] { WorkerMain(); });
     if (!worker_) {
@@ -189,6 +190,7 @@ int32_t CameraSession::StopPreview() {
     if (!RequireDevice())
         return 0;
     runFlag_.store(0);
+    stopRequested_.Set();
     if (workerDone_) {
         workerDone_->Wait();
         workerDone_.reset();

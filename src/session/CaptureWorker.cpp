@@ -59,9 +59,17 @@ bool CameraSession::DeliverFrame(bool fromStream, int32_t frameRate) {
     return true;
 }
 
+void CameraSession::PauseWorker(int64_t milliseconds) {
+    if (milliseconds > 0) {
+        stopRequested_.Wait(milliseconds);
+    } else {
+        SleepMs(milliseconds);
+    }
+}
+
 void CameraSession::PreviewLoop() {
     while (runFlag_.load() != 0) {
-        SleepMs(waitTimeMs_.load());
+        PauseWorker(waitTimeMs_.load());
         if (runFlag_.load() != 1)
             continue;
         const int32_t polled = device_->PollFrame();

@@ -1,0 +1,77 @@
+// Faults of the capture workers found by the fault matrix, each pinned down on its own.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <thread>
+#include <vector>
+
+#include "PixoraPlatform.h"
+#include "PixoraSdk_530TZ.h"
+#include "TempDir.h"
+#include "faults/BoundedCall.h"
+#include "faults/StoredSettings.h"
+#include "simulator/VirtualCameraBus.h"
+
+namespace pixora::test {
+namespace {
+
+class WorkerFaults : public ::testing::Test {
+protected:
+    void SetUp() override {
+        PixoraSim_Reset();
+        ASSERT_EQ(PixoraSim_Configure("cameras=0 fps=0 scene=bars maxwait=300"), 1);
+        registry_.Write(SettingsText(StoredFormat{}));
+        errors_ = PixoraMsg_CreateWindow();
+        frames_ = PixoraMsg_CreateWindow();
+        camera_ = Pixora_Initialize(errors_);
+        ASSERT_NE(camera_, nullptr);
+        ASSERT_EQ(Pixora_GetLastError(camera_), 0);
+    }
+
+    void TearDown() override {
+        EXPECT_EQ(Bounded("Pixora_Release", [this] { return Pixora_Release(camera_); }), 1);
+        PixoraMsg_DestroyWindow(errors_);
+        PixoraMsg_DestroyWindow(frames_);
+        PixoraSim_Reset();
+    }
+
+    std::vector<int32_t> PopAll() {
+        std::vector<int32_t> codes;
+        for (int32_t c = Pixora_GetLastError(camera_); c != 0; c = Pixora_GetLastError(camera_))
+            codes.insert(codes.begin(), c);
+        return codes;
+    }
+
+    // Open requests the camera received, failed ones included.
+    static int64_t OpenAttempts() {
+        int64_t opens = 0;
+        for (const RequestRecord& r : VirtualCameraBus::Instance().Log(0))
+            opens += r.kind == RequestKind::Open ? 1 : 0;
+        return opens;
+    }
+
+    ScopedRegistry registry_;
+    PIXORA_HWND errors_ = nullptr;
+    PIXORA_HWND frames_ = nullptr;
+    PIXORA_HANDLE camera_ = nullptr;
+};
+
+// The preview worker sleeps the wait time between polls; a stop must not sit out a long one.
+TEST_F(WorkerFaults, StopDoesNotWaitOutALongWaitTime) {
+    ASSERT_EQ(Pixora_SetWaitTime(camera_, 3600 * 1000), 1);
+    ASSERT_EQ(Pixora_CallBackPreview(camera_, frames_, nullptr, 0, 1), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(Bounded("Pixora_StopPreview", [this] { return Pixora_StopPreview(camera_); }), 1);
+    EXPECT_TRUE(PopAll().empty());
+    // The next run with a short wait time streams as usual.
+    ASSERT_EQ(Pixora_SetWaitTime(camera_, 0), 1);
+    ASSERT_EQ(Pixora_CallBackPreview(camera_, frames_, nullptr, 0, 1), 1);
+    PixoraMessage msg{};
+    ASSERT_EQ(PixoraMsg_Get(frames_, &msg, 5000), 1);
+    EXPECT_NE(msg.wParam, 0u);
+    EXPECT_EQ(Pixora_StopPreview(camera_), 1);
+}
+
+}  // namespace
+}  // namespace pixora::test
