@@ -11,6 +11,7 @@ namespace pixora {
 
 namespace {
 
+constexpr int32_t kPollNotStreaming = 0;
 constexpr int32_t kPollEndedWithError = 1;
 constexpr int32_t kPollNewFrame = 3;
 constexpr int64_t kPausedSleepMs = 10;
@@ -73,7 +74,11 @@ void CameraSession::PreviewLoop() {
         if (runFlag_.load() != 1)
             continue;
         const int32_t polled = device_->PollFrame();
-        if (polled == kPollEndedWithError) {
+        // Once the stream has been started, "not streaming" means it ended by itself without
+        // a transfer error: the camera could not be opened, and no frame will ever come.
+        const bool endedUnopened =
+            polled == kPollNotStreaming && state_.load() == CaptureState::Preview;
+        if (polled == kPollEndedWithError || endedUnopened) {
             runFlag_.store(0);
             PostFrameError(ErrorCode::StreamFailed);
             RecordError(ErrorCode::StreamFailed);

@@ -73,5 +73,21 @@ TEST_F(WorkerFaults, StopDoesNotWaitOutALongWaitTime) {
     EXPECT_EQ(Pixora_StopPreview(camera_), 1);
 }
 
+// A stream whose camera cannot even be opened ends at once; the worker says so instead of
+// polling a stream that will never deliver.
+TEST_F(WorkerFaults, StreamThatCannotOpenTheCameraReportsThirteen) {
+    ASSERT_EQ(PixoraSim_SetFault(0, PIXORA_SIM_FAULT_OPEN, 0), 1);
+    ASSERT_EQ(Pixora_SetWaitTime(camera_, 1), 1);
+    ASSERT_EQ(Pixora_CallBackPreview(camera_, frames_, nullptr, 0, 1), 1);
+    PixoraMessage msg{};
+    ASSERT_EQ(PixoraMsg_Get(frames_, &msg, 5000), 1);
+    EXPECT_EQ(msg.wParam, 0u);
+    EXPECT_EQ(msg.lParam, 13);
+    // Stopping still reports how the device's stream ended, as after a failed transfer.
+    EXPECT_EQ(Pixora_StopPreview(camera_), 0);
+    EXPECT_EQ(PopAll(), (std::vector<int32_t>{13, 6}));
+    EXPECT_EQ(PixoraMsg_Get(frames_, &msg, 50), 0);
+}
+
 }  // namespace
 }  // namespace pixora::test
