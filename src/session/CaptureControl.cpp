@@ -269,7 +269,12 @@ int32_t CameraSession::Trigger(PIXORA_HWND window, void* buffer, int32_t size, i
     }
     state_.store(CaptureState::Trigger);
     device_->SetTransferTimeout(kTriggerTimeoutMs);
-    device_->SetTrigger(1);
+    if (!device_->SetTrigger(1)) {
+        // A camera left free-running would deliver every frame as if it were triggered.
+        Close();
+        RecordError(ErrorCode::DeviceIoFailed);
+        return 0;
+    }
     if (StartWorker() == 0) {
         Close();
         RecordError(ErrorCode::ThreadFailed);

@@ -89,5 +89,25 @@ TEST_F(WorkerFaults, StreamThatCannotOpenTheCameraReportsThirteen) {
     EXPECT_EQ(PixoraMsg_Get(frames_, &msg, 50), 0);
 }
 
+// Trigger mode that the camera refused to enter would deliver free-running frames as if
+// they were triggered: the call fails instead.
+TEST_F(WorkerFaults, TriggerFailsWhenTheCameraRefusesTriggerMode) {
+    constexpr int32_t kCmdSetTrigger = 40;
+    ASSERT_EQ(PixoraSim_SetFault(0, PIXORA_SIM_FAULT_COMMAND_NUMBER, kCmdSetTrigger), 1);
+    EXPECT_EQ(Pixora_Trigger(camera_, frames_, nullptr, 0, 1), 0);
+    EXPECT_EQ(PopAll(), std::vector<int32_t>{6});
+    PixoraMessage msg{};
+    EXPECT_EQ(PixoraMsg_Get(frames_, &msg, 200), 0);  // no free-running frames
+    // Nothing was left running: the other paths work, and trigger works once the camera
+    // takes the command again.
+    EXPECT_EQ(Pixora_SnapShot(camera_, nullptr, 0, 1), 1);
+    ASSERT_EQ(PixoraSim_SetFault(0, PIXORA_SIM_FAULT_NONE, 0), 1);
+    ASSERT_EQ(Pixora_Trigger(camera_, frames_, nullptr, 0, 1), 1);
+    ASSERT_EQ(PixoraSim_Trigger(0), 1);
+    ASSERT_EQ(PixoraMsg_Get(frames_, &msg, 5000), 1);
+    EXPECT_NE(msg.wParam, 0u);
+    EXPECT_EQ(Pixora_StopPreview(camera_), 1);
+}
+
 }  // namespace
 }  // namespace pixora::test
