@@ -91,9 +91,14 @@ void CameraSession::PreviewLoop() {
 }
 
 bool CameraSession::ArmTrigger() {
-    if (device_->CaptureFrame() == kDevOk)
+    const int32_t armed = device_->CaptureFrame();
+    if (armed == kDevOk)
         return true;
     state_.store(CaptureState::Idle);
+    // A capture that failed without waiting for the camera (it could not be opened, or the
+    // transfer could not start) would fail the same way at once: pause before the next.
+    if (armed != kDevTransferFailed)
+        PauseWorker(kPausedSleepMs);
     return false;
 }
 

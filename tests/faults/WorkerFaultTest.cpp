@@ -109,5 +109,22 @@ TEST_F(WorkerFaults, TriggerFailsWhenTheCameraRefusesTriggerMode) {
     EXPECT_EQ(Pixora_StopPreview(camera_), 1);
 }
 
+// A trigger worker whose camera went away re-arms after a pause, not in a tight loop of
+// failed opens (each of which starts a transfer thread).
+TEST_F(WorkerFaults, TriggerWorkerDoesNotSpinOnAVanishedCamera) {
+    ASSERT_EQ(Pixora_Trigger(camera_, frames_, nullptr, 0, 1), 1);
+    ASSERT_EQ(PixoraSim_Trigger(0), 1);
+    PixoraMessage msg{};
+    ASSERT_EQ(PixoraMsg_Get(frames_, &msg, 5000), 1);
+    ASSERT_EQ(PixoraSim_SetFault(0, PIXORA_SIM_FAULT_VANISH, 0), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const int64_t before = OpenAttempts();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const int64_t attempts = OpenAttempts() - before;
+    // About one attempt per 10 ms; a spinning worker makes thousands.
+    EXPECT_LT(attempts, 300);
+    EXPECT_EQ(Bounded("Pixora_StopPreview", [this] { return Pixora_StopPreview(camera_); }), 1);
+}
+
 }  // namespace
 }  // namespace pixora::test
