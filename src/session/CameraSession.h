@@ -122,8 +122,9 @@ public:
     int32_t AnalogDialog(PIXORA_HWND parent);
 
     // Held by each export for the length of its call, so that calls from several
-    // application threads into one session run one at a time.
-    std::mutex& CallMutex() { return callMutex_; }
+    // application threads into one session run one at a time. Recursive: while a modal
+    // dialog runs, the application's code on that thread may call into the session again.
+    std::recursive_mutex& CallMutex() { return callMutex_; }
     // Set once the handle is released; calls still queued on the mutex then fail.
     void MarkReleased() { released_.store(true); }
     bool Released() const { return released_.load(); }
@@ -210,7 +211,7 @@ private:
     FrameRateMeter rateMeter_;
     std::atomic<uint32_t (*)()> rateClock_;
 
-    std::mutex callMutex_;
+    std::recursive_mutex callMutex_;
     std::atomic<bool> released_{false};
 
     FormatSettings format_;
