@@ -1,11 +1,17 @@
 #include "platform/X11ErrorTrap.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace pixora {
 namespace {
+
+constexpr int kOpenAttempts = 10;
+constexpr int kOpenRetryMs = 50;
 
 struct WatchedDisplay {
     Display* display = nullptr;
@@ -120,8 +126,18 @@ bool X11ConnectionLost(Display* display) {
 }
 
 Display* X11OpenWatchedDisplay() {
+    const char* name = std::getenv("DISPLAY");
+    if (name == nullptr || name[0] == '\0') {
+        return nullptr;
+    }
     InitThreadsOnce();
+    // A server whose last client has just left resets itself and refuses connections for
+    // a moment; a named display is tried for about half a second before giving up.
     Display* display = XOpenDisplay(nullptr);
+    for (int attempt = 1; display == nullptr && attempt < kOpenAttempts; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kOpenRetryMs));
+        display = XOpenDisplay(nullptr);
+    }
     X11WatchErrors(display);
     return display;
 }

@@ -19,7 +19,8 @@ int X11TakeErrors(Display* display, unsigned char* lastCode = nullptr);
 // True once the connection to the server was lost.
 bool X11ConnectionLost(Display* display);
 
-// Opens a connection of the library's own (watched); null when there is no display.
+// Opens a connection of the library's own (watched); null when DISPLAY is unset or no
+// server answers within about half a second.
 Display* X11OpenWatchedDisplay();
 // Closes a connection from X11OpenWatchedDisplay; harmless for null.
 void X11CloseWatchedDisplay(Display* display);

@@ -49,8 +49,10 @@ TEST(PreviewConcurrency, WorkerDrawsWhileTheApplicationManagesTheWindow) {
         }
     });
 
+    // Rounds go on until the worker has drawn a good number of frames (bounded, should
+    // drawing fail), so both threads really interleave however they are scheduled.
     int torn = 0;
-    for (int round = 0; round < 300; ++round) {
+    for (int round = 0; round < 300 || (drawn.load() < 100 && round < 100000); ++round) {
         SurfacePicture picture;
         if (window.ReadBack(picture) && !IsWholeFrame(picture, kWidth, kHeight)) {
             ++torn;
@@ -72,7 +74,7 @@ TEST(PreviewConcurrency, WorkerDrawsWhileTheApplicationManagesTheWindow) {
                 window.Close();
                 break;
             case 22:
-                ASSERT_TRUE(window.Open(request));
+                EXPECT_TRUE(window.Open(request));
                 break;
             default:
                 (void)window.ClientState();
@@ -82,7 +84,7 @@ TEST(PreviewConcurrency, WorkerDrawsWhileTheApplicationManagesTheWindow) {
     stop = true;
     worker.join();
     EXPECT_EQ(torn, 0);
-    EXPECT_GT(drawn.load(), 0);
+    EXPECT_GE(drawn.load(), 100);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ protected:
         }
         // The host's connection is made first and kept for the whole test: a virtual
         // server that loses its last client resets and refuses connections meanwhile.
-        for (int attempt = 0; attempt < 30 && !host_; ++attempt) {
+        for (int attempt = 0; attempt < 4 && !host_; ++attempt) {
             host_ = X11HostWindow::Create(0, 0, 400, 300);
             if (!host_) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -231,17 +231,28 @@ TEST_F(X11Preview, WorkerThreadDrawsWhileTheApplicationReadsBack) {
             drawn += window.DrawFrame(2, images.View()) ? 1 : 0;
         }
     });
-    for (int i = 0; i < 50; ++i) {
+    // Both threads make progress: the application keeps going until the worker has
+    // drawn a number of frames on each side of a resize (bounded, should drawing fail).
+    int readBacks = 0;
+    bool resized = false;
+    int drawnBeforeResize = 0;
+    for (int i = 0; i < 20000 && (!resized || drawn.load() < drawnBeforeResize + 10); ++i) {
         SurfacePicture picture;
-        EXPECT_TRUE(window.ReadBack(picture));
+        readBacks += window.ReadBack(picture) ? 1 : 0;
         (void)window.ClientState();
-        if (i == 25) {
-            window.ResizeClient(32, 24);
+        if (!resized && drawn.load() >= 10) {
+            EXPECT_TRUE(window.ResizeClient(32, 24));
+            drawnBeforeResize = drawn.load();
+            resized = true;
         }
+        std::this_thread::yield();
     }
     stop = true;
     worker.join();
-    EXPECT_GT(drawn.load(), 0);
+    EXPECT_TRUE(resized);
+    EXPECT_GE(drawn.load(), drawnBeforeResize + 10);
+    EXPECT_GT(readBacks, 0);
+    EXPECT_EQ(images.display->Width(), 32);
 }
 
 }  // namespace
