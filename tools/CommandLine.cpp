@@ -8,17 +8,17 @@ namespace pixora::cli {
 
 namespace {
 
-const OptionSpec* FindSpec(std::span<const OptionSpec> specs, std::string_view name) {
-    for (const OptionSpec& spec : specs) {
-        if (name == spec.name)
-            return &spec;
+const OptionInfo* FindOption(std::span<const OptionInfo> options, std::string_view name) {
+    for (const OptionInfo& option : options) {
+        if (name == option.name)
+            return &option;
     }
     return nullptr;
 }
 
 }  // namespace
 
-Arguments Arguments::Parse(std::span<const std::string> args, std::span<const OptionSpec> specs) {
+Arguments Arguments::Parse(std::span<const std::string> args, std::span<const OptionInfo> options) {
     Arguments parsed;
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -44,10 +44,10 @@ Arguments Arguments::Parse(std::span<const std::string> args, std::span<const Op
             parsed.options_["help"] = "";
             continue;
         }
-        const OptionSpec* spec = FindSpec(specs, name);
-        if (spec == nullptr)
+        const OptionInfo* option = FindOption(options, name);
+        if (option == nullptr)
             throw UsageError("unknown option '--" + name + "'");
-        if (!spec->takesValue) {
+        if (!option->takesValue) {
             if (inlineValue)
                 throw UsageError("option '--" + name + "' takes no value");
             parsed.options_[name] = "";

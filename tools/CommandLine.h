@@ -18,7 +18,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-struct OptionSpec {
+struct OptionInfo {
     const char* name;  // without the leading "--"
     bool takesValue;
 };
@@ -27,7 +27,7 @@ class Arguments {
 public:
     // Reads `--name value`, `--name=value`, flags and operands; "--" ends the options.
     // "--help" is always accepted.
-    static Arguments Parse(std::span<const std::string> args, std::span<const OptionSpec> specs);
+    static Arguments Parse(std::span<const std::string> args, std::span<const OptionInfo> options);
 
     bool Has(std::string_view name) const;
     // The option's value, or null when the option was not given.

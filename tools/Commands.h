@@ -10,8 +10,8 @@ namespace pixora::cli {
 struct Command {
     const char* name;
     const char* summary;
-    const char* help;  // usage line, description and options
-    std::vector<OptionSpec> options;
+    const char* help;  // usage line, what the command does, its options
+    std::vector<OptionInfo> options;
     int (*run)(const Arguments& args);
 };
 

@@ -31,12 +31,12 @@ const char* const kShotOptionsHelp =
     "  These apply to this run only; the stored settings are put back afterwards\n"
     "  (use 'pixora set' to change them for good).\n";
 
-std::vector<OptionSpec> ShotOptionSpecs() {
-    std::vector<OptionSpec> specs;
+std::vector<OptionInfo> ShotOptionList() {
+    std::vector<OptionInfo> list;
     for (const ShotOption& option : kValueOptions)
-        specs.push_back({option.option, true});
-    specs.push_back({"white-balance", false});
-    return specs;
+        list.push_back({option.option, true});
+    list.push_back({"white-balance", false});
+    return list;
 }
 
 ShotRequest ParseShotOptions(const Arguments& args) {

@@ -13,7 +13,7 @@
 namespace pixora::cli {
 
 // The options this file reads, and their help text.
-std::vector<OptionSpec> ShotOptionSpecs();
+std::vector<OptionInfo> ShotOptionList();
 extern const char* const kShotOptionsHelp;
 
 // The shot options of a command line, checked before any camera is opened.

@@ -76,9 +76,9 @@ int RunSnapshot(const Arguments& args) {
     return status;
 }
 
-std::vector<OptionSpec> SnapshotOptions() {
-    std::vector<OptionSpec> options = {{"bits", true}, {"device", true}, {"format", true}};
-    for (const OptionSpec& option : ShotOptionSpecs())
+std::vector<OptionInfo> SnapshotOptions() {
+    std::vector<OptionInfo> options = {{"bits", true}, {"device", true}, {"format", true}};
+    for (const OptionInfo& option : ShotOptionList())
         options.push_back(option);
     return options;
 }

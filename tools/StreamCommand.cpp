@@ -161,11 +161,11 @@ int RunStream(const Arguments& args) {
     return status;
 }
 
-std::vector<OptionSpec> StreamOptions() {
-    std::vector<OptionSpec> options = {{"bits", true},   {"device", true},     {"seconds", true},
+std::vector<OptionInfo> StreamOptions() {
+    std::vector<OptionInfo> options = {{"bits", true},   {"device", true},     {"seconds", true},
                                        {"frames", true}, {"save-every", true}, {"folder", true},
                                        {"format", true}};
-    for (const OptionSpec& option : ShotOptionSpecs())
+    for (const OptionInfo& option : ShotOptionList())
         options.push_back(option);
     return options;
 }
