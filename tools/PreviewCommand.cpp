@@ -63,6 +63,7 @@ int RunPreview(const Arguments& args) {
                 *seconds)
             break;
         const std::map<int32_t, int> errors = camera->TakeAnnouncedErrors();
+        camera->DiscardErrors();
         if (errors.count(PIXORA_ERR_STREAM_FAILED) != 0) {
             std::fprintf(stderr, "pixora: preview: the stream stopped with error %d\n",
                          PIXORA_ERR_STREAM_FAILED);

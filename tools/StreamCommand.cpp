@@ -138,8 +138,11 @@ int RunStream(const Arguments& args) {
                     streamFailed = event->errorCode == PIXORA_ERR_STREAM_FAILED;
                 }
             }
+            // Codes are counted from their announcements; the stack is emptied so that a
+            // later failure reports only its own codes.
             for (const auto& [code, count] : camera->TakeAnnouncedErrors())
                 counts.errors[code] += count;
+            camera->DiscardErrors();
             progress.Update(counts);
         }
         if (Pixora_StopPreview(handle) != 1) {

@@ -60,6 +60,7 @@ public:
         }
         for (const auto& [code, count] : camera_.TakeAnnouncedErrors())
             errors_[code] += count;
+        camera_.DiscardErrors();
     }
 
     int64_t Delivered() const { return delivered_; }
