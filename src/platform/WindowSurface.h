@@ -107,7 +107,4 @@ public:
 std::unique_ptr<WindowSurface> CreateWindowSurface(const SurfaceRequest& request,
                                                    SurfaceChoice choice);
 
-// True when an X11 display can be opened (DISPLAY set and reachable).
-bool X11DisplayAvailable();
-
 }  // namespace pixora

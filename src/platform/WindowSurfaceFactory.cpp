@@ -3,7 +3,6 @@
 
 #include "platform/OffscreenSurface.h"
 #include "platform/WindowSurface.h"
-#include "platform/X11ErrorTrap.h"
 #include "platform/X11Surface.h"
 
 namespace pixora {
@@ -46,18 +45,6 @@ std::unique_ptr<WindowSurface> CreateWindowSurface(const SurfaceRequest& request
         }
     }
     return OffscreenSurface::Create(request);
-}
-
-bool X11DisplayAvailable() {
-    if (!DisplayNamed()) {
-        return false;
-    }
-    Display* display = X11OpenWatchedDisplay();
-    if (display == nullptr) {
-        return false;
-    }
-    X11CloseWatchedDisplay(display);
-    return true;
 }
 
 }  // namespace pixora
