@@ -197,6 +197,9 @@ void FltkDialogView::Close() {
 
 FltkDialogHost* FltkDialogHost::IfDisplayReachable() {
     static FltkDialogHost host;
+    const char* name = std::getenv("DISPLAY");
+    if (name == nullptr || *name == '\0')
+        return nullptr;
     if (!host.displayOpen_.load()) {
         Display* display = OpenDisplay();
         if (display == nullptr)

@@ -84,3 +84,9 @@ std::vector<int32_t> FakeAnalogSession::Exposures() const {
 }
 
 }  // namespace pixora::test
+
+// The font library behind the toolkit keeps its caches for the life of the process; the
+// leak checker of the sanitizer builds is told so.
+extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\nleak:libXft.so\n";
+}
