@@ -136,13 +136,13 @@ FltkDialogWindow* FltkDialogView::Window(int page) const {
                                                          : nullptr;
 }
 
-bool FltkDialogView::ControlRect(int page, int32_t id, PixelRect* rect) const {
+bool FltkDialogView::ControlRect(int page, int32_t id, WindowRect* rect) const {
     FltkDialogWindow* window = Window(page);
     return window != nullptr && rect != nullptr &&
            window->ControlRect(id, &rect->x, &rect->y, &rect->width, &rect->height);
 }
 
-bool FltkDialogView::PageRect(int page, PixelRect* rect) const {
+bool FltkDialogView::PageRect(int page, WindowRect* rect) const {
     FltkDialogWindow* window = Window(page);
     if (window == nullptr || rect == nullptr || page < 0)
         return false;

@@ -18,7 +18,7 @@ namespace pixora {
 class FltkDialogWindow;
 struct FltkDialogRun;
 
-struct PixelRect {
+struct WindowRect {
     int x = 0;
     int y = 0;
     int width = 0;
@@ -39,8 +39,8 @@ public:
     // The face the dialog's texts are drawn with.
     std::string FontName() const;
     // Page -1 is the dialog itself, 0.. its pages in creation order. Window pixels.
-    bool ControlRect(int page, int32_t id, PixelRect* rect) const;
-    bool PageRect(int page, PixelRect* rect) const;
+    bool ControlRect(int page, int32_t id, WindowRect* rect) const;
+    bool PageRect(int page, WindowRect* rect) const;
     bool PageShown(int page) const;
     // The window's pixels now, as rows of R, G, B bytes.
     std::vector<uint8_t> Capture(int* width, int* height) const;

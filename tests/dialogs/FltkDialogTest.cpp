@@ -15,7 +15,9 @@
 #include <vector>
 
 #include "DialogTestSupport.h"
+#include "StreamingThread.h"
 #include "dialogs/DialogTemplates.h"
+#include "imaging/ExposureControl.h"
 #include "platform/FltkDialogHost.h"
 #include "platform/MessageWindow.h"
 #include "platform/X11HostWindow.h"
@@ -43,7 +45,7 @@ struct Screenshot {
         return p[0] == 240 && p[1] == 240 && p[2] == 240;
     }
     // Pixels of the rectangle that differ from the dialog's background.
-    int Ink(const PixelRect& r) const {
+    int Ink(const WindowRect& r) const {
         int ink = 0;
         for (int y = std::max(0, r.y); y < std::min(height, r.y + r.height); ++y) {
             for (int x = std::max(0, r.x); x < std::min(width, r.x + r.width); ++x)
@@ -60,7 +62,8 @@ struct Screenshot {
 };
 
 // Where the template puts a control, in window pixels, for the dialog's base units.
-PixelRect Expected(const DialogControlTemplate& c, int originX, int originY, int baseX, int baseY) {
+WindowRect Expected(const DialogControlTemplate& c, int originX, int originY, int baseX,
+                    int baseY) {
     return {originX + MulDiv(c.x, baseX, 4), originY + MulDiv(c.y, baseY, 8),
             MulDiv(c.width, baseX, 4), MulDiv(c.height, baseY, 8)};
 }
@@ -74,17 +77,17 @@ void CheckAgainstTemplate(FltkDialogView& view, const Screenshot& shot, const Di
     const int by = view.BaseUnitY();
     for (std::size_t i = 0; i < t.controls.size(); ++i) {
         const DialogControlTemplate& c = t.controls[i];
-        PixelRect want = Expected(c, originX, originY, bx, by);
+        WindowRect want = Expected(c, originX, originY, bx, by);
         if (c.cls == DialogControlClass::UpDown && i > 0) {
             // An up-down control moves into the right end of its buddy edit (the control
             // before it), which gets narrower by as much.
-            const PixelRect buddy = Expected(t.controls[i - 1], originX, originY, bx, by);
+            const WindowRect buddy = Expected(t.controls[i - 1], originX, originY, bx, by);
             want = {buddy.x + buddy.width - want.width, buddy.y, want.width, buddy.height};
         }
         const std::string where = "template " + std::to_string(t.resourceId) + " control " +
                                   std::to_string(c.id) + " at " + std::to_string(c.x) + "," +
                                   std::to_string(c.y);
-        PixelRect got = want;
+        WindowRect got = want;
         if (c.id != kNoControlId) {
             ASSERT_TRUE(view.ControlRect(page, c.id, &got)) << where;
             EXPECT_EQ(got.x, want.x) << where;
@@ -182,9 +185,9 @@ TEST_F(FltkDialogTest, ImageFilterDialogWithBothPagesInEnglishAndJapanese) {
             const std::string suffix = language == DialogLanguage::Japanese ? "-ja" : "-en";
             const Screenshot shot = Capture(view, "image" + suffix);
             CheckAgainstTemplate(view, shot, ImageFilterHostTemplate(language), -1, 0, 0);
-            PixelRect tab;
+            WindowRect tab;
             ASSERT_TRUE(view.ControlRect(-1, kIdTabControl, &tab));
-            PixelRect page;
+            WindowRect page;
             ASSERT_TRUE(view.PageRect(0, &page));
             EXPECT_EQ(page.x, tab.x + 30);
             EXPECT_EQ(page.y, tab.y + 25);
@@ -215,7 +218,7 @@ TEST_F(FltkDialogTest, AnalogGainDialogInEnglishAndJapanese) {
             const std::string suffix = language == DialogLanguage::Japanese ? "-ja" : "-en";
             const Screenshot shot = Capture(view, "analog" + suffix);
             CheckAgainstTemplate(view, shot, AnalogGainHostTemplate(language), -1, 0, 0);
-            PixelRect page;
+            WindowRect page;
             ASSERT_TRUE(view.PageRect(0, &page));
             EXPECT_EQ(page.width,
                       MulDiv(AnalogGainPageTemplate(language).width, view.BaseUnitX(), 4));
@@ -276,7 +279,7 @@ struct ShownDialog {
     unsigned long window = 0;
     int baseX = 0;
     int baseY = 0;
-    PixelRect page;
+    WindowRect page;
 };
 
 // The user clicks, types and drags with real X events (xdotool) on the image filter dialog
@@ -297,7 +300,12 @@ TEST_F(FltkDialogTest, RealClicksTypingAndDraggingReachTheSettings) {
     });
     std::atomic<int32_t> result{0};
     std::thread dialog([&] { result = RunImageFilterDialog(session, nullptr); });
-    const ShownDialog d = shown.get_future().get();
+    std::future<ShownDialog> showing = shown.get_future();
+    if (showing.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
+        dialog.join();  // the host could not show it and returned
+        FAIL() << "the dialog was not shown: " << result.load();
+    }
+    const ShownDialog d = showing.get();
 
     // Centre of a control of the page, or of the dialog itself, in window pixels.
     const auto centre = [&](const DialogTemplate& t, int32_t id, bool onPage) {
@@ -342,6 +350,60 @@ TEST_F(FltkDialogTest, RealClicksTypingAndDraggingReachTheSettings) {
     EXPECT_EQ(session.filter.Get(FilterField::Brightness), 42);
     EXPECT_EQ(session.filter.Get(FilterField::Gamma), 200);
     EXPECT_EQ(session.filter.Get(FilterField::WhiteBalanceRequest), 1);
+}
+
+// A camera whose gain the automatic iris sets from the streaming thread.
+class IrisCamera final : public ExposureControl {
+public:
+    bool IsOpen() const override { return true; }
+    int32_t GainMin() const override { return 0; }
+    int32_t GainMax() const override { return 1023; }
+    bool SetGain(int32_t) override { return true; }
+    int32_t ExposureMin() const override { return 8; }
+    int32_t ExposureMax() const override { return 1068; }
+    bool SetExposure(int32_t) override { return true; }
+};
+
+// The streaming thread's automatic iris writes the gain edit of the shown dialog; the
+// edit's change then goes to the camera from the dialog's thread.
+TEST_F(FltkDialogTest, AutomaticIrisReachesTheShownDialog) {
+    if (!Shell("command -v xdotool > /dev/null"))
+        GTEST_SKIP() << "xdotool missing";
+    test::ScopedLanguage english("C");
+    FakeAnalogSession session;
+    session.analog.Set(AnalogField::AutoIris, 2);
+    std::promise<ShownDialog> shown;
+    host_->SetObserver([&](FltkDialogView& view) {
+        ShownDialog d;
+        d.window = view.WindowId();
+        d.baseX = view.BaseUnitX();
+        d.baseY = view.BaseUnitY();
+        shown.set_value(d);
+    });
+    std::atomic<int32_t> result{0};
+    std::thread dialog([&] { result = RunAnalogGainDialog(session, nullptr); });
+    std::future<ShownDialog> showing = shown.get_future();
+    if (showing.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
+        dialog.join();
+        FAIL() << "the dialog was not shown: " << result.load();
+    }
+    const ShownDialog d = showing.get();
+    IrisCamera camera;
+    test::StreamingThread stream(
+        session.filter, 2, [&] { return session.published.Get(); }, &session.analog, &camera);
+    const auto reachedCamera = [&] {
+        const std::vector<int32_t> gains = session.Gains();
+        return !gains.empty() && gains.back() == 1023;
+    };
+    EXPECT_TRUE(Eventually(reachedCamera));
+    stream.Stop();
+    const DialogControlTemplate* ok = AnalogGainHostTemplate(DialogLanguage::English).Find(kIdOk);
+    EXPECT_TRUE(Shell("xdotool mousemove --sync --window " + std::to_string(d.window) + " " +
+                      std::to_string(MulDiv(ok->x + ok->width / 2, d.baseX, 4)) + " " +
+                      std::to_string(MulDiv(ok->y + ok->height / 2, d.baseY, 8)) + " click 1"));
+    dialog.join();
+    EXPECT_EQ(result.load(), kDialogOk);
+    EXPECT_EQ(session.analog.Get(AnalogField::GlobalGain), 1023);  // OK read the edit
 }
 
 }  // namespace
