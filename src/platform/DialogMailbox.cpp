@@ -12,9 +12,15 @@ bool DialogMailbox::Post(std::function<void()> task) {
         if (closed_)
             return false;
         tasks_.push_back(std::move(task));
+        ++wakesRunning_;
     }
     if (wake_)
         wake_();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        --wakesRunning_;
+    }
+    wakesDone_.notify_all();
     return true;
 }
 
@@ -42,9 +48,10 @@ bool DialogMailbox::HasPending() const {
 void DialogMailbox::Close() {
     std::deque<std::function<void()>> dropped;
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::unique_lock<std::mutex> lock(mutex_);
         closed_ = true;
         dropped.swap(tasks_);
+        wakesDone_.wait(lock, [this] { return wakesRunning_ == 0; });
     }
 }
 

@@ -3,6 +3,7 @@
 // the objects it points to.
 #pragma once
 
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -24,14 +25,17 @@ public:
     // The number run.
     int RunPending();
     bool HasPending() const;
-    // Dialog thread: no task is accepted or run after this.
+    // Dialog thread: no task is accepted or run after this. Waits for posts that are still
+    // waking the loop, so that whatever `wake` touches may go away once this returns.
     void Close();
     bool Closed() const;
 
 private:
     std::function<void()> wake_;
     mutable std::mutex mutex_;
+    std::condition_variable wakesDone_;
     std::deque<std::function<void()>> tasks_;
+    int wakesRunning_ = 0;
     bool closed_ = false;
 };
 

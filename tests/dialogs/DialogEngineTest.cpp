@@ -2,6 +2,7 @@
 // refresh channel, the headless host's controls, the language rule and the templates.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <set>
 #include <string>
 #include <thread>
@@ -73,6 +74,34 @@ TEST(Mailbox, RunsPostedTasksInOrderUntilClosed) {
     EXPECT_FALSE(mailbox.Post([&] { ran.push_back(4); }));
     EXPECT_EQ(ran, (std::vector<int>{1, 2}));
     EXPECT_EQ(wakes, 3);
+}
+
+// A dialog closes while a streaming thread is still waking it: whatever the wake touches
+// belongs to the dialog, so closing waits for it.
+TEST(Mailbox, ClosingWaitsForAWakeInFlight) {
+    std::atomic<bool> inWake{false};
+    std::atomic<bool> release{false};
+    std::atomic<bool> wakeDone{false};
+    DialogMailbox mailbox([&] {
+        inWake = true;
+        while (!release.load())
+            std::this_thread::yield();
+        wakeDone = true;
+    });
+    std::thread poster([&] { EXPECT_TRUE(mailbox.Post([] {})); });
+    while (!inWake.load())
+        std::this_thread::yield();
+    std::atomic<bool> closed{false};
+    std::thread closer([&] {
+        mailbox.Close();
+        EXPECT_TRUE(wakeDone.load());
+        closed = true;
+    });
+    EXPECT_FALSE(closed.load());
+    release = true;
+    closer.join();
+    poster.join();
+    EXPECT_TRUE(closed.load());
 }
 
 TEST(RefreshChannel, ManyRequestsMakeOnePendingTaskWithTheNewestValue) {

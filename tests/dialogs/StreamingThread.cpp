@@ -71,7 +71,8 @@ void StreamingThread::Run() {
         int64_t sum = 0;
         for (std::size_t i = 0; i < out.SizeBytes(); ++i)
             sum += out.Bits()[i];
-        {
+        if (filter_.Get(FilterField::Brightness) == brightness) {
+            // Only frames made with one brightness throughout tell what it does.
             std::lock_guard<std::mutex> lock(mutex_);
             sums_[brightness] = sum;
         }
