@@ -105,11 +105,18 @@ TEST_F(MultiCamera, EightCamerasStreamIntoTheirOwnWindows) {
                   1);
     }
 
-    // Every camera has the one stream of its own session reading from it.
+    // Every camera has the one stream of its own session reading from it (each stream
+    // worker opens its driver handle on its own thread, so give it the time to).
     for (int i = 0; i < kCameras; ++i) {
         PixoraSimStatus status{};
         status.size = sizeof status;
-        ASSERT_EQ(PixoraSim_GetStatus(i, &status), 1);
+        const auto opened = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        do {
+            ASSERT_EQ(PixoraSim_GetStatus(i, &status), 1);
+            if (status.openHandles >= 1)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        } while (std::chrono::steady_clock::now() < opened);
         EXPECT_GE(status.openHandles, 1) << "camera " << i;
     }
 
