@@ -50,8 +50,8 @@ TEST(PixoraPreview, NoCameraFailsWithErrorTwo) {
 TEST(PixoraTrigger, EveryPulseDeliversOneFrame) {
     PixoraFixture pixora;
     pixora.Simulate("cameras=0 fps=0");
-    const PixoraResult result =
-        pixora.Run({"trigger", "--pulses", "4", "--interval", "20", "--bits", "16"});
+    const PixoraResult result = pixora.Run(
+        {"trigger", "--pulses", "4", "--interval", "20", "--bits", "16", "--wait", "60000"});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(SummaryValue(result.out, "pulses"), 4);
     EXPECT_EQ(SummaryValue(result.out, "frames"), 4);

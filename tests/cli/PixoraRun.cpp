@@ -168,6 +168,26 @@ bool PixoraProcess::WaitForOutput(const std::string& text, std::chrono::millisec
     return false;
 }
 
+bool PixoraProcess::WaitForFrames(std::chrono::milliseconds limit) {
+    const auto counted = [this] {
+        std::istringstream lines(CurrentOutput());
+        for (std::string line; std::getline(lines, line);) {
+            if (line.rfind("frames=", 0) == 0 && std::atoll(line.c_str() + 7) > 0)
+                return true;
+        }
+        return false;
+    };
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (counted())
+            return true;
+        if (!Running())
+            return counted();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
 PixoraResult PixoraProcess::Wait() {
     if (!exited_ && pid_ > 0) {
         while (waitpid(pid_, &waitStatus_, 0) < 0 && errno == EINTR) {

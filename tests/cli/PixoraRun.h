@@ -36,6 +36,9 @@ public:
     // Waits until standard output holds `text` or the program ended; true when it holds it.
     bool WaitForOutput(const std::string& text,
                        std::chrono::milliseconds limit = std::chrono::seconds(30));
+    // Waits until a plain progress line ("frames=N ...") counts at least one frame, or the
+    // program ended; true when one did.
+    bool WaitForFrames(std::chrono::milliseconds limit = std::chrono::seconds(60));
     PixoraResult Wait();
 
 private:
