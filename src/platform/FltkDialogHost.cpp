@@ -75,15 +75,31 @@ void CloseBoxCallback(Fl_Widget*, void* data) {
     static_cast<FltkDialogWindow*>(data)->CloseBox();
 }
 
-// The owner named by the application: an X window id. Message windows are not X windows.
-void SetOwner(Fl_Window& window, PIXORA_HWND owner) {
+// The owner named by the application: an X window id; 0 when it names no live X window
+// (message windows are not X windows).
+::Window OwnerWindow(PIXORA_HWND owner) {
     if (owner == nullptr || IsMessageWindow(owner))
-        return;
-    const auto ownerId = static_cast<Window>(reinterpret_cast<uintptr_t>(owner));
+        return 0;
+    const auto ownerId = static_cast<::Window>(reinterpret_cast<uintptr_t>(owner));
     XWindowAttributes attributes;
     if (XGetWindowAttributes(fl_display, ownerId, &attributes) == 0)
+        return 0;
+    return ownerId;
+}
+
+// Where the dialog goes: its template position from the owner's top-left corner, as the
+// system places a dialog that does not ask to be centred; without an owner, the middle
+// of the screen.
+void PlaceDialog(Fl_Window& window, ::Window owner, int x, int y) {
+    int ownerX = 0;
+    int ownerY = 0;
+    ::Window child = 0;
+    if (owner != 0 && XTranslateCoordinates(fl_display, owner, DefaultRootWindow(fl_display), 0, 0,
+                                            &ownerX, &ownerY, &child) != 0) {
+        window.position(ownerX + x, ownerY + y);
         return;
-    XSetTransientForHint(fl_display, fl_xid(&window), ownerId);
+    }
+    window.position((Fl::w() - window.w()) / 2, (Fl::h() - window.h()) / 2);
 }
 
 int ChannelValue(unsigned long pixel, unsigned long mask) {
@@ -108,6 +124,13 @@ unsigned long FltkDialogView::OwnerId() const {
     if (XGetTransientForHint(fl_display, windowId_, &owner) == 0)
         return 0;
     return owner;
+}
+
+bool FltkDialogView::ScreenPosition(int* x, int* y) const {
+    ::Window child = 0;
+    return x != nullptr && y != nullptr &&
+           XTranslateCoordinates(fl_display, windowId_, DefaultRootWindow(fl_display), 0, 0, x, y,
+                                 &child) != 0;
 }
 
 int32_t FltkDialogView::ResourceId() const {
@@ -157,9 +180,26 @@ bool FltkDialogView::PageShown(int page) const {
 }
 
 std::vector<uint8_t> FltkDialogView::Capture(int* width, int* height) const {
+    // Other programs' windows on the display may cover the dialog or uncover parts of it
+    // that are not repainted yet: raise it, repaint, and read until two reads agree.
+    std::vector<uint8_t> previous;
     std::vector<uint8_t> rgb;
-    Fl::flush();
-    XSync(fl_display, False);
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        XRaiseWindow(fl_display, windowId_);
+        XSync(fl_display, False);
+        Fl::check();
+        Fl::flush();
+        XSync(fl_display, False);
+        rgb = ReadWindow(width, height);
+        if (!rgb.empty() && rgb == previous)
+            break;
+        previous = rgb;
+    }
+    return rgb;
+}
+
+std::vector<uint8_t> FltkDialogView::ReadWindow(int* width, int* height) const {
+    std::vector<uint8_t> rgb;
     XWindowAttributes attributes;
     if (XGetWindowAttributes(fl_display, windowId_, &attributes) == 0)
         return rgb;
@@ -261,11 +301,13 @@ int32_t FltkDialogHost::RunModal(const DialogTemplate& dialog, DialogProcedure& 
         FltkDialogWindow top(dialog, run, frame.get());
         frame->callback(&CloseBoxCallback, &top);
         frame->set_modal();
-        frame->position((Fl::w() - frame->w()) / 2, (Fl::h() - frame->h()) / 2);
+        const ::Window ownerWindow = OwnerWindow(owner);
+        PlaceDialog(*frame, ownerWindow, run.X(dialog.x), run.Y(dialog.y));
         top.Start(procedure);
         if (!run.ended) {
             frame->show();
-            SetOwner(*frame, owner);
+            if (ownerWindow != 0)
+                XSetTransientForHint(fl_display, fl_xid(frame.get()), ownerWindow);
         }
         bool observed = !observer;
         while (!run.ended) {

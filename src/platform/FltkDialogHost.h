@@ -33,6 +33,8 @@ public:
     unsigned long WindowId() const { return windowId_; }
     // The window the dialog is transient for (its owner), 0 for none.
     unsigned long OwnerId() const;
+    // Top-left corner of the dialog's client area on the screen.
+    bool ScreenPosition(int* x, int* y) const;
     int32_t ResourceId() const;
     int BaseUnitX() const;
     int BaseUnitY() const;
@@ -51,6 +53,7 @@ public:
 
 private:
     FltkDialogWindow* Window(int page) const;
+    std::vector<uint8_t> ReadWindow(int* width, int* height) const;
 
     FltkDialogRun& run_;
     FltkDialogWindow& top_;

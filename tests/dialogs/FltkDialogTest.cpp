@@ -3,7 +3,12 @@
 // through real X events.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -125,6 +130,29 @@ Screenshot Capture(FltkDialogView& view, const std::string& name) {
     return shot;
 }
 
+// Test programs running side by side on one display would cover each other's dialogs and
+// take each other's clicks: these tests take turns, across processes.
+class DisplayTurn {
+public:
+    explicit DisplayTurn(const std::string& display) {
+        std::string name = "/tmp/pixora-dialog-tests-";
+        for (char c : display)
+            name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        fd_ = open((name + ".lock").c_str(), O_RDWR | O_CREAT, 0666);
+        if (fd_ >= 0)
+            flock(fd_, LOCK_EX);
+    }
+    ~DisplayTurn() {
+        if (fd_ >= 0)
+            close(fd_);  // releases the lock
+    }
+    DisplayTurn(const DisplayTurn&) = delete;
+    DisplayTurn& operator=(const DisplayTurn&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
 class FltkDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -134,14 +162,17 @@ protected:
         host_ = FltkDialogHost::IfDisplayReachable();
         if (host_ == nullptr)
             GTEST_SKIP() << "display not reachable";
+        turn_ = std::make_unique<DisplayTurn>(display);
         SetDialogTestHost(nullptr);
     }
     void TearDown() override {
         if (host_ != nullptr)
             host_->SetObserver(nullptr);
+        turn_.reset();
     }
 
     FltkDialogHost* host_ = nullptr;
+    std::unique_ptr<DisplayTurn> turn_;
     test::ScopedRegistry registry_;
 };
 
@@ -231,13 +262,11 @@ TEST_F(FltkDialogTest, AnalogGainDialogInEnglishAndJapanese) {
 }
 
 TEST_F(FltkDialogTest, TheParentWindowOwnsTheDialog) {
-    auto owner = X11HostWindow::Create(10, 10, 200, 100);
+    auto owner = X11HostWindow::Create(40, 30, 200, 100);
     ASSERT_NE(owner, nullptr);
     PIXORA_HWND messageWindow = CreateMessageWindow();
-    const uint64_t gone = [] {
-        auto window = X11HostWindow::Create(0, 0, 10, 10);
-        return window != nullptr ? window->Id() : 0;
-    }();
+    // X ids have their three top bits clear: this one names no window, ever.
+    const uint64_t bogus = 0x7FFFFFFF;
     struct Case {
         PIXORA_HWND parent;
         unsigned long expected;
@@ -245,16 +274,24 @@ TEST_F(FltkDialogTest, TheParentWindowOwnsTheDialog) {
         {owner->Handle(), static_cast<unsigned long>(owner->Id())},
         {nullptr, 0},
         {messageWindow, 0},  // not an X window
-        {reinterpret_cast<PIXORA_HWND>(static_cast<uintptr_t>(gone)), 0},
+        {reinterpret_cast<PIXORA_HWND>(static_cast<uintptr_t>(bogus)), 0},
     };
     for (const Case& c : cases) {
         unsigned long seen = 1;
+        int x = -1;
+        int y = -1;
         host_->SetObserver([&](FltkDialogView& view) {
             seen = view.OwnerId();
+            view.ScreenPosition(&x, &y);
             view.Close();
         });
         EXPECT_EQ(RunCameraPropertyDialog(c.parent), kDialogCancel);
         EXPECT_EQ(seen, c.expected);
+        if (c.expected != 0) {
+            // The template's position 0, 0 counts from the owner's corner.
+            EXPECT_EQ(x, 40);
+            EXPECT_EQ(y, 30);
+        }
     }
     DestroyMessageWindow(messageWindow);
 }
@@ -316,7 +353,8 @@ TEST_F(FltkDialogTest, RealClicksTypingAndDraggingReachTheSettings) {
     };
     const std::string window = std::to_string(d.window);
     const auto click = [&](const std::string& at) {
-        return Shell("xdotool mousemove --sync --window " + window + " " + at + " click 1");
+        return Shell("xdotool windowraise " + window + " mousemove --sync --window " + window +
+                     " " + at + " click 1");
     };
     const DialogTemplate& page = ImageFilterPageTemplate(DialogLanguage::English);
 
@@ -334,8 +372,9 @@ TEST_F(FltkDialogTest, RealClicksTypingAndDraggingReachTheSettings) {
     const int left = d.page.x + MulDiv(gamma->x, d.baseX, 4) + 2;
     const int right = d.page.x + MulDiv(gamma->x + gamma->width, d.baseX, 4) + 10;
     // A hand moves in steps while the button is down.
-    std::string drag = "xdotool mousemove --sync --window " + window + " " + std::to_string(left) +
-                       " " + std::to_string(y) + " mousedown 1 sleep 0.1";
+    std::string drag = "xdotool windowraise " + window + " mousemove --sync --window " + window +
+                       " " + std::to_string(left) + " " + std::to_string(y) +
+                       " mousedown 1 sleep 0.1";
     for (int step = 1; step <= 4; ++step) {
         drag += " mousemove --sync --window " + window + " " +
                 std::to_string(left + (right - left) * step / 4) + " " + std::to_string(y) +
@@ -398,7 +437,8 @@ TEST_F(FltkDialogTest, AutomaticIrisReachesTheShownDialog) {
     EXPECT_TRUE(Eventually(reachedCamera));
     stream.Stop();
     const DialogControlTemplate* ok = AnalogGainHostTemplate(DialogLanguage::English).Find(kIdOk);
-    EXPECT_TRUE(Shell("xdotool mousemove --sync --window " + std::to_string(d.window) + " " +
+    EXPECT_TRUE(Shell("xdotool windowraise " + std::to_string(d.window) +
+                      " mousemove --sync --window " + std::to_string(d.window) + " " +
                       std::to_string(MulDiv(ok->x + ok->width / 2, d.baseX, 4)) + " " +
                       std::to_string(MulDiv(ok->y + ok->height / 2, d.baseY, 8)) + " click 1"));
     dialog.join();
