@@ -23,7 +23,7 @@ TEST(PixoraPreview, CtrlCClosesThePreviewAndReleasesTheCamera) {
     PixoraFixture pixora;
     pixora.Simulate("cameras=0 fps=30");
     auto process = pixora.Start({"preview"});
-    ASSERT_TRUE(process->WaitForOutput("Ctrl-C"));
+    ASSERT_TRUE(process->WaitForOutput("previewing camera 0"));
     process->Signal(SIGINT);
     const PixoraResult result = process->Wait();
     EXPECT_EQ(result.exitStatus, 0) << result.err;
