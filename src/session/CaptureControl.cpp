@@ -191,15 +191,15 @@ int32_t CameraSession::StopPreview() {
         return 0;
     runFlag_.store(0);
     stopRequested_.Set();
-    if (workerDone_) {
+    if (workerDone_)
         workerDone_->Wait();
-        workerDone_.reset();
-    }
     if (worker_) {
         if (worker_->joinable())
             worker_->join();
         worker_.reset();
     }
+    // Only now: the worker may still be inside its last Set when the wait returns.
+    workerDone_.reset();
     if (state_.load() == CaptureState::Idle)
         return 1;
     state_.store(CaptureState::Idle);
