@@ -42,7 +42,7 @@ protected:
         PixoraSim_Reset();
         ASSERT_EQ(PixoraSim_Configure("cameras=0,1,2,3,4,5,6,7 fps=60 scene=bars maxwait=300"), 1);
         registry_.Write(SettingsText(format_));
-        threadsBefore_ = ThreadCount();
+        threadsBefore_ = BaselineThreadCount();
     }
 
     void TearDown() override {

@@ -84,7 +84,7 @@ protected:
 
 TEST_F(PreviewCycles, StartStopWithModeChangesLeavesNothingBehind) {
     const int cycles = SoakCount(120, 2000);
-    const int threadsBefore = ThreadCount();
+    const int threadsBefore = BaselineThreadCount();
     int64_t residentAfterWarmUp = 0;
     int64_t frames = 0;
     for (int cycle = 0; cycle < cycles; ++cycle) {
@@ -142,7 +142,7 @@ TEST_F(PreviewCycles, StartStopWithModeChangesLeavesNothingBehind) {
 // Opening and releasing whole sessions, each streaming briefly, also returns everything.
 TEST_F(PreviewCycles, SessionsOpenedAndReleasedLeaveNothingBehind) {
     const int sessions = SoakCount(8, 300);
-    const int threadsBefore = ThreadCount();
+    const int threadsBefore = BaselineThreadCount();
     for (int i = 0; i < sessions; ++i) {
         PIXORA_HANDLE extra = Pixora_Initialize(errors_);
         ASSERT_NE(extra, nullptr);
