@@ -43,9 +43,10 @@ inline int32_t WeightedSum(const Fetch& fetch, int32_t row, int32_t column) {
            fetch(Far(row), Far(column));
 }
 
-// trunc(gain x 1.28): 100 % is 128.
+// trunc(gain x 1.28): 100 % is 128. Saturates at the int range: stored gains are not
+// range-checked.
 inline int32_t GainFactor(int32_t gainPercent) {
-    return static_cast<int32_t>(gainPercent * 1.28);
+    return static_cast<int32_t>(std::clamp(gainPercent * 1.28, -2147483648.0, 2147483647.0));
 }
 
 // Reference scaling: sum x factor / 2048, and the top value for any product above the

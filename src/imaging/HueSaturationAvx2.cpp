@@ -158,8 +158,8 @@ void Rows(const PixelRegion& region, const HueSaturationBlock& block, int32_t sa
 // setting's range); wider shifts, and any lightness or saturation shift whose sums could
 // leave the lanes' exact range, take the scalar form.
 bool LanesFit(const HueSaturationBlock& block) {
-    return std::abs(block.hue) <= 360 && std::abs(block.lightness) <= 100000 &&
-           std::abs(block.saturation) <= 100000;
+    return std::abs(int64_t{block.hue}) <= 360 && std::abs(int64_t{block.lightness}) <= 100000 &&
+           std::abs(int64_t{block.saturation}) <= 100000;
 }
 
 }  // namespace
