@@ -15,12 +15,14 @@
 
 namespace pixora {
 
-enum class SurfaceKind { OffScreen, X11 };
+enum class SurfaceKind { OffScreen, X11, Win32 };
 
-// Which surface the factory makes. Automatic: X11 when a display can be opened, else
-// off-screen; the environment variable PIXORA_PREVIEW_SURFACE ("offscreen" or "x11")
-// turns Automatic into one of the others.
-enum class SurfaceChoice { Automatic, OffScreen, X11 };
+// Which surface the factory makes. Automatic: on Windows a window of the system; elsewhere
+// X11 when a display can be opened, else off-screen. The environment variable
+// PIXORA_PREVIEW_SURFACE ("offscreen", "x11" or "win32") turns Automatic into one of the
+// others. A system's windows asked for where the library was built for another give no
+// surface.
+enum class SurfaceChoice { Automatic, OffScreen, X11, Win32 };
 
 struct SurfaceRequest {
     // Native id of the application's window to place a child in; 0 makes a top-level
@@ -84,7 +86,7 @@ public:
     virtual ~WindowSurface() = default;
 
     virtual SurfaceKind Kind() const = 0;
-    // X11 window id; 0 for the off-screen surface.
+    // X11 window id or HWND; 0 for the off-screen surface.
     virtual uint64_t NativeId() const = 0;
 
     // Client state, asked once per frame by the drawing thread.

@@ -3,7 +3,11 @@
 
 #include "platform/OffscreenSurface.h"
 #include "platform/WindowSurface.h"
+#ifdef _WIN32
+#include "platform/win32/Win32Surface.h"
+#else
 #include "platform/X11Surface.h"
+#endif
 
 namespace pixora {
 namespace {
@@ -19,13 +23,18 @@ SurfaceChoice ResolveChoice(SurfaceChoice choice) {
     if (forced != nullptr && std::strcmp(forced, "x11") == 0) {
         return SurfaceChoice::X11;
     }
+    if (forced != nullptr && std::strcmp(forced, "win32") == 0) {
+        return SurfaceChoice::Win32;
+    }
     return SurfaceChoice::Automatic;
 }
 
+#ifndef _WIN32
 bool DisplayNamed() {
     const char* display = std::getenv("DISPLAY");
     return display != nullptr && display[0] != '\0';
 }
+#endif
 
 }  // namespace
 
@@ -34,6 +43,16 @@ std::unique_ptr<WindowSurface> CreateWindowSurface(const SurfaceRequest& request
     choice = ResolveChoice(choice);
     if (choice == SurfaceChoice::OffScreen) {
         return OffscreenSurface::Create(request);
+    }
+#ifdef _WIN32
+    // Windows always has a desktop to put the window on.
+    if (choice == SurfaceChoice::X11) {
+        return nullptr;
+    }
+    return CreateWin32Surface(request);
+#else
+    if (choice == SurfaceChoice::Win32) {
+        return nullptr;
     }
     if (choice == SurfaceChoice::X11 || DisplayNamed()) {
         std::unique_ptr<WindowSurface> surface;
@@ -45,6 +64,7 @@ std::unique_ptr<WindowSurface> CreateWindowSurface(const SurfaceRequest& request
         }
     }
     return OffscreenSurface::Create(request);
+#endif
 }
 
 }  // namespace pixora
