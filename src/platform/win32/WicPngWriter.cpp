@@ -1,0 +1,91 @@
+// PNG output through the imaging component's PNG encoder, with the layouts and sample
+// values of the libpng writer: gray, RGB or RGB with alpha, 8 or 16 bits per sample.
+#include <cstring>
+
+#include "image/PngWriter.h"
+#include "platform/win32/WicEncoder.h"
+
+namespace pixora {
+
+namespace {
+
+bool PixelFormatFor(uint16_t bitsPerPixel, GUID* format) {
+    switch (bitsPerPixel) {
+        case 8:
+            *format = GUID_WICPixelFormat8bppGray;
+            return true;
+        case 16:
+            *format = GUID_WICPixelFormat16bppGray;
+            return true;
+        case 24:
+            *format = GUID_WICPixelFormat24bppBGR;
+            return true;
+        case 32:
+            *format = GUID_WICPixelFormat32bppBGRA;
+            return true;
+        case 48:
+            *format = GUID_WICPixelFormat48bppRGB;
+            return true;
+        case 64:
+            *format = GUID_WICPixelFormat64bppRGBA;
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Blue-green-red words to red-green-blue; the words keep their little-endian byte order,
+// which is the encoder's input order for 16-bit samples.
+void SwapWordsToRgb(uint8_t* dest, const uint8_t* source, int32_t width, int samples) {
+    const size_t pixelBytes = static_cast<size_t>(samples) * 2;
+    for (int32_t x = 0; x < width; ++x) {
+        const uint8_t* s = source + static_cast<size_t>(x) * pixelBytes;
+        uint8_t* d = dest + static_cast<size_t>(x) * pixelBytes;
+        std::memcpy(d, s + 4, 2);
+        std::memcpy(d + 2, s + 2, 2);
+        std::memcpy(d + 4, s, 2);
+        if (samples == 4)
+            std::memcpy(d + 6, s + 6, 2);
+    }
+}
+
+// Most significant byte first, for an encoder that stores the bytes as given.
+void SwapWordBytes(uint8_t* row, size_t bytes) {
+    for (size_t i = 0; i + 1 < bytes; i += 2) {
+        const uint8_t low = row[i];
+        row[i] = row[i + 1];
+        row[i + 1] = low;
+    }
+}
+
+}  // namespace
+
+int32_t WritePng(const char* path, const uint8_t* pixels, int32_t width, int32_t height,
+                 uint16_t bitsPerPixel) {
+    WicFrameFormat format{};
+    if (path == nullptr || path[0] == '\0' || pixels == nullptr || width <= 0 || height <= 0 ||
+        !PixelFormatFor(bitsPerPixel, &format.pixelFormat)) {
+        return 0;
+    }
+    format.container = GUID_ContainerFormatPng;
+    format.width = width;
+    format.height = height;
+    format.rowBytes = static_cast<uint32_t>(width) * (bitsPerPixel / 8u);
+    // Rows lie at the ImageBuffer stride: whole pixels padded to four bytes.
+    const size_t stride = (static_cast<size_t>(format.rowBytes) + 3) & ~size_t{3};
+    const bool wordsSwapped = bitsPerPixel == 48 || bitsPerPixel == 64;
+    const int samples = bitsPerPixel == 64 ? 4 : 3;
+    const bool swapBytes = (bitsPerPixel == 16 || wordsSwapped) && PngEncoderKeepsWordBytes();
+    const WicResult result = EncodeWithWic(path, format, [&](int32_t r, uint8_t* row) {
+        const uint8_t* source = pixels + static_cast<size_t>(r) * stride;
+        if (wordsSwapped)
+            SwapWordsToRgb(row, source, width, samples);
+        else
+            std::memcpy(row, source, format.rowBytes);
+        if (swapBytes)
+            SwapWordBytes(row, format.rowBytes);
+    });
+    return result == WicResult::Written ? 1 : 0;
+}
+
+}  // namespace pixora
