@@ -2,7 +2,9 @@
 
 #include <atomic>
 
-#if PIXORA_HAVE_FLTK
+#ifdef _WIN32
+#include "platform/win32/Win32DialogHost.h"
+#elif PIXORA_HAVE_FLTK
 #include "platform/FltkDialogHost.h"
 #endif
 
@@ -29,7 +31,9 @@ DialogHost* CurrentDialogHost() {
 }
 
 DialogHost* DisplayDialogHost() {
-#if PIXORA_HAVE_FLTK
+#ifdef _WIN32
+    return &Win32DialogHost::Instance();  // Windows always has a desktop
+#elif PIXORA_HAVE_FLTK
     return FltkDialogHost::IfDisplayReachable();
 #else
     return nullptr;

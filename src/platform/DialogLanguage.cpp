@@ -3,9 +3,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace pixora {
 
 int32_t SystemDefaultLangId() {
+#ifdef _WIN32
+    return static_cast<int32_t>(GetSystemDefaultLangID());
+#else
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = std::getenv(name);
         if (value == nullptr || *value == '\0')
@@ -13,6 +20,7 @@ int32_t SystemDefaultLangId() {
         return std::strncmp(value, "ja", 2) == 0 ? kLangIdJapanese : kLangIdEnglishUs;
     }
     return kLangIdEnglishUs;
+#endif
 }
 
 DialogLanguage SystemDialogLanguage() {

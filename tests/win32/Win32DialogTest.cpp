@@ -1,0 +1,555 @@
+// The property dialogs as the system's dialog manager shows them: templates, controls found
+// by id, and a scripted thread that plays the user with the messages the system would send.
+// Windows only: the file compiles to nothing elsewhere.
+#ifdef _WIN32
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "dialogs/DialogTemplates.h"
+#include "dialogs/PropertyDialogs.h"
+#include "platform/DialogHosts.h"
+#include "platform/DialogLanguage.h"
+#include "platform/win32/Win32DialogHost.h"
+#include "platform/win32/Win32DialogTemplate.h"
+
+namespace pixora {
+namespace {
+
+constexpr const char* kTestRoot = "Software\\PixoraWin32DialogTest";
+
+// Settings of this suite in a registry key of their own, empty at the start.
+class ScopedDialogRegistry {
+public:
+    ScopedDialogRegistry() {
+        RegDeleteTreeA(HKEY_CURRENT_USER, kTestRoot);
+        _putenv_s("PIXORA_REGISTRY", (std::string("HKEY_CURRENT_USER\\") + kTestRoot).c_str());
+    }
+    ~ScopedDialogRegistry() {
+        _putenv_s("PIXORA_REGISTRY", "");
+        RegDeleteTreeA(HKEY_CURRENT_USER, kTestRoot);
+    }
+};
+
+std::string ClassOf(HWND window) {
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::wstring WideText(HWND window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+std::string Text(HWND window) {
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string ComboItem(HWND combo, int index) {
+    char text[256] = {};
+    SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::wstring TabItem(HWND tab, int index) {
+    wchar_t text[256] = {};
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 256;
+    SendMessageW(tab, TCM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+// Waits (bounded) until `ready` holds; false when it never did.
+bool WaitFor(const std::function<bool()>& ready) {
+    for (int i = 0; i < 1000; ++i) {
+        if (ready())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+// The visible, enabled dialog window of thread `thread`, or null after a bounded wait.
+HWND FindDialog(DWORD thread) {
+    HWND found = nullptr;
+    WaitFor([&] {
+        EnumThreadWindows(
+            thread,
+            [](HWND window, LPARAM data) -> BOOL {
+                if (ClassOf(window) == "#32770" && IsWindowVisible(window) &&
+                    IsWindowEnabled(window)) {
+                    *reinterpret_cast<HWND*>(data) = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        return found != nullptr;
+    });
+    return found;
+}
+
+// The child page of `dialog` that holds control `id`.
+HWND PageWith(HWND dialog, int id) {
+    struct Search {
+        int id;
+        HWND page;
+    } search{id, nullptr};
+    EnumChildWindows(
+        dialog,
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            if (ClassOf(window) == "#32770" && GetDlgItem(window, s->id) != nullptr) {
+                s->page = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.page;
+}
+
+// A user's click on an up-down control's upper (+1) or lower (-1) arrow.
+void ClickUpDown(HWND upDown, int direction) {
+    RECT r{};
+    GetClientRect(upDown, &r);
+    const int x = (r.right - r.left) / 2;
+    const int y = direction > 0 ? r.bottom / 4 : r.bottom * 3 / 4;
+    SendMessageA(upDown, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageA(upDown, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+// A user's click on tab `index`.
+void ClickTab(HWND tab, int index) {
+    RECT r{};
+    SendMessageA(tab, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+    const LPARAM point = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMessageA(tab, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageA(tab, WM_LBUTTONUP, 0, point);
+}
+
+// A key pressed and released on a control.
+void PressKey(HWND control, WPARAM key) {
+    SendMessageA(control, WM_KEYDOWN, key, 1);
+    SendMessageA(control, WM_KEYUP, key, 0xC0000001);
+}
+
+// Plays the user of the next dialog of the constructing thread on a thread of its own.
+// Expectations inside `play` are reported by gtest as usual.
+class ScriptedUser {
+public:
+    explicit ScriptedUser(std::function<void(HWND dialog)> play)
+        : dialogThread_(GetCurrentThreadId()), thread_([this, play = std::move(play)] {
+              HWND dialog = FindDialog(dialogThread_);
+              found_ = dialog != nullptr;
+              if (dialog == nullptr)
+                  return;
+              play(dialog);
+              // Whatever the script did, the dialog goes (a Cancel when still open).
+              if (IsWindow(dialog))
+                  PostMessageA(dialog, WM_CLOSE, 0, 0);
+          }) {}
+    ~ScriptedUser() {
+        if (thread_.joinable())
+            thread_.join();
+    }
+    // Waits for the script; true when it found its dialog.
+    bool Finish() {
+        thread_.join();
+        return found_;
+    }
+
+private:
+    DWORD dialogThread_;
+    std::atomic<bool> found_{false};
+    std::thread thread_;
+};
+
+class PublishedRefresh {
+public:
+    void Publish(std::shared_ptr<DialogRefresh> dialog) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        dialog_ = std::move(dialog);
+    }
+    std::shared_ptr<DialogRefresh> Get() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return dialog_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::shared_ptr<DialogRefresh> dialog_;
+};
+
+class FakeImageSession final : public ImageDialogContext {
+public:
+    explicit FakeImageSession(int32_t colorMode) : colorMode_(colorMode) {
+        filter.Set(FilterField::Brightness, 10);
+        filter.Set(FilterField::Contrast, -3);
+        filter.Set(FilterField::Gamma, 100);
+        filter.Set(FilterField::BayerMode, 2);
+        for (FilterField gain : {FilterField::GrayGainR, FilterField::GrayGainG1,
+                                 FilterField::GrayGainG2, FilterField::GrayGainB}) {
+            filter.Set(gain, 128);
+        }
+    }
+    FilterSettings& Filter() override { return filter; }
+    int32_t ColorModeIndex() const override { return colorMode_; }
+    void PublishImageDialog(std::shared_ptr<DialogRefresh> dialog) override {
+        published.Publish(std::move(dialog));
+    }
+
+    FilterSettings filter;
+    PublishedRefresh published;
+
+private:
+    int32_t colorMode_;
+};
+
+class FakeAnalogSession final : public AnalogDialogContext {
+public:
+    FakeAnalogSession() {
+        analog.Set(AnalogField::GlobalGain, 656);
+        analog.Set(AnalogField::Exposure, 64);
+        filter.Set(FilterField::BayerMode, 3);
+    }
+    AnalogSettings& Analog() override { return analog; }
+    FilterSettings& Filter() override { return filter; }
+    int32_t GainMin() const override { return 0; }
+    int32_t GainMax() const override { return 1023; }
+    int32_t ExposureMin() const override { return 8; }
+    int32_t ExposureMax() const override { return 1068; }
+    void SetGain(int32_t gain) override {
+        gainThread = GetCurrentThreadId();
+        lastGain = gain;
+    }
+    void SetExposure(int32_t exposure) override { lastExposure = exposure; }
+    void PublishAnalogDialog(std::shared_ptr<DialogRefresh> dialog) override {
+        published.Publish(std::move(dialog));
+    }
+
+    AnalogSettings analog;
+    FilterSettings filter;
+    PublishedRefresh published;
+    std::atomic<int32_t> lastGain{-1};
+    std::atomic<int32_t> lastExposure{-1};
+    std::atomic<DWORD> gainThread{0};
+};
+
+// --- Templates --------------------------------------------------------------------------
+
+// Reads a zero-terminated UTF-16 string at `*at` and moves past it.
+std::wstring ReadString(const uint16_t* words, size_t* at) {
+    std::wstring text;
+    while (words[*at] != 0)
+        text.push_back(static_cast<wchar_t>(words[(*at)++]));
+    ++*at;
+    return text;
+}
+
+TEST(Win32DialogTemplate, HeaderCarriesStyleSizeCaptionAndFontInTheTemplatesLanguage) {
+    for (DialogLanguage language : {DialogLanguage::English, DialogLanguage::Japanese}) {
+        const DialogTemplate& dialog = CameraPropertyTemplate(language);
+        const std::vector<uint32_t> bytes = BuildDialogTemplateEx(dialog);
+        const auto* words = reinterpret_cast<const uint16_t*>(bytes.data());
+        EXPECT_EQ(words[0], 1);       // version
+        EXPECT_EQ(words[1], 0xFFFF);  // extended
+        EXPECT_EQ(bytes[3], 0x90C800C8u);
+        EXPECT_EQ(words[8], dialog.controls.size());
+        EXPECT_EQ(words[9], 0);
+        EXPECT_EQ(words[10], 0);
+        EXPECT_EQ(words[11], 313);
+        EXPECT_EQ(words[12], 221);
+        size_t at = 15;  // after menu and class
+        EXPECT_EQ(words[13], 0);
+        EXPECT_EQ(words[14], 0);
+        const std::wstring caption = ReadString(words, &at);
+        EXPECT_EQ(caption, language == DialogLanguage::Japanese ? L"\u30d7\u30ed\u30d1\u30c6\u30a3"
+                                                                : L"Property");
+        EXPECT_EQ(words[at++], 8);       // points
+        EXPECT_EQ(words[at++], 400);     // weight
+        EXPECT_EQ(words[at++], 0x0100);  // not italic, character set 1
+        EXPECT_EQ(ReadString(words, &at), L"MS Shell Dlg");
+        // The first control, on a 32-bit boundary: the tab control with its class by name.
+        at = (at + 1) / 2 * 2;
+        EXPECT_EQ(bytes[at / 2 + 2], 0x50000000u);  // style
+        EXPECT_EQ(words[at + 6], 7);
+        EXPECT_EQ(words[at + 8], 299);
+        EXPECT_EQ(bytes[at / 2 + 5], 1001u);  // id
+        at += 12;
+        EXPECT_EQ(ReadString(words, &at), L"SysTabControl32");
+    }
+}
+
+TEST(Win32DialogLanguage, FollowsTheSystemDefaultLanguage) {
+    EXPECT_EQ(SystemDefaultLangId(), static_cast<int32_t>(GetSystemDefaultLangID()));
+    EXPECT_EQ(SystemDialogLanguage() == DialogLanguage::Japanese, GetSystemDefaultLangID() == 1041);
+    EXPECT_EQ(DisplayDialogHost(), &Win32DialogHost::Instance());
+}
+
+// --- Camera property dialog -------------------------------------------------------------
+
+TEST(Win32CameraDialog, ShowsItsControlsAndKeepsWhatTheUserChose) {
+    ScopedDialogRegistry registry;
+    ASSERT_EQ(SystemDialogLanguage(), DialogLanguage::English);
+    ScriptedUser user([](HWND dialog) {
+        EXPECT_EQ(ClassOf(dialog), "#32770");
+        EXPECT_EQ(Text(dialog), "Property");
+        const LONG style = GetWindowLongA(dialog, GWL_STYLE);
+        EXPECT_EQ(static_cast<uint32_t>(style) & 0x80C80000u, 0x80C80000u);  // popup, caption
+        // The client area is the template's 313 x 221 dialog units.
+        RECT units{0, 0, 313, 221};
+        MapDialogRect(dialog, &units);
+        RECT client{};
+        GetClientRect(dialog, &client);
+        EXPECT_EQ(client.right, units.right);
+        EXPECT_EQ(client.bottom, units.bottom);
+
+        HWND tab = GetDlgItem(dialog, 1001);
+        EXPECT_EQ(ClassOf(tab), "SysTabControl32");
+        EXPECT_EQ(SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0), 1);
+        EXPECT_EQ(TabItem(tab, 0), L"Stream Format");
+
+        HWND format = GetDlgItem(dialog, 1009);
+        EXPECT_EQ(ClassOf(format), "ComboBox");
+        EXPECT_EQ(SendMessageA(format, CB_GETCOUNT, 0, 0), 6);
+        EXPECT_EQ(ComboItem(format, 0), "Monochrome 8bit");
+        EXPECT_EQ(ComboItem(format, 5), "Color 64bit *");
+        EXPECT_EQ(SendDlgItemMessageA(dialog, 1009, CB_GETCURSEL, 0, 0), 0);
+        EXPECT_EQ(SendDlgItemMessageA(dialog, 1010, CB_GETCOUNT, 0, 0), 1);
+        EXPECT_EQ(ComboItem(GetDlgItem(dialog, 1010), 0), "Custom");
+        EXPECT_EQ(ComboItem(GetDlgItem(dialog, 1014), 0), "Nomal");
+        EXPECT_EQ(ComboItem(GetDlgItem(dialog, 1014), 1), "Half");
+        EXPECT_EQ(ClassOf(GetDlgItem(dialog, 1045)), "Edit");
+        BOOL ok = FALSE;
+        EXPECT_EQ(GetDlgItemInt(dialog, 1045, &ok, FALSE), 10u);
+        EXPECT_TRUE(ok);
+        EXPECT_EQ(Text(GetDlgItem(dialog, 1002)), "Apply(&A)");
+        EXPECT_EQ(Text(GetDlgItem(dialog, 2)), "Cancel");
+
+        for (int id : {1009, 1045, 1, 2})
+            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, id))) << id;
+        for (int id : {1002, 1010, 1012, 1014, 1039, 1044})
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, id))) << id;
+
+        // The user picks "Color 24bit" with the keyboard and types a wait time.
+        PressKey(format, VK_DOWN);
+        PressKey(format, VK_DOWN);
+        EXPECT_EQ(SendMessageA(format, CB_GETCURSEL, 0, 0), 2);
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, 1002)));  // the procedure saw it
+        SetDlgItemTextA(dialog, 1045, "25");
+        SendDlgItemMessageA(dialog, kIdOk, BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(RunCameraPropertyDialog(nullptr), kDialogOk);
+    ASSERT_TRUE(user.Finish());
+
+    // Shown again: the stored choice; the close box is a Cancel.
+    ScriptedUser again([](HWND dialog) {
+        EXPECT_EQ(SendDlgItemMessageA(dialog, 1009, CB_GETCURSEL, 0, 0), 2);
+        EXPECT_EQ(Text(GetDlgItem(dialog, 1045)), "25");
+        SendMessageA(dialog, WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(RunCameraPropertyDialog(nullptr), kDialogCancel);
+    ASSERT_TRUE(again.Finish());
+}
+
+TEST(Win32CameraDialog, BelongsToItsOwnerWhileItRuns) {
+    ScopedDialogRegistry registry;
+    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300,
+                                 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(owner, nullptr);
+    ScriptedUser user([owner](HWND dialog) {
+        EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner);
+        EXPECT_FALSE(IsWindowEnabled(owner));  // modal
+        SendDlgItemMessageA(dialog, kIdCancel, BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(RunCameraPropertyDialog(owner), kDialogCancel);
+    ASSERT_TRUE(user.Finish());
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    DestroyWindow(owner);
+
+    // A handle that names no window: the dialog has no owner.
+    ScriptedUser unowned([](HWND dialog) {
+        EXPECT_EQ(GetWindow(dialog, GW_OWNER), nullptr);
+        PressKey(dialog, VK_ESCAPE);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);  // Escape's command
+    });
+    EXPECT_EQ(RunCameraPropertyDialog(reinterpret_cast<PIXORA_HWND>(0x1234)), kDialogCancel);
+    ASSERT_TRUE(unowned.Finish());
+}
+
+// The Japanese template through the host: texts survive whatever the system's code page.
+TEST(Win32CameraDialog, JapaneseTemplateShowsJapaneseTexts) {
+    struct Procedure final : DialogProcedure {
+        void OnInitDialog(DialogWindow& dialog) override {
+            dialog.TabInsertItem(kIdTabControl, 0, "\xe3\x82\xb9\xe3\x83\x88\xe3\x83\xaa");
+            dialog.ComboInsertString(kIdClockList, 0, "\xe6\xa8\x99\xe6\xba\x96");  // 標準
+            dialog.SetItemText(kIdWaitTimeEdit, "\xe5\xbe\x85");                    // 待
+        }
+        void OnCommand(DialogWindow& dialog, int32_t id, int32_t code) override {
+            if (id == kIdTabControl)
+                return;
+            if (id == kIdWaitTimeEdit && code == kEditChange)
+                edits.push_back(dialog.GetItemText(id));
+            if (id == kIdCancel)
+                dialog.EndDialog(kIdCancel);
+        }
+        std::vector<std::string> edits;
+    } procedure;
+    ScriptedUser user([](HWND dialog) {
+        EXPECT_EQ(WideText(dialog), L"\u30d7\u30ed\u30d1\u30c6\u30a3");
+        EXPECT_EQ(WideText(GetDlgItem(dialog, 2)), L"\u30ad\u30e3\u30f3\u30bb\u30eb");
+        EXPECT_EQ(TabItem(GetDlgItem(dialog, 1001), 0), L"\u30b9\u30c8\u30ea");
+        wchar_t item[16] = {};
+        SendMessageW(GetDlgItem(dialog, 1014), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(item));
+        EXPECT_EQ(std::wstring(item), L"\u6a19\u6e96");
+        EXPECT_EQ(WideText(GetDlgItem(dialog, 1045)), L"\u5f85");
+        SendDlgItemMessageA(dialog, kIdCancel, BM_CLICK, 0, 0);
+    });
+    const DialogTemplate& japanese = CameraPropertyTemplate(DialogLanguage::Japanese);
+    EXPECT_EQ(Win32DialogHost::Instance().RunModal(japanese, procedure, nullptr), kIdCancel);
+    ASSERT_TRUE(user.Finish());
+    // Setting the edit's text reported the change, with the text, at once.
+    ASSERT_EQ(procedure.edits.size(), 1u);
+    EXPECT_EQ(procedure.edits[0], "\xe5\xbe\x85");
+}
+
+// --- Image filter dialog ----------------------------------------------------------------
+
+TEST(Win32ImageFilterDialog, SlidersSpinnersTabsAndRefreshesReachTheSettings) {
+    FakeImageSession session(0);  // monochrome: with the gray filter tab
+    std::atomic<bool> refreshed{false};
+    ScriptedUser user([&](HWND dialog) {
+        HWND tab = GetDlgItem(dialog, kIdTabControl);
+        EXPECT_EQ(SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0), 2);
+        EXPECT_EQ(TabItem(tab, 0), L"Image Filter");
+        EXPECT_EQ(TabItem(tab, 1), L"Gray Filter");
+        HWND image = PageWith(dialog, 2002);
+        HWND gray = PageWith(dialog, 2101);
+        ASSERT_NE(image, nullptr);
+        ASSERT_NE(gray, nullptr);
+        EXPECT_EQ(GetParent(image), tab);
+        EXPECT_TRUE(IsWindowVisible(image));
+        EXPECT_FALSE(IsWindowVisible(gray));
+        EXPECT_EQ(ClassOf(GetDlgItem(image, 2001)), "msctls_trackbar32");
+        EXPECT_EQ(ClassOf(GetDlgItem(image, 2004)), "msctls_updown32");
+        EXPECT_EQ(Text(GetDlgItem(image, 2002)), "10");
+        EXPECT_EQ(SendDlgItemMessageA(image, 2001, TBM_GETPOS, 0, 0), 10);
+        EXPECT_EQ(SendDlgItemMessageA(image, 2001, TBM_GETRANGEMIN, 0, 0), -255);
+        EXPECT_EQ(SendDlgItemMessageA(image, 2001, TBM_GETRANGEMAX, 0, 0), 255);
+        EXPECT_EQ(SendDlgItemMessageA(image, 2004, UDM_GETBUDDY, 0, 0),
+                  reinterpret_cast<LRESULT>(GetDlgItem(image, 2002)));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(image, 2021)));  // hue: colour only
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(image, 2081)));   // gamma
+
+        // The brightness slider to its right end with the keyboard.
+        PressKey(GetDlgItem(image, 2001), VK_END);
+        EXPECT_EQ(session.filter.Get(FilterField::Brightness), 255);
+        EXPECT_EQ(Text(GetDlgItem(image, 2002)), "255");
+        // Contrast one step up with the up-down control's arrow.
+        ClickUpDown(GetDlgItem(image, 2014), +1);
+        EXPECT_EQ(Text(GetDlgItem(image, 2012)), "-2");
+        EXPECT_EQ(session.filter.Get(FilterField::Contrast), -2);
+        EXPECT_EQ(SendDlgItemMessageA(image, 2011, TBM_GETPOS, 0, 0), -2);
+        // Typed into the gamma edit.
+        SetDlgItemTextA(image, 2082, "150");
+        EXPECT_EQ(session.filter.Get(FilterField::Gamma), 150);
+
+        // The gray tab.
+        ClickTab(tab, 1);
+        EXPECT_EQ(SendMessageA(tab, TCM_GETCURSEL, 0, 0), 1);
+        EXPECT_TRUE(IsWindowVisible(gray));
+        EXPECT_FALSE(IsWindowVisible(image));
+        EXPECT_EQ(SendDlgItemMessageA(gray, 1032, BM_GETCHECK, 0, 0), BST_CHECKED);
+        SendDlgItemMessageA(gray, 1046, BM_CLICK, 0, 0);
+        EXPECT_EQ(session.filter.Get(FilterField::GrayMode), 1);
+        EXPECT_EQ(SendDlgItemMessageA(gray, 1046, BM_GETCHECK, 0, 0), BST_CHECKED);
+        EXPECT_EQ(SendDlgItemMessageA(gray, 1045, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+        // The Bayer-mode buttons are a group of their own.
+        EXPECT_EQ(SendDlgItemMessageA(gray, 1032, BM_GETCHECK, 0, 0), BST_CHECKED);
+
+        // A measurement on the streaming thread asks for a refresh, many times over.
+        std::shared_ptr<DialogRefresh> target = session.published.Get();
+        ASSERT_NE(target, nullptr);
+        session.filter.Set(FilterField::GrayGainR, 300);
+        std::thread streaming([&] {
+            for (int i = 0; i < 2000; ++i)
+                target->RefreshImageSettings();
+        });
+        streaming.join();
+        refreshed = WaitFor([&] { return Text(GetDlgItem(gray, 2101)) == "300"; });
+        EXPECT_EQ(SendDlgItemMessageA(gray, 2100, TBM_GETPOS, 0, 0), 300);
+
+        SendDlgItemMessageA(dialog, kIdCancel, BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(RunImageFilterDialog(session, nullptr), kDialogCancel);
+    ASSERT_TRUE(user.Finish());
+    EXPECT_TRUE(refreshed);
+    // Cancel put the record back.
+    EXPECT_EQ(session.filter.Get(FilterField::Brightness), 10);
+    EXPECT_EQ(session.filter.Get(FilterField::Contrast), -3);
+    EXPECT_EQ(session.filter.Get(FilterField::GrayMode), 0);
+    // Late requests of a closed dialog do nothing.
+    if (auto late = session.published.Get())
+        late->RefreshImageSettings();
+}
+
+// --- Analog gain dialog -----------------------------------------------------------------
+
+TEST(Win32AnalogDialog, AutomaticIrisValuesReachTheEditOnTheDialogsThread) {
+    FakeAnalogSession session;
+    const DWORD dialogThread = GetCurrentThreadId();
+    ScriptedUser user([&](HWND dialog) {
+        HWND page = PageWith(dialog, 1015);
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(Text(GetDlgItem(page, 1015)), "656");
+        EXPECT_EQ(SendDlgItemMessageA(page, 1014, TBM_GETRANGEMAX, 0, 0), 1023);
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, 1018)));  // colour gains
+        std::shared_ptr<DialogRefresh> target = session.published.Get();
+        ASSERT_NE(target, nullptr);
+        std::thread streaming([&] {
+            for (int value = 600; value <= 700; ++value)
+                target->ShowAnalogValue(DialogRefresh::kGainEdit, value);
+        });
+        streaming.join();
+        EXPECT_TRUE(WaitFor([&] { return Text(GetDlgItem(page, 1015)) == "700"; }));
+        EXPECT_TRUE(WaitFor([&] { return session.lastGain == 700; }));
+        EXPECT_EQ(session.gainThread.load(), dialogThread);
+        EXPECT_EQ(SendDlgItemMessageA(page, 1014, TBM_GETPOS, 0, 0), 700);
+
+        // Automatic iris by gain: checking it unchecks the exposure box.
+        SendDlgItemMessageA(page, 1037, BM_CLICK, 0, 0);
+        SendDlgItemMessageA(page, 1036, BM_CLICK, 0, 0);
+        EXPECT_EQ(SendDlgItemMessageA(page, 1036, BM_GETCHECK, 0, 0), BST_CHECKED);
+        EXPECT_EQ(SendDlgItemMessageA(page, 1037, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+        // Mirror on: Bayer mode 3 becomes 2.
+        SendDlgItemMessageA(page, 1029, BM_CLICK, 0, 0);
+        EXPECT_EQ(session.filter.Get(FilterField::BayerMode), 2);
+        SendDlgItemMessageA(dialog, kIdOk, BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(RunAnalogGainDialog(session, nullptr), 1);
+    ASSERT_TRUE(user.Finish());
+    EXPECT_EQ(session.analog.Get(AnalogField::GlobalGain), 700);
+    EXPECT_EQ(session.analog.Get(AnalogField::AutoIris), 2);
+}
+
+}  // namespace
+}  // namespace pixora
+
+#endif  // _WIN32
