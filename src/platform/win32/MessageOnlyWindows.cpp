@@ -24,6 +24,7 @@ constexpr char kWindowClass[] = "PixoraMessageWindow";
 // Requests sent to the pump thread's control window.
 constexpr UINT kCreateRequest = WM_USER + 1;
 constexpr UINT kDestroyRequest = WM_USER + 2;
+constexpr UINT kRequestTimeoutMs = 10000;
 // How long a reader waits for messages it knows are already posted but not yet pumped.
 constexpr auto kInFlightGrace = std::chrono::seconds(2);
 
@@ -48,9 +49,10 @@ public:
     }
 
     HWND Create() {
-        if (control_ == nullptr)
+        DWORD_PTR window = 0;
+        if (control_ == nullptr || !Ask(kCreateRequest, 0, &window))
             return nullptr;
-        return reinterpret_cast<HWND>(SendMessageA(control_, kCreateRequest, 0, 0));
+        return reinterpret_cast<HWND>(window);
     }
 
     bool Destroy(HWND window) {
@@ -69,7 +71,8 @@ public:
             queue->messages.clear();
         }
         queue->arrived.notify_all();
-        SendMessageA(control_, kDestroyRequest, reinterpret_cast<WPARAM>(window), 0);
+        DWORD_PTR ignored = 0;
+        Ask(kDestroyRequest, reinterpret_cast<WPARAM>(window), &ignored);
         return true;
     }
 
@@ -99,6 +102,13 @@ private:
         }).detach();
         std::unique_lock lock(startMutex);
         started.wait(lock, [&] { return done; });
+    }
+
+    // A request carried out on the pump thread. Bounded, so that a caller cannot hang on a
+    // pump thread the process already ended (at exit).
+    bool Ask(UINT request, WPARAM wParam, DWORD_PTR* result) const {
+        return SendMessageTimeoutA(control_, request, wParam, 0, SMTO_NORMAL, kRequestTimeoutMs,
+                                   result) != 0;
     }
 
     static HMODULE OwnModule() {
