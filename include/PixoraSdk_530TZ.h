@@ -22,6 +22,7 @@ extern "C" {
 #else
 #define PIXORA_API __declspec(dllimport)
 #endif
+/* WINAPI: the calling convention of the Windows API (the only one on x86-64). */
 #define PIXORA_CALL __stdcall
 #else
 #define PIXORA_API __attribute__((visibility("default")))
@@ -30,8 +31,13 @@ extern "C" {
 
 /* Camera handle: pointer-sized on the application side, its value a 32-bit number. */
 typedef void* PIXORA_HANDLE;
+#if defined(_WIN32)
+/* Window handle: the HWND of <windows.h> (STRICT), so windows pass without a cast. */
+typedef struct HWND__* PIXORA_HWND;
+#else
 /* Window handle: a message window of PixoraPlatform.h, or an X11 window id as a pointer. */
 typedef void* PIXORA_HWND;
+#endif
 
 /* Window messages posted by the library. */
 #define PIXORA_WM_APP 0x8000

@@ -7,9 +7,15 @@
 
 namespace pixora {
 
+// On Windows a kernel event (CreateEventA, manual reset) carries the state.
 class ManualResetEvent {
 public:
+#ifdef _WIN32
+    explicit ManualResetEvent(bool initiallySet = false);
+    ~ManualResetEvent();
+#else
     explicit ManualResetEvent(bool initiallySet = false) : set_(initiallySet) {}
+#endif
     ManualResetEvent(const ManualResetEvent&) = delete;
     ManualResetEvent& operator=(const ManualResetEvent&) = delete;
 
@@ -20,9 +26,13 @@ public:
     bool Wait(int64_t timeoutMs = -1) const;
 
 private:
+#ifdef _WIN32
+    void* event_;  // HANDLE
+#else
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     bool set_;
+#endif
 };
 
 }  // namespace pixora

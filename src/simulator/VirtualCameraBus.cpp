@@ -314,8 +314,11 @@ void VirtualCameraBus::ClearLog(int index) {
     }
 }
 
+#ifndef _WIN32
+// On Windows the installed driver serves it unless PIXORA_DRIVER says otherwise (win32/).
 DriverPort& SystemDriverPort() {
     return VirtualCameraBus::Instance();
 }
+#endif
 
 }  // namespace pixora

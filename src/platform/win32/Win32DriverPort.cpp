@@ -1,0 +1,51 @@
+#include "platform/win32/Win32DriverPort.h"
+
+#include <windows.h>
+
+namespace pixora {
+
+namespace {
+
+class KernelDriverPort final : public DriverPort {
+public:
+    DriverHandle Open(const char* path) override {
+        if (path == nullptr) {
+            return nullptr;
+        }
+        HANDLE device =
+            CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        // The device layer takes null for "no device"; INVALID_HANDLE_VALUE never leaves here.
+        return device == INVALID_HANDLE_VALUE ? nullptr : device;
+    }
+
+    bool Control(DriverHandle handle, uint32_t code, const void* in, uint32_t inSize, void* out,
+                 uint32_t outSize, uint32_t* bytesReturned) override {
+        DWORD returned = 0;
+        bool accepted = false;
+        if (handle != nullptr && (in != nullptr || inSize == 0) &&
+            (out != nullptr || outSize == 0)) {
+            accepted = DeviceIoControl(static_cast<HANDLE>(handle), code, const_cast<void*>(in),
+                                       inSize, out, outSize, &returned, nullptr) != FALSE;
+        }
+        if (bytesReturned != nullptr) {
+            *bytesReturned = static_cast<uint32_t>(returned);
+        }
+        return accepted;
+    }
+
+    void Close(DriverHandle handle) override {
+        if (handle != nullptr) {
+            CloseHandle(static_cast<HANDLE>(handle));
+        }
+    }
+};
+
+}  // namespace
+
+DriverPort& Win32KernelDriverPort() {
+    static KernelDriverPort port;
+    return port;
+}
+
+}  // namespace pixora
