@@ -32,13 +32,20 @@ constexpr const char* kTestRoot = "Software\\PixoraWin32DialogTest";
 class ScopedDialogRegistry {
 public:
     ScopedDialogRegistry() {
+        if (const char* old = std::getenv("PIXORA_REGISTRY"))
+            old_ = old;
         RegDeleteTreeA(HKEY_CURRENT_USER, kTestRoot);
         _putenv_s("PIXORA_REGISTRY", (std::string("HKEY_CURRENT_USER\\") + kTestRoot).c_str());
     }
     ~ScopedDialogRegistry() {
-        _putenv_s("PIXORA_REGISTRY", "");
+        _putenv_s("PIXORA_REGISTRY", old_.c_str());  // empty: unset
         RegDeleteTreeA(HKEY_CURRENT_USER, kTestRoot);
     }
+    ScopedDialogRegistry(const ScopedDialogRegistry&) = delete;
+    ScopedDialogRegistry& operator=(const ScopedDialogRegistry&) = delete;
+
+private:
+    std::string old_;
 };
 
 std::string ClassOf(HWND window) {
