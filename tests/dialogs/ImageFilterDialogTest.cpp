@@ -335,6 +335,9 @@ TEST_F(ImageFilterDialogTest, JapaneseTemplatesKeepEnglishPageTexts) {
     EXPECT_EQ(dialogs_.Host().LastResourceId(), 102);
 }
 
+// Windows always has a desktop, so the system's dialog host is always there: a dialog would
+// come up and wait for a user.
+#ifndef _WIN32
 TEST_F(ImageFilterDialogTest, WithoutAnyHostNothingIsShownOrChanged) {
     FakeImageSession session(2);
     session.filter.Set(FilterField::Brightness, 33);
@@ -352,6 +355,7 @@ TEST_F(ImageFilterDialogTest, WithoutAnyHostNothingIsShownOrChanged) {
     SetDialogTestHost(&dialogs_.Host());
     EXPECT_TRUE(PropertyDialogsAvailable());
 }
+#endif
 
 TEST_F(ImageFilterDialogTest, TheRefreshTargetIsWithdrawnAndHarmlessAfterTheDialog) {
     FakeImageSession session(2);
