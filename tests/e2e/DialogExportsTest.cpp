@@ -130,6 +130,9 @@ TEST_F(DialogExports, AutomaticIrisWritesIntoTheOpenAnalogDialog) {
     EXPECT_LT(std::atoi(shown.c_str()), 1023);
 }
 
+// Windows always has a desktop, so the system's dialog host is always there: a dialog would
+// come up and wait for a user.
+#ifndef _WIN32
 TEST_F(DialogExports, WithoutAnyHostTheExportsReportFour) {
     SetDialogTestHost(nullptr);
     const char* display = std::getenv("DISPLAY");
@@ -143,6 +146,7 @@ TEST_F(DialogExports, WithoutAnyHostTheExportsReportFour) {
     EXPECT_EQ(DrainErrors(), (std::vector<int32_t>{4, 4, 4}));
     EXPECT_EQ(Pixora_GetBrightness(camera_, nullptr), 0);
 }
+#endif
 
 }  // namespace
 }  // namespace pixora::test
