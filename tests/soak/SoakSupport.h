@@ -1,7 +1,7 @@
 // Shared by the soak and load suites: the length of a run, and what the process holds.
 //
 // Every suite runs in a short form by default (a few seconds, part of the normal ctest run).
-// PIXORA_SOAK=long selects the long form of the same tests: `PIXORA_SOAK=long ctest -L soak`.
+// PIXORA_SOAK=long selects the long form of the same tests; `ctest -L long` runs it.
 #pragma once
 
 #include <sys/resource.h>
