@@ -233,6 +233,22 @@ TEST(Win32PreviewWindow, ChildVariantTakesThePlacementUnchanged) {
     EXPECT_EQ(geometry.y, 20);
     EXPECT_EQ(geometry.width, 340);
     EXPECT_EQ(geometry.height, 256);
+
+    // Drawn inside the parent: the parent's DC shows the frame at the child's place.
+    const TestFrame frame(340, 256, 24);
+    ASSERT_TRUE(surface->QueryState().visible);
+    ASSERT_TRUE(surface->Draw(frame.Frame(false)));
+    SurfacePicture picture;
+    ASSERT_TRUE(surface->ReadBack(picture));
+    ASSERT_EQ(picture.width, 340);
+    EXPECT_EQ(CountMismatches(picture, frame, false, 340, 256), 0);
+    uint8_t got[3];
+    uint8_t expected[3];
+    ScreenPixel(parent.Handle(), 10 + 300, 20 + 200, got);
+    frame.Expected(300, 200, false, expected);
+    EXPECT_EQ(got[0], expected[0]);
+    EXPECT_EQ(got[1], expected[1]);
+    EXPECT_EQ(got[2], expected[2]);
 }
 
 TEST(Win32PreviewWindow, RefusesAParentThatIsNoWindowAndImpossibleSizes) {
