@@ -35,12 +35,13 @@ TEST(MessageWindow, DeliversPostedMessagesInOrder) {
 
 TEST(MessageWindow, AnythingButALiveWindowIsRefusedUntouched) {
     PixoraMessage msg{};
-    int notAWindow = 0;
+    int something = 0;
+    const auto notAWindow = reinterpret_cast<PIXORA_HWND>(&something);
     EXPECT_FALSE(PostAppMessage(nullptr, PIXORA_WM_ERROR, 0, 1));
-    EXPECT_FALSE(PostAppMessage(&notAWindow, PIXORA_WM_ERROR, 0, 1));
+    EXPECT_FALSE(PostAppMessage(notAWindow, PIXORA_WM_ERROR, 0, 1));
     EXPECT_EQ(PixoraMsg_Get(nullptr, &msg, 0), -1);
-    EXPECT_EQ(PixoraMsg_Get(&notAWindow, &msg, 0), -1);
-    EXPECT_EQ(PixoraMsg_DestroyWindow(&notAWindow), 0);
+    EXPECT_EQ(PixoraMsg_Get(notAWindow, &msg, 0), -1);
+    EXPECT_EQ(PixoraMsg_DestroyWindow(notAWindow), 0);
     EXPECT_EQ(PixoraMsg_Pending(nullptr), -1);
 
     PIXORA_HWND window = PixoraMsg_CreateWindow();

@@ -7,7 +7,9 @@
 
 #include "PixoraPlatform.h"
 #include "TempDir.h"
+#ifndef _WIN32
 #include "platform/X11HostWindow.h"
+#endif
 #include "preview/PreviewWindow.h"
 #include "session/CameraSession.h"
 
@@ -62,6 +64,8 @@ TEST_F(PreviewCapture, TopLevelWindowShowsTheFrameRightWayUp) {
     }
 }
 
+#ifndef _WIN32
+// The Windows child window has its own suite (tests/win32).
 TEST_F(PreviewCapture, ChildWindowTakesThePlacementAndScales) {
     auto host = X11HostWindow::Create(0, 0, 800, 600);
     if (!host)
@@ -93,6 +97,7 @@ TEST_F(PreviewCapture, ChildWindowTakesThePlacementAndScales) {
     EXPECT_EQ(session_.Close(), 1);
     EXPECT_TRUE(host->Children().empty());
 }
+#endif
 
 TEST_F(PreviewCapture, RepeatedPreviewsReplaceTheirWindow) {
     ASSERT_EQ(session_.Preview(), 1);
