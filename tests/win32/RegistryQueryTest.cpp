@@ -14,6 +14,7 @@
 #include "PixoraPlatform.h"
 #include "PixoraSdk_530TZ.h"
 #include "platform/SettingsStore.h"
+#include "platform/win32/SettingsText.h"
 
 namespace pixora {
 namespace {
@@ -181,6 +182,25 @@ TEST_F(RegistryQuery, RedirectedStoreLeavesTheUsersKeyAlone) {
     ASSERT_EQ(query.values.count("Color"), 1u);
     EXPECT_EQ(query.values.at("Color").data, "0x3");
     EXPECT_NE(RegQuery(kKey).exitCode, 0);
+}
+
+TEST_F(RegistryQuery, SettingsTextGoesInAndOutOfTheRegistry) {
+    const std::string section = "[HKEY_CURRENT_USER\\" + kKey + "\\Filter]\r\n";
+    const std::string values = "\"Brightness\"=dword:fffffff4\r\n\"Gamma\"=dword:00000064\r\n";
+    ASSERT_TRUE(ImportSettingsText(
+        "HKEY_CURRENT_USER", "Windows Registry Editor Version 5.00\r\n\r\n" + section + values));
+    const Query filter = RegQuery(kKey + "\\Filter");
+    ASSERT_EQ(filter.exitCode, 0);
+    ASSERT_EQ(filter.values.size(), 2u);
+    EXPECT_EQ(filter.values.at("Brightness").data, "0xfffffff4");
+    EXPECT_EQ(filter.values.at("Gamma").data, "0x64");
+    EXPECT_NE(ExportSettingsText("HKEY_CURRENT_USER").find(section + values), std::string::npos);
+    ASSERT_TRUE(ClearSettings("HKEY_CURRENT_USER"));
+    EXPECT_NE(RegQuery(kKey).exitCode, 0);
+    // Text that turns bad half-way is taken as far as it is valid.
+    ASSERT_TRUE(ImportSettingsText("HKEY_CURRENT_USER", "Windows Registry Editor Version 5.00\r\n" +
+                                                            section + values + "garbage\r\n"));
+    EXPECT_EQ(RegQuery(kKey + "\\Filter").values.size(), 2u);
 }
 
 TEST_F(RegistryQuery, BadKeyPathsAreRefused) {

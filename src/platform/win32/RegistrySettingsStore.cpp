@@ -14,12 +14,15 @@
 #include <utility>
 
 #include "platform/SettingsStore.h"
+#include "platform/win32/SettingsText.h"
 
 namespace pixora {
 
 namespace {
 
 constexpr char kRoot[] = "HKEY_CURRENT_USER";
+// Everything this library keeps lies below this key.
+constexpr char kVendorKey[] = "Software\\Mendal";
 
 constexpr char kRedirectParent[] = "Software\\PixoraRedirected\\";
 
@@ -153,7 +156,7 @@ std::unique_ptr<SettingsStore> SettingsStore::ForCurrentUser() {
 ParsedRegistry SettingsStore::Load() const {
     // The settings of this library, not the whole of the user's registry.
     ParsedRegistry parsed;
-    const std::string ours = "Software\\Mendal";
+    const std::string ours = kVendorKey;
     KeyHandle key;
     if (key.Open(HKEY_CURRENT_USER, Join(RootKeyOf(path_), ours).c_str(), KEY_READ))
         CollectKeys(key.get(), std::string(kRoot) + "\\" + ours, parsed.contents);
@@ -264,6 +267,45 @@ bool RegistryKey::Write(const std::string& name, int32_t value) {
 
 bool RegistryKey::Write(const std::vector<NamedValue>& values) {
     return store_->WriteValues(path_, values);
+}
+
+std::string ExportSettingsText(const std::string& storePath) {
+    return FormatRegistryText(SettingsStore(storePath).Load().contents);
+}
+
+bool ClearSettings(const std::string& storePath) {
+    const std::string root = RootKeyOf(storePath);
+    const std::string target = root.rfind(kRedirectParent, 0) == 0 ? root : Join(root, kVendorKey);
+    const LSTATUS status = RegDeleteTreeA(HKEY_CURRENT_USER, target.c_str());
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+        return false;
+    if (target == root)
+        RegDeleteKeyA(HKEY_CURRENT_USER, target.c_str());
+    return true;
+}
+
+bool ImportSettingsText(const std::string& storePath, std::string_view text) {
+    if (!ClearSettings(storePath))
+        return false;
+    const ParsedRegistry parsed = ParseRegistryText(text);
+    SettingsStore store(storePath);
+    const std::string prefix = std::string(kRoot) + "\\";
+    bool ok = true;
+    for (const auto& [fullPath, values] : parsed.contents.keys) {
+        // Only keys of the current user can be stored.
+        if (fullPath.size() <= prefix.size() ||
+            CaseInsensitiveLess{}(fullPath.substr(0, prefix.size()), prefix) ||
+            CaseInsensitiveLess{}(prefix, fullPath.substr(0, prefix.size()))) {
+            ok = false;
+            continue;
+        }
+        const std::string keyPath = fullPath.substr(prefix.size());
+        std::vector<NamedValue> named;
+        for (const auto& [name, value] : values)
+            named.push_back(NamedValue{name, static_cast<int32_t>(value)});
+        ok = (named.empty() ? store.CreateKey(keyPath) : store.WriteValues(keyPath, named)) && ok;
+    }
+    return ok;
 }
 
 }  // namespace pixora
