@@ -1,3 +1,7 @@
+// Queues of the library's own; the Windows build has real message-only windows instead
+// (win32/MessageOnlyWindows.cpp).
+#ifndef _WIN32
+
 #include "platform/MessageWindow.h"
 
 #include <chrono>
@@ -154,3 +158,5 @@ PIXORA_API int32_t PIXORA_CALL PixoraMsg_Post(PIXORA_HWND window, uint32_t messa
 }
 
 }  // extern "C"
+
+#endif  // _WIN32
