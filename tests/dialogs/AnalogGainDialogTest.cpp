@@ -192,6 +192,9 @@ TEST_F(AnalogGainDialogTest, AutomaticIrisWritesTheGainEditWhileStreaming) {
     EXPECT_EQ(session.analog.Get(AnalogField::GlobalGain), 1023);
 }
 
+// The language follows the locale variables here; on Windows it is the system default
+// language, which a test cannot switch (tests/win32 covers the Japanese templates there).
+#ifndef _WIN32
 TEST_F(AnalogGainDialogTest, JapanesePageIsWider) {
     FakeAnalogSession session;
     test::ScopedLanguage japanese("ja_JP.UTF-8");
@@ -203,6 +206,7 @@ TEST_F(AnalogGainDialogTest, JapanesePageIsWider) {
     });
     EXPECT_EQ(dialogs_.Host().LastResourceId(), 104);
 }
+#endif
 
 }  // namespace
 }  // namespace pixora

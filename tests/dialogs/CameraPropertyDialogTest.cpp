@@ -288,6 +288,9 @@ TEST_F(CameraPropertyDialogTest, ClosingTheWindowIsCancel) {
     EXPECT_EQ(Stored(kSettingsKey, "Color"), 2);
 }
 
+// The language follows the locale variables here; on Windows it is the system default
+// language, which a test cannot switch (tests/win32 covers the Japanese templates there).
+#ifndef _WIN32
 TEST_F(CameraPropertyDialogTest, JapaneseTemplateAndLists) {
     StoreFirstRunDefaults();
     test::ScopedLanguage japanese("ja_JP.UTF-8");
@@ -303,6 +306,7 @@ TEST_F(CameraPropertyDialogTest, JapaneseTemplateAndLists) {
     EXPECT_EQ(RunCameraPropertyDialog(nullptr), kDialogCancel);
     EXPECT_EQ(dialogs_.Host().LastResourceId(), 101);
 }
+#endif
 
 }  // namespace
 }  // namespace pixora

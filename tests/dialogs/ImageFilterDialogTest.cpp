@@ -319,6 +319,9 @@ TEST_F(ImageFilterDialogTest, OkReadsTheEditsAndTheCheckedRadio) {
     EXPECT_EQ(session.filter.Get(FilterField::BayerMode), 0);
 }
 
+// The language follows the locale variables here; on Windows it is the system default
+// language, which a test cannot switch (tests/win32 covers the Japanese templates there).
+#ifndef _WIN32
 TEST_F(ImageFilterDialogTest, JapaneseTemplatesKeepEnglishPageTexts) {
     FakeImageSession session(0);
     test::ScopedLanguage japanese("ja_JP.UTF-8");
@@ -334,6 +337,7 @@ TEST_F(ImageFilterDialogTest, JapaneseTemplatesKeepEnglishPageTexts) {
     RunImageFilterDialog(session, nullptr);
     EXPECT_EQ(dialogs_.Host().LastResourceId(), 102);
 }
+#endif
 
 // Windows always has a desktop, so the system's dialog host is always there: a dialog would
 // come up and wait for a user.
