@@ -10,6 +10,11 @@
 
 #include <unistd.h>
 
+#ifdef _WIN32
+// The settings live in the registry, below a key of their own for this fixture's name.
+#include "platform/win32/SettingsText.h"
+#endif
+
 namespace pixora::test {
 
 class TempDir {
@@ -43,22 +48,35 @@ public:
         setenv("PIXORA_REGISTRY", file_.c_str(), 1);
     }
     ~ScopedRegistry() {
+#ifdef _WIN32
+        ClearSettings(file_);
+#endif
         if (hadOld_) {
             setenv("PIXORA_REGISTRY", old_.c_str(), 1);
         } else {
             unsetenv("PIXORA_REGISTRY");
         }
     }
-    const std::string& File() const { return file_; }
+    const std::string& File() const {
+        return file_;
+    }
     std::string Text() const {
+#ifdef _WIN32
+        return ExportSettingsText(file_);
+#else
         std::ifstream in(file_, std::ios::binary);
         std::stringstream s;
         s << in.rdbuf();
         return s.str();
+#endif
     }
     void Write(const std::string& text) const {
+#ifdef _WIN32
+        ImportSettingsText(file_, text);
+#else
         std::ofstream out(file_, std::ios::binary | std::ios::trunc);
         out << text;
+#endif
     }
 
 private:
