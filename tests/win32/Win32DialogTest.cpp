@@ -378,6 +378,32 @@ TEST(Win32CameraDialog, ShowsItsControlsAndKeepsWhatTheUserChose) {
     ASSERT_TRUE(again.Finish());
 }
 
+std::wstring WideComboItem(HWND combo, int index) {
+    wchar_t text[256] = {};
+    SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Run with a Japanese system default language (under Wine: LANG=ja_JP.UTF-8, which also
+// gives the Japanese code page, so the ANSI dialog functions carry the texts).
+TEST(Win32CameraDialog, JapaneseSystemShowsTheJapaneseTemplateAndLists) {
+    if (SystemDialogLanguage() != DialogLanguage::Japanese)
+        GTEST_SKIP() << "needs a system whose default language is Japanese (1041)";
+    ScopedDialogRegistry registry;
+    ScriptedUser user([](HWND dialog) {
+        EXPECT_EQ(WideText(dialog), L"\u30d7\u30ed\u30d1\u30c6\u30a3");
+        EXPECT_EQ(TabItem(GetDlgItem(dialog, 1001), 0),
+                  L"\u30b9\u30c8\u30ea\u30fc\u30e0\u5f62\u5f0f");
+        EXPECT_EQ(WideComboItem(GetDlgItem(dialog, 1009), 0), L"\u767d\u9ed2 8bit");
+        EXPECT_EQ(WideComboItem(GetDlgItem(dialog, 1010), 0), L"\u30ab\u30b9\u30bf\u30e0");
+        EXPECT_EQ(WideComboItem(GetDlgItem(dialog, 1014), 1), L"\u30cf\u30fc\u30d5");
+        EXPECT_EQ(WideText(GetDlgItem(dialog, 2)), L"\u30ad\u30e3\u30f3\u30bb\u30eb");
+        SendDlgItemMessageA(dialog, kIdCancel, BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(RunCameraPropertyDialog(nullptr), kDialogCancel);
+    ASSERT_TRUE(user.Finish());
+}
+
 TEST(Win32CameraDialog, BelongsToItsOwnerWhileItRuns) {
     ScopedDialogRegistry registry;
     HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300,
