@@ -92,10 +92,10 @@ bool WaitFor(const std::function<bool()>& ready) {
     return false;
 }
 
-// The visible, enabled dialog window of thread `thread`, or null after a bounded wait.
-HWND FindDialog(DWORD thread) {
+// The visible, enabled dialog window of thread `thread`; null once `giveUp` is set first.
+HWND FindDialog(DWORD thread, const std::atomic<bool>& giveUp) {
     HWND found = nullptr;
-    WaitFor([&] {
+    while (found == nullptr && !giveUp) {
         EnumThreadWindows(
             thread,
             [](HWND window, LPARAM data) -> BOOL {
@@ -107,8 +107,9 @@ HWND FindDialog(DWORD thread) {
                 return TRUE;
             },
             reinterpret_cast<LPARAM>(&found));
-        return found != nullptr;
-    });
+        if (found == nullptr)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     return found;
 }
 
@@ -158,34 +159,42 @@ void PressKey(HWND control, WPARAM key) {
 }
 
 // Plays the user of the next dialog of the constructing thread on a thread of its own.
-// Expectations inside `play` are reported by gtest as usual.
+// Expectations inside `play` are reported by gtest as usual. It looks for the dialog until
+// it comes or the dialog's thread is done with it (Finish), so a dialog that never shows
+// cannot leave it waiting, and one that shows late is still closed.
 class ScriptedUser {
 public:
     explicit ScriptedUser(std::function<void(HWND dialog)> play)
         : dialogThread_(GetCurrentThreadId()), thread_([this, play = std::move(play)] {
-              HWND dialog = FindDialog(dialogThread_);
+              HWND dialog = FindDialog(dialogThread_, giveUp_);
               found_ = dialog != nullptr;
               if (dialog == nullptr)
                   return;
               play(dialog);
-              // Whatever the script did, the dialog goes (a Cancel when still open).
-              if (IsWindow(dialog))
+              // The script ends the dialog; if it failed to, the close box does (a Cancel).
+              closed_ = WaitFor([dialog] { return !IsWindow(dialog); });
+              if (!closed_)
                   PostMessageA(dialog, WM_CLOSE, 0, 0);
           }) {}
-    ~ScriptedUser() {
+    ~ScriptedUser() { Finish(); }
+    ScriptedUser(const ScriptedUser&) = delete;
+    ScriptedUser& operator=(const ScriptedUser&) = delete;
+
+    // The dialog's thread is back from the dialog: waits for the script; true when it
+    // found its dialog and the dialog ended by what the script did.
+    bool Finish() {
+        giveUp_ = true;
         if (thread_.joinable())
             thread_.join();
-    }
-    // Waits for the script; true when it found its dialog.
-    bool Finish() {
-        thread_.join();
-        return found_;
+        return found_ && closed_;
     }
 
 private:
     DWORD dialogThread_;
     std::atomic<bool> found_{false};
-    std::thread thread_;
+    std::atomic<bool> closed_{false};
+    std::atomic<bool> giveUp_{false};
+    std::thread thread_;  // last: it uses the members above
 };
 
 class PublishedRefresh {
@@ -422,8 +431,8 @@ TEST(Win32CameraDialog, BelongsToItsOwnerWhileItRuns) {
     // A handle that names no window: the dialog has no owner.
     ScriptedUser unowned([](HWND dialog) {
         EXPECT_EQ(GetWindow(dialog, GW_OWNER), nullptr);
-        PressKey(dialog, VK_ESCAPE);
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);  // Escape's command
+        // Escape, through the dialog's own loop (which turns it into Cancel).
+        PostMessageA(GetDlgItem(dialog, kIdOk), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
     });
     EXPECT_EQ(RunCameraPropertyDialog(reinterpret_cast<PIXORA_HWND>(0x1234)), kDialogCancel);
     ASSERT_TRUE(unowned.Finish());
