@@ -210,8 +210,16 @@ TEST_F(SimulatorTest, AStallEndsAtTheDriverTimeout) {
     device.SetTransferTimeout(30);
     ASSERT_TRUE(bus.SetFault(0, FaultKind::Stall, 0));
     EXPECT_EQ(device.CaptureFrame(), kDevTransferFailed);
+    const uint64_t failedBefore = bus.Status(0).value().framesFailed;  // the capture's read
     ASSERT_EQ(device.StartStream(), kDevOk);
-    SleepMs(5);
+    // Stop once the stream has a read stalled (or already timed out): a thread may take
+    // a while to start on a busy machine or under Wine.
+    for (int i = 0; i < 2000; ++i) {
+        const auto status = bus.Status(0);
+        if (status && (status->readsWaiting > 0 || status->framesFailed > failedBefore))
+            break;
+        SleepMs(1);
+    }
     EXPECT_EQ(device.StopStream(), kDevTransferFailed);
     EXPECT_EQ(bus.OpenHandles(0), 0);
 }
