@@ -1,9 +1,12 @@
 /*
- * PixoraPlatform.h - Linux-side services of the 530TZ library.
+ * PixoraPlatform.h - platform services of the 530TZ library.
  *
- * Message windows stand in for the application windows that receive the library's
- * posted messages (PIXORA_WM_FRAME, PIXORA_WM_ERROR). The PixoraSim_* functions
- * configure and drive the virtual camera that the library talks to on Linux.
+ * Message windows receive the library's posted messages (PIXORA_WM_FRAME,
+ * PIXORA_WM_ERROR) for applications without a window of their own: on Linux they stand in
+ * for application windows; on Windows they are message-only windows, and any real window
+ * may be passed instead. The PixoraSim_* functions configure and drive the virtual camera:
+ * the library's camera on Linux, and on Windows when PIXORA_DRIVER=virtual is set (the
+ * installed driver otherwise).
  */
 #ifndef PIXORA_PLATFORM_H
 #define PIXORA_PLATFORM_H
@@ -46,7 +49,7 @@ PIXORA_API int32_t PIXORA_CALL PixoraMsg_Post(PIXORA_HWND window, uint32_t messa
                                               uintptr_t wParam, intptr_t lParam);
 
 /* --- Virtual camera ----------------------------------------------------------------- */
-/* The library talks to a virtual camera bus on Linux: eight slots, device paths
+/* The virtual camera bus (Linux; Windows with PIXORA_DRIVER=virtual): eight slots, device paths
  * "\\.\Qvo530TZ-0" .. "\\.\Qvo530TZ-7", answering the camera's driver protocol. It is set up
  * on first use from the environment variable PIXORA_SIM, items separated by blanks or ';':
  *   cameras=0,3      slots holding a camera ("cameras=none" for none; default: 0)
@@ -82,8 +85,8 @@ PIXORA_API int32_t PIXORA_CALL PixoraMsg_Post(PIXORA_HWND window, uint32_t messa
 #define PIXORA_SIM_FAULT_SHORT_REPLY 5    /* reply blocks return N bytes (0..63) */
 #define PIXORA_SIM_FAULT_SHORT_FRAME 6    /* frames return N bytes, always fewer than asked */
 #define PIXORA_SIM_FAULT_STALL 7          /* frame reads fail at the driver time-out */
-#define PIXORA_SIM_FAULT_VANISH 8         /* gone after N more whole frames (0: at once);
-                                             switching it off plugs the camera in again */
+/* VANISH: gone after N more whole frames (0: at once); switching it off plugs it in again. */
+#define PIXORA_SIM_FAULT_VANISH 8
 
 /* A camera's state as PixoraSim_GetStatus reports it. */
 typedef struct PixoraSimStatus {
@@ -138,8 +141,7 @@ PIXORA_API int32_t PIXORA_CALL PixoraSim_Trigger(int32_t index);
 
 /* Switches fault PIXORA_SIM_FAULT_* on with `argument`, or off with a negative argument
  * (-1: all cameras). 1 on success; 0 for a bad index, fault or argument. */
-PIXORA_API int32_t PIXORA_CALL PixoraSim_SetFault(int32_t index, int32_t fault,
-                                                  int32_t argument);
+PIXORA_API int32_t PIXORA_CALL PixoraSim_SetFault(int32_t index, int32_t fault, int32_t argument);
 
 /* Whole frames the camera delivered since the last reset; -1 for a bad index. */
 PIXORA_API int32_t PIXORA_CALL PixoraSim_FramesSent(int32_t index);

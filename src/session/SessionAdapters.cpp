@@ -4,12 +4,24 @@
 
 namespace pixora {
 
-int32_t SessionCameraControl::GainMin() const { return device_.GainMin(); }
-int32_t SessionCameraControl::GainMax() const { return device_.GainMax(); }
-bool SessionCameraControl::SetGain(int32_t gain) { return device_.SetGain(gain); }
-int32_t SessionCameraControl::ExposureMin() const { return device_.ExposureMin(); }
-int32_t SessionCameraControl::ExposureMax() const { return device_.ExposureMax(); }
-bool SessionCameraControl::SetExposure(int32_t exposure) { return device_.SetExposure(exposure); }
+int32_t SessionCameraControl::GainMin() const {
+    return device_.GainMin();
+}
+int32_t SessionCameraControl::GainMax() const {
+    return device_.GainMax();
+}
+bool SessionCameraControl::SetGain(int32_t gain) {
+    return device_.SetGain(gain);
+}
+int32_t SessionCameraControl::ExposureMin() const {
+    return device_.ExposureMin();
+}
+int32_t SessionCameraControl::ExposureMax() const {
+    return device_.ExposureMax();
+}
+bool SessionCameraControl::SetExposure(int32_t exposure) {
+    return device_.SetExposure(exposure);
+}
 
 void SessionDialogRefresh::SetImageDialog(std::shared_ptr<DialogRefresh> dialog) {
     std::lock_guard lock(mutex_);
@@ -27,7 +39,8 @@ void SessionDialogRefresh::RefreshImageSettings() {
         std::lock_guard lock(mutex_);
         target = image_;
     }
-    if (target) target->RefreshImageSettings();
+    if (target)
+        target->RefreshImageSettings();
 }
 
 void SessionDialogRefresh::ShowAnalogValue(int32_t controlId, int32_t value) {
@@ -36,7 +49,8 @@ void SessionDialogRefresh::ShowAnalogValue(int32_t controlId, int32_t value) {
         std::lock_guard lock(mutex_);
         target = analog_;
     }
-    if (target) target->ShowAnalogValue(controlId, value);
+    if (target)
+        target->ShowAnalogValue(controlId, value);
 }
 
 }  // namespace pixora

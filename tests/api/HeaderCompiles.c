@@ -12,11 +12,16 @@ int main(void) {
     int32_t ok = 1;
     info.size = (uint32_t)sizeof info;
     frame.size = (int32_t)sizeof frame;
-    if (Pixora_GetDllVersion() != 0x00190502) return 1;
-    if (Pixora_GetColorMode((PIXORA_HANDLE)0) != -1) return 2;
-    if (Pixora_GetCameraInfo((PIXORA_HANDLE)0, &info) != 0) return 3;
-    if (Pixora_GetBrightness((PIXORA_HANDLE)0, &ok) != 0) return 4;
-    if (PixoraMsg_Get(window, &msg, 0) != 0) return 5;
+    if (Pixora_GetDllVersion() != 0x00190502)
+        return 1;
+    if (Pixora_GetColorMode((PIXORA_HANDLE)0) != -1)
+        return 2;
+    if (Pixora_GetCameraInfo((PIXORA_HANDLE)0, &info) != 0)
+        return 3;
+    if (Pixora_GetBrightness((PIXORA_HANDLE)0, &ok) != 0)
+        return 4;
+    if (PixoraMsg_Get(window, &msg, 0) != 0)
+        return 5;
     PixoraMsg_DestroyWindow(window);
     printf("%u %d\n", (unsigned)info.size, (int)frame.size);
     return 0;
