@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace pixora {
 
@@ -108,8 +109,9 @@ public:
                           int32_t count);
 
     // Writes the image as it lies in memory (memory row 0 becomes the bottom row of the
-    // BMP). Returns 1 when the whole file was written, 0 otherwise.
-    int32_t WriteBmp(const char* path) const;
+    // BMP). Returns 1 when the whole file was written, 0 otherwise, with the reason in
+    // *why when given.
+    int32_t WriteBmp(const char* path, std::string* why = nullptr) const;
 
     // Runs `kernel` from `source` (may be this image) into this image. A null sourceRect
     // means the whole source; (x, y) places it here. Coordinates are bottom-up picture

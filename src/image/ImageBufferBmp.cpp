@@ -38,13 +38,15 @@ void EncodeInfoHeader(const BitmapInfoHeader& h, uint8_t* out) {
 
 }  // namespace
 
-int32_t ImageBuffer::WriteBmp(const char* path) const {
+int32_t ImageBuffer::WriteBmp(const char* path, std::string* why) const {
     // An empty image has nothing to write; no file is made for it.
     if (IsEmpty()) {
         return 0;
     }
     OutputFile file;
     if (!file.Open(path)) {
+        if (why != nullptr)
+            *why = file.Failure();
         return 0;
     }
     const bool withTable = bitsPerPixel_ <= 8;
@@ -71,6 +73,8 @@ int32_t ImageBuffer::WriteBmp(const char* path) const {
     ok = ok && file.Write(bits_.get(), SizeBytes());
     // Close even after a failed write; a failure anywhere means the file is not whole.
     const bool closed = file.Close();
+    if (!(ok && closed) && why != nullptr)
+        *why = file.Failure();
     return ok && closed ? 1 : 0;
 }
 

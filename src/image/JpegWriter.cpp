@@ -6,25 +6,48 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <string>
 
 // jpeglib.h needs FILE and size_t declared before it.
 #include <jpeglib.h>
+
+#include <jerror.h>
+
+#include "platform/WritableFile.h"
 
 namespace pixora {
 
 namespace {
 
-// The standard error manager ends the process on a library error; this one reports the
-// message as usual and then returns to EncodeJpeg, which turns the error into a failure.
+// The standard error manager ends the process on a library error and prints to the
+// application's error stream; this one keeps the message for the caller and returns to
+// EncodeJpeg, which turns the error into a failure.
 struct JpegErrorManager {
     jpeg_error_mgr standard;
     std::jmp_buf recovery;
+    const char* path = nullptr;
+    std::string message;
 };
 
+void JpegKeepMessage(j_common_ptr info) {
+    auto* errors = reinterpret_cast<JpegErrorManager*>(info->err);
+    if (errors->standard.msg_code == JERR_FILE_WRITE) {
+        // The stdio destination's short write: the system knows why.
+        errors->message = WriteFailureText(errors->path);
+        return;
+    }
+    char text[JMSG_LENGTH_MAX] = {};
+    (*info->err->format_message)(info, text);
+    errors->message = std::string("libjpeg error: ") + text;
+}
+
 [[noreturn]] void JpegErrorExit(j_common_ptr info) {
-    (*info->err->output_message)(info);
+    JpegKeepMessage(info);
     std::longjmp(reinterpret_cast<JpegErrorManager*>(info->err)->recovery, 1);
 }
+
+// Warnings and trace messages do not end the compression; nobody is shown them.
+void JpegIgnoreMessage(j_common_ptr) {}
 
 // Everything that can raise a libjpeg error runs here, where a long jump back skips no
 // destructor; the compression object, file and row buffer belong to the caller.
@@ -32,6 +55,7 @@ bool EncodeJpeg(jpeg_compress_struct& info, JpegErrorManager& errors, std::FILE*
                 const ImageBuffer& image, JSAMPLE* row, int quality, bool progressive) {
     info.err = jpeg_std_error(&errors.standard);
     errors.standard.error_exit = JpegErrorExit;
+    errors.standard.output_message = JpegIgnoreMessage;
     if (setjmp(errors.recovery)) {
         return false;
     }
@@ -73,7 +97,8 @@ bool EncodeJpeg(jpeg_compress_struct& info, JpegErrorManager& errors, std::FILE*
 
 }  // namespace
 
-int32_t WriteJpeg(const char* path, const ImageBuffer* image, int32_t quality, bool progressive) {
+int32_t WriteJpeg(const char* path, const ImageBuffer* image, int32_t quality, bool progressive,
+                  std::string* why) {
     if (path == nullptr || path[0] == '\0' || image == nullptr || image->IsEmpty() ||
         (image->BitsPerPixel() != 8 && image->BitsPerPixel() != 24)) {
         return 0;
@@ -81,19 +106,37 @@ int32_t WriteJpeg(const char* path, const ImageBuffer* image, int32_t quality, b
     const size_t rowBytes = static_cast<size_t>(image->Width()) * image->BytesPerPixel();
     std::unique_ptr<JSAMPLE[]> row(new (std::nothrow) JSAMPLE[rowBytes]);
     if (!row) {
+        if (why != nullptr)
+            *why = "not enough memory for a row";
         return 0;
     }
-    std::FILE* file = std::fopen(path, "wb");
+    std::string reason;
+    std::FILE* file = OpenWritableFile(path, &reason);
     if (file == nullptr) {
+        if (why != nullptr)
+            *why = reason;
         return 0;
     }
     jpeg_compress_struct info{};
     JpegErrorManager errors{};
+    errors.path = path;
     const bool ok =
         EncodeJpeg(info, errors, file, *image, row.get(), std::clamp(quality, 0, 100), progressive);
     jpeg_destroy_compress(&info);
+    // The stdio destination reports its own write failures as library errors; a full disk
+    // may still show up only when the stream is flushed here.
+    const bool flushed = std::fflush(file) == 0 && std::ferror(file) == 0;
+    if (ok && !flushed)
+        reason = WriteFailureText(path);
     const bool closed = std::fclose(file) == 0;
-    return ok && closed ? 1 : 0;
+    if (ok && flushed && !closed)
+        reason = WriteFailureText(path);
+    if (!ok)
+        reason = errors.message;
+    const bool whole = ok && flushed && closed;
+    if (!whole && why != nullptr)
+        *why = reason.empty() ? "the JPEG file could not be written" : reason;
+    return whole ? 1 : 0;
 }
 
 }  // namespace pixora

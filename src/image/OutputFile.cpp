@@ -1,5 +1,7 @@
 #include "image/OutputFile.h"
 
+#include "platform/WritableFile.h"
+
 namespace pixora {
 
 OutputFile::~OutputFile() {
@@ -8,18 +10,30 @@ OutputFile::~OutputFile() {
 
 bool OutputFile::Open(const char* path) {
     Close();
+    failure_.clear();
     if (path == nullptr || path[0] == '\0') {
+        failure_ = "no file name";
         return false;
     }
-    file_ = std::fopen(path, "wb");
+    path_ = path;
+    file_ = OpenWritableFile(path, &failure_);
     return file_ != nullptr;
+}
+
+void OutputFile::NoteWriteFailure() {
+    if (failure_.empty())
+        failure_ = WriteFailureText(path_.c_str());
 }
 
 bool OutputFile::Write(const void* data, size_t length) {
     if (file_ == nullptr || (data == nullptr && length != 0)) {
         return false;
     }
-    return std::fwrite(data, 1, length, file_) == length;
+    if (std::fwrite(data, 1, length, file_) != length) {
+        NoteWriteFailure();
+        return false;
+    }
+    return true;
 }
 
 bool OutputFile::Close() {
@@ -27,7 +41,11 @@ bool OutputFile::Close() {
         return false;
     }
     const bool flushed = std::fflush(file_) == 0 && std::ferror(file_) == 0;
+    if (!flushed)
+        NoteWriteFailure();
     const bool closed = std::fclose(file_) == 0;
+    if (!closed)
+        NoteWriteFailure();
     file_ = nullptr;
     return flushed && closed;
 }

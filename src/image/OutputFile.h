@@ -1,9 +1,11 @@
-// A file opened for writing, closed by its destructor if still open. An existing file is
-// emptied and rewritten, a missing one created.
+// A file opened for writing, closed by its destructor if still open. An existing regular
+// file is emptied and rewritten, a missing one created; anything else at the path is
+// refused (see platform/WritableFile.h).
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 
 namespace pixora {
 
@@ -24,8 +26,16 @@ public:
     bool Close();
     bool IsOpen() const { return file_ != nullptr; }
 
+    // Why the first failed step failed, in words ("cannot create 'x': Permission denied");
+    // empty while nothing failed.
+    const std::string& Failure() const { return failure_; }
+
 private:
+    void NoteWriteFailure();
+
     std::FILE* file_ = nullptr;
+    std::string path_;
+    std::string failure_;
 };
 
 }  // namespace pixora

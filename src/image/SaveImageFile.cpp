@@ -11,26 +11,36 @@ namespace pixora {
 
 namespace {
 
-int32_t SaveBmp(const char* path, const ImageBuffer& image) {
+constexpr const char* kNoMemory = "not enough memory for the converted image";
+
+int32_t Fail(std::string* why, const std::string& text) {
+    if (why != nullptr)
+        *why = text;
+    return 0;
+}
+
+int32_t SaveBmp(const char* path, const ImageBuffer& image, std::string* why) {
     // BMP rows run bottom-up: flip them so that memory row 0 ends up as the top row.
     ImageBuffer flipped;
     if (flipped.CreateLike(&image) == 0 || flipped.Apply(FlipCopy, &image, nullptr, 0, 0) == 0) {
-        return 0;
+        return Fail(why, kNoMemory);
     }
-    return flipped.WriteBmp(path);
+    return flipped.WriteBmp(path, why);
 }
 
-int32_t SaveRaw(const char* path, const ImageBuffer& image) {
+int32_t SaveRaw(const char* path, const ImageBuffer& image, std::string* why) {
     OutputFile file;
     if (!file.Open(path)) {
-        return 0;
+        return Fail(why, file.Failure());
     }
     const bool written = file.Write(image.Bits(), image.SizeBytes());
     const bool closed = file.Close();
-    return written && closed ? 1 : 0;
+    if (!(written && closed))
+        return Fail(why, file.Failure());
+    return 1;
 }
 
-int32_t SaveJpeg(const char* path, const ImageBuffer& image, int32_t quality) {
+int32_t SaveJpeg(const char* path, const ImageBuffer& image, int32_t quality, std::string* why) {
     // The encoder reads rows from the last memory row up; each conversion turns the rows
     // over on the way, so the JPEG's top row is the source's memory row 0.
     PixelKernel convert = nullptr;
@@ -55,17 +65,17 @@ int32_t SaveJpeg(const char* path, const ImageBuffer& image, int32_t quality) {
             depth = 24;
             break;
         default:
-            return 0;
+            return Fail(why, "no JPEG form for this image depth");
     }
     ImageBuffer converted;
     if (converted.Create(image.Width(), image.Height(), depth) == 0 ||
         converted.Apply(convert, &image, nullptr, 0, 0) == 0) {
-        return 0;
+        return Fail(why, kNoMemory);
     }
-    return WriteJpeg(path, &converted, quality, true);
+    return WriteJpeg(path, &converted, quality, true, why);
 }
 
-int32_t SavePng(const char* path, const ImageBuffer& image) {
+int32_t SavePng(const char* path, const ImageBuffer& image, std::string* why) {
     PixelKernel convert = nullptr;
     switch (image.BitsPerPixel()) {
         case 16:
@@ -80,39 +90,44 @@ int32_t SavePng(const char* path, const ImageBuffer& image) {
             break;
         default:
             // 8 and 24 bits are written from the source as they are.
-            return WritePng(path, image.Bits(), image.Width(), image.Height(),
-                            image.BitsPerPixel());
+            return WritePng(path, image.Bits(), image.Width(), image.Height(), image.BitsPerPixel(),
+                            why);
     }
     ImageBuffer converted;
     if (converted.CreateLike(&image) == 0 || converted.Apply(convert, &image, nullptr, 0, 0) == 0) {
-        return 0;
+        return Fail(why, kNoMemory);
     }
-    return WritePng(path, converted.Bits(), image.Width(), image.Height(), image.BitsPerPixel());
+    return WritePng(path, converted.Bits(), image.Width(), image.Height(), image.BitsPerPixel(),
+                    why);
 }
 
 }  // namespace
 
-int32_t SaveImageFile(const char* path, const ImageBuffer* image, uint32_t format) {
-    if (path == nullptr || path[0] == '\0' || image == nullptr || image->IsEmpty()) {
-        return 0;
+int32_t SaveImageFile(const char* path, const ImageBuffer* image, uint32_t format,
+                      std::string* why) {
+    if (path == nullptr || path[0] == '\0') {
+        return Fail(why, "no file name");
+    }
+    if (image == nullptr || image->IsEmpty()) {
+        return Fail(why, "no image to save");
     }
     switch (format) {
         case kSaveBmp:
-            return SaveBmp(path, *image);
+            return SaveBmp(path, *image, why);
         case kSaveRaw:
-            return SaveRaw(path, *image);
+            return SaveRaw(path, *image, why);
         case kSaveJpeg100:
-            return SaveJpeg(path, *image, 100);
+            return SaveJpeg(path, *image, 100, why);
         case kSaveJpeg70:
-            return SaveJpeg(path, *image, 70);
+            return SaveJpeg(path, *image, 70, why);
         case kSaveJpeg20:
-            return SaveJpeg(path, *image, 20);
+            return SaveJpeg(path, *image, 20, why);
         case kSavePng:
-            return SavePng(path, *image);
+            return SavePng(path, *image, why);
         case kSaveTiff:
-            return WriteTiff(path, image);
+            return WriteTiff(path, image, why);
         default:
-            return 0;
+            return Fail(why, "unknown save format " + std::to_string(format));
     }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "image/ImageBuffer.h"
 
@@ -22,7 +23,10 @@ enum SaveFormat : uint32_t {
 // Every format writes a picture whose top row is memory row 0 of `image`, except the raw
 // dump. Returns 1 when the whole file was written; 0 for a null or empty path, a null or
 // empty image, an unknown format, or any failure while converting or writing (a partly
-// written file may then remain). Arguments that fail before writing create no file.
-int32_t SaveImageFile(const char* path, const ImageBuffer* image, uint32_t format);
+// written file may then remain). Arguments that fail before writing create no file. The
+// reason for a failure goes to *why when given ("cannot create 'x.png': Permission
+// denied"); nothing is printed.
+int32_t SaveImageFile(const char* path, const ImageBuffer* image, uint32_t format,
+                      std::string* why = nullptr);
 
 }  // namespace pixora

@@ -2,11 +2,15 @@
 
 #include <tiffio.h>
 
+#include <cerrno>
+#include <cstdarg>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 
 #include "image/ConversionKernels.h"
 #include "image/RowKernels.h"
+#include "platform/WritableFile.h"
 
 namespace pixora {
 
@@ -44,6 +48,42 @@ bool LayoutFor(uint16_t bytesPerPixel, TiffLayout* layout) {
     }
 }
 
+// libtiff's messages for one file: errors become the caller's reason, warnings are dropped;
+// neither reaches the application's streams (returning 1 stops libtiff's own handlers).
+int TiffKeepError(TIFF*, void* data, const char* module, const char* format, va_list args) {
+    char text[512] = {};
+    std::vsnprintf(text, sizeof text, format, args);
+    auto* why = static_cast<std::string*>(data);
+    if (why != nullptr && why->empty())
+        *why = std::string("libtiff error: ") + (module != nullptr ? module : "") +
+               (module != nullptr ? ": " : "") + text;
+    return 1;
+}
+
+int TiffIgnoreWarning(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
+
+// Opens `path` for writing with the message handlers above; null with the reason in *why.
+TIFF* OpenTiff(const char* path, std::string* why) {
+    const int fd = OpenWritableDescriptor(path, why);
+    if (fd < 0)
+        return nullptr;
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    if (options == nullptr) {
+        CloseDescriptor(fd);
+        *why = "not enough memory for the TIFF writer";
+        return nullptr;
+    }
+    TIFFOpenOptionsSetErrorHandlerExtR(options, TiffKeepError, why);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, TiffIgnoreWarning, nullptr);
+    TIFF* tiff = TIFFFdOpenExt(fd, path, "w", options);
+    TIFFOpenOptionsFree(options);
+    if (tiff == nullptr)
+        CloseDescriptor(fd);
+    return tiff;
+}
+
 // Moves the rows together in place so that they follow each other without padding.
 void PackRows(ImageBuffer& image, size_t rowBytes) {
     uint8_t* bits = image.Bits();
@@ -55,7 +95,7 @@ void PackRows(ImageBuffer& image, size_t rowBytes) {
 
 }  // namespace
 
-int32_t WriteTiff(const char* path, const ImageBuffer* image) {
+int32_t WriteTiff(const char* path, const ImageBuffer* image, std::string* why) {
     TiffLayout layout{};
     if (path == nullptr || path[0] == '\0' || image == nullptr || image->IsEmpty() ||
         !LayoutFor(image->BytesPerPixel(), &layout)) {
@@ -66,13 +106,19 @@ int32_t WriteTiff(const char* path, const ImageBuffer* image) {
     ImageBuffer converted;
     if (converted.CreateLike(image) == 0 ||
         converted.Apply(layout.convert, image, nullptr, 0, 0) == 0) {
+        if (why != nullptr)
+            *why = "not enough memory for the converted image";
         return 0;
     }
     const size_t rowBytes = static_cast<size_t>(image->Width()) * image->BytesPerPixel();
     PackRows(converted, rowBytes);
 
-    TIFF* tiff = TIFFOpen(path, "w");
+    // The reason lives here until the end: the handlers of the open file write into it.
+    std::string reason;
+    TIFF* tiff = OpenTiff(path, &reason);
     if (tiff == nullptr) {
+        if (why != nullptr)
+            *why = reason.empty() ? "the TIFF file could not be created" : reason;
         return 0;
     }
     TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(image->Width()));
@@ -90,10 +136,14 @@ int32_t WriteTiff(const char* path, const ImageBuffer* image) {
     }
 
     const auto bytes = static_cast<tmsize_t>(rowBytes * static_cast<size_t>(image->Height()));
+    // libtiff's own message for a failed write does not say why; the system does.
+    errno = 0;
     const bool written = TIFFWriteEncodedStrip(tiff, 0, converted.Bits(), bytes) == bytes;
     // The directory goes out on flush; a failure there leaves an unreadable file.
     const bool flushed = written && TIFFFlush(tiff) == 1;
     TIFFClose(tiff);
+    if (!flushed && why != nullptr)
+        *why = errno != 0 || reason.empty() ? WriteFailureText(path) : reason;
     return flushed ? 1 : 0;
 }
 

@@ -1,8 +1,11 @@
 #include "platform/win32/PlainTiffFile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <limits>
 #include <vector>
+
+#include "platform/WritableFile.h"
 
 namespace pixora {
 
@@ -93,7 +96,8 @@ bool WritePlainTiff(const char* path, const PlainTiffLayout& layout,
     std::vector<uint8_t> header = {'I', 'I', 42, 0};
     Put32(header, static_cast<uint32_t>(ifdOffset));
 
-    std::FILE* file = std::fopen(path, "wb");
+    errno = 0;
+    std::FILE* file = OpenWritableFile(path, nullptr);
     if (file == nullptr)
         return false;
     auto write = [file](const void* data, size_t size) {

@@ -4,10 +4,13 @@
 #include <ocidl.h>
 #include <oleauto.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
+
+#include "platform/WritableFile.h"
 
 namespace pixora {
 
@@ -90,7 +93,8 @@ bool CopyToFile(IStream* stream, const char* path) {
     const void* bytes = GlobalLock(memory);
     if (bytes == nullptr && size != 0)
         return false;
-    std::FILE* file = std::fopen(path, "wb");
+    errno = 0;
+    std::FILE* file = OpenWritableFile(path, nullptr);
     bool ok = file != nullptr && std::fwrite(bytes, 1, size, file) == size;
     if (file != nullptr)
         ok = std::fclose(file) == 0 && ok;
@@ -208,6 +212,13 @@ bool ProbePngWordBytesKept() {
 bool PngEncoderKeepsWordBytes() {
     static const bool kept = ProbePngWordBytesKept();
     return kept;
+}
+
+std::string WicFailureText(const char* path) {
+    // The file's own failures set errno; an encoder that gave up leaves it at 0.
+    if (errno != 0)
+        return WriteFailureText(path);
+    return std::string("the image encoder could not write '") + (path != nullptr ? path : "") + "'";
 }
 
 WicResult EncodeWithWic(const char* path, const WicFrameFormat& format, const WicRowFiller& fill) {

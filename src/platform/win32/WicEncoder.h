@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace pixora {
 
@@ -36,6 +37,9 @@ using WicRowFiller = std::function<void(int32_t index, uint8_t* row)>;
 // implementations do); found once per process by a round trip through the encoder and the
 // decoder, the decoder first checked against a known file.
 bool PngEncoderKeepsWordBytes();
+
+// The reason given for a file the encoder could not write.
+std::string WicFailureText(const char* path);
 
 WicResult EncodeWithWic(const char* path, const WicFrameFormat& format, const WicRowFiller& fill);
 

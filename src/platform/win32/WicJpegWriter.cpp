@@ -9,7 +9,8 @@
 
 namespace pixora {
 
-int32_t WriteJpeg(const char* path, const ImageBuffer* image, int32_t quality, bool progressive) {
+int32_t WriteJpeg(const char* path, const ImageBuffer* image, int32_t quality, bool progressive,
+                  std::string* why) {
     (void)progressive;
     if (path == nullptr || path[0] == '\0' || image == nullptr || image->IsEmpty() ||
         (image->BitsPerPixel() != 8 && image->BitsPerPixel() != 24)) {
@@ -30,6 +31,8 @@ int32_t WriteJpeg(const char* path, const ImageBuffer* image, int32_t quality, b
     const WicResult result = EncodeWithWic(path, format, [&](int32_t r, uint8_t* row) {
         std::memcpy(row, bits + static_cast<size_t>(last - r) * stride, format.rowBytes);
     });
+    if (result != WicResult::Written && why != nullptr)
+        *why = WicFailureText(path);
     return result == WicResult::Written ? 1 : 0;
 }
 

@@ -61,7 +61,7 @@ void SwapWordBytes(uint8_t* row, size_t bytes) {
 }  // namespace
 
 int32_t WritePng(const char* path, const uint8_t* pixels, int32_t width, int32_t height,
-                 uint16_t bitsPerPixel) {
+                 uint16_t bitsPerPixel, std::string* why) {
     WicFrameFormat format{};
     if (path == nullptr || path[0] == '\0' || pixels == nullptr || width <= 0 || height <= 0 ||
         !PixelFormatFor(bitsPerPixel, &format.pixelFormat)) {
@@ -85,6 +85,8 @@ int32_t WritePng(const char* path, const uint8_t* pixels, int32_t width, int32_t
         if (swapBytes)
             SwapWordBytes(row, format.rowBytes);
     });
+    if (result != WicResult::Written && why != nullptr)
+        *why = WicFailureText(path);
     return result == WicResult::Written ? 1 : 0;
 }
 

@@ -91,7 +91,7 @@ bool LayoutFor(uint16_t bytesPerPixel, TiffLayout* layout) {
 
 }  // namespace
 
-int32_t WriteTiff(const char* path, const ImageBuffer* image) {
+int32_t WriteTiff(const char* path, const ImageBuffer* image, std::string* why) {
     TiffLayout layout{};
     if (path == nullptr || path[0] == '\0' || image == nullptr || image->IsEmpty() ||
         !LayoutFor(image->BytesPerPixel(), &layout)) {
@@ -116,8 +116,11 @@ int32_t WriteTiff(const char* path, const ImageBuffer* image) {
         const WicResult result = EncodeWithWic(path, format, [&](int32_t r, uint8_t* row) {
             convertRow(static_cast<size_t>(r), row);
         });
-        if (result != WicResult::FormatRefused)
+        if (result != WicResult::FormatRefused) {
+            if (result != WicResult::Written && why != nullptr)
+                *why = WicFailureText(path);
             return result == WicResult::Written ? 1 : 0;
+        }
     }
     PlainTiffLayout plain{};
     plain.width = static_cast<uint32_t>(image->Width());
@@ -127,6 +130,8 @@ int32_t WriteTiff(const char* path, const ImageBuffer* image) {
     plain.photometric = layout.photometric;
     const bool written =
         WritePlainTiff(path, plain, [&](uint32_t r, uint8_t* row) { convertRow(r, row); });
+    if (!written && why != nullptr)
+        *why = WicFailureText(path);
     return written ? 1 : 0;
 }
 
