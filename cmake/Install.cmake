@@ -15,6 +15,7 @@ install(TARGETS PixoraSdk_530TZ EXPORT PixoraSdk_530TZTargets
 install(FILES
     ${PROJECT_SOURCE_DIR}/include/PixoraSdk_530TZ.h
     ${PROJECT_SOURCE_DIR}/include/PixoraPlatform.h
+    ${PROJECT_SOURCE_DIR}/include/PixoraExtensions.h
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 if(TARGET pixora)

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include "PixoraSdk_530TZ.h"
@@ -72,6 +73,7 @@ public:
     // Error reporting.
     void RecordError(ErrorCode code) { errors_.Record(code); }
     int32_t PopError() { return errors_.Pop(); }
+    std::string FailureDetail() const { return errors_.Detail(); }
 
     // Colour mode, wait time and geometry.
     int32_t SetColorMode(int32_t bitsPerPixel);

@@ -360,13 +360,18 @@ int32_t CameraSession::SetPreviewWindow(PIXORA_HWND parent, int32_t x, int32_t y
 }
 
 int32_t CameraSession::SaveImage(const char* fileName, int32_t format) {
+    errors_.SetDetail({});
     std::lock_guard frames(frameMutex_);
     ImageBuffer* image = HasDevice() ? OutputImage(colorModeIndex_.load()) : nullptr;
     if (image == nullptr) {
         RecordError(ErrorCode::NoDevice);
         return 0;
     }
-    return SaveImageFile(fileName, image, static_cast<uint32_t>(format));
+    std::string why;
+    const int32_t saved = SaveImageFile(fileName, image, static_cast<uint32_t>(format), &why);
+    if (saved == 0)
+        errors_.SetDetail(std::move(why));
+    return saved;
 }
 
 void CameraSession::ProcessCurrentFrame(int32_t mode) {

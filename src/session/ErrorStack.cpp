@@ -16,6 +16,16 @@ void ErrorStack::Record(ErrorCode code) {
     PostAppMessage(errorWindow_.load(), PIXORA_WM_ERROR, 0, value);
 }
 
+void ErrorStack::SetDetail(std::string detail) {
+    std::lock_guard lock(mutex_);
+    detail_ = std::move(detail);
+}
+
+std::string ErrorStack::Detail() const {
+    std::lock_guard lock(mutex_);
+    return detail_;
+}
+
 int32_t ErrorStack::Pop() {
     std::lock_guard lock(mutex_);
     const int32_t top = entries_[0];

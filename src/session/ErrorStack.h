@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <string>
 
 #include "PixoraSdk_530TZ.h"
 
@@ -39,8 +40,14 @@ public:
     // Removes and returns the most recent code; 0 when empty.
     int32_t Pop();
 
+    // The system's reason for the last failure that had one ("cannot create 'x': ...");
+    // empty when there is none. Kept apart from the codes: popping does not clear it.
+    void SetDetail(std::string detail);
+    std::string Detail() const;
+
 private:
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
+    std::string detail_;
     std::array<int32_t, kDepth> entries_{};
     std::atomic<PIXORA_HWND> errorWindow_{nullptr};
 };

@@ -19,13 +19,15 @@ using test::ExportCase;
 using test::HandleExports;
 using test::ScopedRegistry;
 
-std::set<std::string> HeaderDeclarations() {
-    std::ifstream in(std::string(PIXORA_TEST_SOURCE_DIR) + "/../include/PixoraSdk_530TZ.h");
+// The functions a public header declares whose names start with `prefix`.
+std::set<std::string> HeaderDeclarations(const char* header = "PixoraSdk_530TZ.h",
+                                         const std::string& prefix = "Pixora_") {
+    std::ifstream in(std::string(PIXORA_TEST_SOURCE_DIR) + "/../include/" + header);
     std::stringstream text;
     text << in.rdbuf();
     const std::string s = text.str();
     std::set<std::string> names;
-    const std::regex decl(R"(PIXORA_CALL\s+(Pixora_\w+)\s*\()");
+    const std::regex decl(R"(PIXORA_CALL\s+()" + prefix + R"(\w+)\s*\()");
     for (auto it = std::sregex_iterator(s.begin(), s.end(), decl); it != std::sregex_iterator();
          ++it) {
         names.insert((*it)[1]);
@@ -59,17 +61,22 @@ TEST(ExportSurface, LibraryExportsExactlyTheHeadersFunctions) {
     EXPECT_EQ(tabled, declared);
 
     std::set<std::string> exported;
+    std::set<std::string> extensions;
     for (const std::string& name : LibrarySymbols()) {
-        // Everything the library exports is ours: the camera functions, message windows
-        // and the virtual camera's controls. No internal symbol leaks.
+        // Everything the library exports is ours: the camera functions, message windows,
+        // the virtual camera's controls and the extensions. No internal symbol leaks.
         if (name.rfind("Pixora_", 0) == 0) {
             exported.insert(name);
+        } else if (name.rfind("PixoraEx_", 0) == 0) {
+            extensions.insert(name);
         } else {
             EXPECT_TRUE(name.rfind("PixoraMsg_", 0) == 0 || name.rfind("PixoraSim_", 0) == 0)
                 << name;
         }
     }
     EXPECT_EQ(exported, declared);
+    EXPECT_EQ(extensions, HeaderDeclarations("PixoraExtensions.h", "PixoraEx_"));
+    EXPECT_FALSE(extensions.empty());
 }
 
 TEST(Forwarding, UnknownHandlesGiveTheFailureValueAndRecordNothing) {

@@ -1,6 +1,7 @@
-/* Both public headers must compile as C99 and link against the shared library. */
+/* The public headers must compile as C99 and link against the shared library. */
 #include <stdio.h>
 
+#include "PixoraExtensions.h"
 #include "PixoraPlatform.h"
 #include "PixoraSdk_530TZ.h"
 
@@ -22,6 +23,8 @@ int main(void) {
         return 4;
     if (PixoraMsg_Get(window, &msg, 0) != 0)
         return 5;
+    if (PixoraEx_ErrorText(PIXORA_ERR_DEVICE_NOT_FOUND)[0] == '\0')
+        return 6;
     PixoraMsg_DestroyWindow(window);
     printf("%u %d\n", (unsigned)info.size, (int)frame.size);
     return 0;

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The DLL's export table, read with the MinGW objdump, holds exactly the functions the
-# public headers declare (Pixora_*, PixoraMsg_*, PixoraSim_*), undecorated, and 114 of them
+# public headers declare (Pixora_*, PixoraMsg_*, PixoraSim_*, PixoraEx_*), undecorated, and 114 of them
 # are Pixora_*. Usage: check_exports.sh OBJDUMP DLL HEADER...
 set -euo pipefail
 objdump=$1 dll=$2
 shift 2
 
 declared=$(cat "$@" | tr '\n' ' ' |
-    grep -oE 'PIXORA_CALL[[:space:]]+Pixora(_|Msg_|Sim_)[A-Za-z0-9_]+[[:space:]]*\(' |
+    grep -oE 'PIXORA_CALL[[:space:]]+Pixora(_|Msg_|Sim_|Ex_)[A-Za-z0-9_]+[[:space:]]*\(' |
     sed -E 's/PIXORA_CALL[[:space:]]+//; s/[[:space:]]*\($//' | sort -u)
 # The name pointer table lists "[ordinal] name" lines after its heading.
 exported=$("$objdump" -p "$dll" |
