@@ -11,8 +11,12 @@ PixoraHandleList::~PixoraHandleList() {
 }
 
 void PixoraHandleList::Insert(uint32_t handle, std::shared_ptr<CameraSession> session) {
-    auto* node = new HandleNode{handle, std::move(session), nullptr, nullptr};
     std::lock_guard lock(mutex_);
+    InsertLocked(handle, std::move(session));
+}
+
+void PixoraHandleList::InsertLocked(uint32_t handle, std::shared_ptr<CameraSession> session) {
+    auto* node = new HandleNode{handle, std::move(session), nullptr, nullptr};
     if (head_ == nullptr) {
         node->previous = node;
         node->next = node;
@@ -88,12 +92,13 @@ int32_t PixoraHandleList::UnlinkHeadLocked() {
     return 1;
 }
 
-uint32_t PixoraHandleList::NextHandle(uint32_t tickCount) {
+uint32_t PixoraHandleList::InsertNew(uint32_t tickCount, std::shared_ptr<CameraSession> session) {
     std::lock_guard lock(mutex_);
     uint32_t handle = RuntimeRand() + tickCount + static_cast<uint32_t>(count_);
     // Two sessions must never share a value, or releasing one would end the other.
     while (handle == 0 || ContainsLocked(handle))
         ++handle;
+    InsertLocked(handle, std::move(session));
     return handle;
 }
 

@@ -28,9 +28,11 @@ public:
     // the caller's to destroy. Null when the handle is unknown.
     std::shared_ptr<CameraSession> Remove(uint32_t handle);
 
-    // A handle value for a new session: the runtime-style generator plus the tick count
-    // plus the count, stepped past 0 and past values already in the ring.
-    uint32_t NextHandle(uint32_t tickCount);
+    // Registers a new session under a fresh handle and returns it: the runtime-style
+    // generator plus the tick count plus the count, stepped past 0 and past values already
+    // in the ring. Choosing the value and linking it are one locked step, so two threads
+    // registering at the same moment never receive the same handle.
+    uint32_t InsertNew(uint32_t tickCount, std::shared_ptr<CameraSession> session);
 
     int32_t Count() const;
     // Handle of the head node, 0 when empty (for tests of the ring order).
@@ -44,6 +46,7 @@ private:
         HandleNode* next;
     };
 
+    void InsertLocked(uint32_t handle, std::shared_ptr<CameraSession> session);
     HandleNode* FindLocked(uint32_t handle);
     bool ContainsLocked(uint32_t handle) const;
     int32_t UnlinkHeadLocked();

@@ -70,10 +70,11 @@ TEST(HandleGenerator, FollowsTheRuntimeSequenceFromOnePerThread) {
     }).join();
     std::thread([] {
         PixoraHandleList list;
-        EXPECT_EQ(list.NextHandle(1000), 41u + 1000u);
-        list.Insert(18467u + 1000u + 0u, NewSession());
-        // Next raw value would be 18467 + 1000 + count 1: free, so used as it is.
-        EXPECT_EQ(list.NextHandle(1000), 18467u + 1000u + 1u);
+        EXPECT_EQ(list.InsertNew(1000, NewSession()), 41u + 1000u);
+        // 18467 + 1000 + count 1: free, so used as it is.
+        EXPECT_EQ(list.InsertNew(1000, NewSession()), 18467u + 1000u + 1u);
+        EXPECT_EQ(list.Count(), 2);
+        EXPECT_EQ(list.HeadHandle(), 18467u + 1000u + 1u);
     }).join();
 }
 
@@ -83,12 +84,12 @@ TEST(HandleGenerator, StepsPastTakenValuesAndZero) {
         list.Insert(41u + 5u, NewSession());
         list.Insert(41u + 5u + 2u, NewSession());
         // 41 + 5 + count 2 = 48 is taken; 49 is free.
-        EXPECT_EQ(list.NextHandle(5), 49u);
+        EXPECT_EQ(list.InsertNew(5, NewSession()), 49u);
     }).join();
     std::thread([] {
         PixoraHandleList list;
         // A tick count that wraps the sum to exactly 0 must not yield the null handle.
-        EXPECT_EQ(list.NextHandle(0u - 41u), 1u);
+        EXPECT_EQ(list.InsertNew(0u - 41u, NewSession()), 1u);
     }).join();
 }
 
