@@ -62,6 +62,14 @@ std::string PixoraDevice::DevicePath() const {
 }
 
 int32_t PixoraDevice::Open(int32_t index) {
+    {
+        // Defaults, geometry and buffers belong to the transfer that runs: nothing is
+        // reset under it.
+        std::lock_guard lock(acquisitionMutex_);
+        if (CaptureRunningLocked() || StreamRunningLocked()) {
+            return kDevBusy;
+        }
+    }
     ResetDefaults();
     if (index < 0 || index >= kDeviceIndexCount) {
         return kDevBadIndex;

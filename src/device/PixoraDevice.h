@@ -68,8 +68,9 @@ public:
     bool IsPresent(int32_t index) const;
     int32_t CurrentIndex() const { return currentIndex_.load(std::memory_order_relaxed); }
     std::string DevicePath() const;
-    // kDevOk or kDevBadIndex. Resets the defaults, selects the camera, 8-bit samples, sends
-    // the init command, full window and geometry, free-running mode.
+    // kDevOk, kDevBadIndex, or kDevBusy while a capture or stream runs (nothing changed
+    // then). Resets the defaults, selects the camera, 8-bit samples, sends the init
+    // command, full window and geometry, free-running mode.
     int32_t Open(int32_t index);
     void ResetDefaults();
     // 0, or 1 when the window or sub-sample index is out of range (nothing stored).
@@ -142,9 +143,14 @@ public:
     // capture still runs.
     int32_t ConvertFrame(const RawDestination& dest);
     int32_t ConvertFrame(ImageBuffer& image);
-    // Stops the stream (waiting for the transfer in progress) and returns how the run
-    // ended: kDevOk, kDevOpenFailed or kDevTransferFailed; kDevOk when none was started.
+    // Stops the stream and returns how the run ended: kDevOk, kDevOpenFailed or
+    // kDevTransferFailed; kDevOk when none was started. The read in progress is cancelled,
+    // so the stop does not wait for the camera's next frame (where the driver cannot
+    // cancel, the transfer time-out bounds the wait).
     int32_t StopStream();
+    // Cancels the single capture's read in progress, from any thread: the capture then
+    // ends with kDevTransferFailed. A capture that starts afterwards is not affected.
+    void CancelCapture();
     bool IsStreaming() const;
 
     uint32_t LastElapsedMs() const { return lastElapsedMs_.load(std::memory_order_relaxed); }

@@ -14,6 +14,13 @@
 
 namespace pixora {
 
+namespace {
+
+// How often a stop repeats its cancel while the transfer thread has not ended.
+constexpr int64_t kCancelRetryMs = 20;
+
+}  // namespace
+
 bool PixoraDevice::CaptureRunningLocked() const {
     return capture_.done.load(std::memory_order_acquire) == 0;
 }
@@ -253,10 +260,13 @@ int32_t PixoraDevice::StopStream() {
             stream_.error.store(0, std::memory_order_relaxed);
             return kDevOk;
         }
-        // The worker sees the request between frames, after the transfer in progress.
+        // The worker sees the request between frames; the read it may be waiting in is
+        // cancelled, again each pass in case it had not started yet.
         stream_.state.store(1, std::memory_order_release);
     }
-    stream_.completion.Wait();
+    do {
+        stream_.pending.Cancel(port_);
+    } while (!stream_.completion.Wait(kCancelRetryMs));
     std::lock_guard lock(acquisitionMutex_);
     if (streamThread_ != nullptr) {
         streamThread_->join();
@@ -269,6 +279,10 @@ int32_t PixoraDevice::StopStream() {
     stream_.state.store(1, std::memory_order_relaxed);
     stream_.error.store(0, std::memory_order_relaxed);
     return stream_.result.load(std::memory_order_relaxed);
+}
+
+void PixoraDevice::CancelCapture() {
+    capture_.pending.Cancel(port_);
 }
 
 bool PixoraDevice::IsStreaming() const {

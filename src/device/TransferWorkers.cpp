@@ -7,6 +7,22 @@
 
 namespace pixora {
 
+void PendingTransfer::Begin(DriverHandle handle) {
+    std::lock_guard lock(mutex_);
+    handle_ = handle;
+}
+
+void PendingTransfer::End() {
+    std::lock_guard lock(mutex_);
+    handle_ = nullptr;
+}
+
+void PendingTransfer::Cancel(DriverPort& port) {
+    std::lock_guard lock(mutex_);
+    if (handle_ != nullptr)
+        port.CancelPending(handle_);
+}
+
 void SingleTransferWorker(DriverPort& port, CaptureBlock& block) {
     int32_t result = kDevOk;
     uint32_t elapsed = 0;
@@ -16,9 +32,11 @@ void SingleTransferWorker(DriverPort& port, CaptureBlock& block) {
     } else {
         const uint32_t start = TickCount();
         uint32_t moved = 0;
+        block.pending.Begin(handle);
         // No frame request: the camera delivers its next frame by itself or on the trigger.
         const int32_t transfer = PipeTransfer(port, handle, kPipeImage, block.byteCount,
                                               block.destination, block.secondaryPair, true, &moved);
+        block.pending.End();
         if (transfer != kPipeOk || moved != block.byteCount) {
             result = kDevTransferFailed;
         }
@@ -40,6 +58,7 @@ void StreamWorker(DriverPort& port, StreamBlock& block) {
         result = kDevOpenFailed;
     } else {
         const uint32_t start = TickCount();
+        block.pending.Begin(handle);
         while (block.state.load(std::memory_order_acquire) != 1 && result != kDevTransferFailed) {
             CommandBlock request = MakeCommand(kCmdRequestFrame);
             uint32_t moved = 0;
@@ -57,13 +76,16 @@ void StreamWorker(DriverPort& port, StreamBlock& block) {
             ++frames;
             block.framesAttempted.store(frames, std::memory_order_relaxed);
             if (transfer != kPipeOk || moved != block.bytesPerFrame) {
-                // The partial slot is never published.
-                result = kDevTransferFailed;
+                // The partial slot is never published. After a stop request the read was
+                // cancelled: the run ends as stopped, not failed.
+                if (block.state.load(std::memory_order_acquire) != 1)
+                    result = kDevTransferFailed;
                 break;
             }
             std::lock_guard lock(block.ringMutex);
             block.ring.Publish();
         }
+        block.pending.End();
         elapsed = TickCount() - start;
         DriverClose(port, handle);
     }

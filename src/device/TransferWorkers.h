@@ -14,6 +14,20 @@
 
 namespace pixora {
 
+// The driver handle a transfer thread is reading on, so that another thread can cancel
+// the read in progress. The handle is only ever cancelled while it is open.
+class PendingTransfer {
+public:
+    void Begin(DriverHandle handle);
+    void End();
+    // Cancels the read in progress, if any; a read that starts afterwards is not affected.
+    void Cancel(DriverPort& port);
+
+private:
+    std::mutex mutex_;
+    DriverHandle handle_ = nullptr;
+};
+
 // One single-frame transfer. The starter fills the plain fields before the worker starts
 // and does not touch them until `done` is 1 again; the outcome fields are atomic because
 // the starter may read them while a late worker (after a limited wait) still runs.
@@ -27,6 +41,7 @@ struct CaptureBlock {
     uint32_t sampleWidth = 0;
     bool secondaryPair = false;
     std::string devicePath;
+    PendingTransfer pending;
 };
 
 // One stream run into a ring of slots.
@@ -46,6 +61,7 @@ struct StreamBlock {
     uint32_t sampleWidth = 0;
     bool secondaryPair = false;
     std::string devicePath;
+    PendingTransfer pending;
 };
 
 // Reads one frame of byteCount bytes into destination; result kDevOk, kDevOpenFailed or
@@ -53,6 +69,7 @@ struct StreamBlock {
 void SingleTransferWorker(DriverPort& port, CaptureBlock& block);
 
 // Requests and reads frames into the slots until the state flag is 1 or a transfer fails.
+// A read that fails after the stop request (a cancelled one) ends the run normally.
 // Stores the outcome, sets the state flag (and the error flag for a transfer error), then
 // the completion event.
 void StreamWorker(DriverPort& port, StreamBlock& block);

@@ -21,6 +21,12 @@ public:
                          void* out, uint32_t outSize, uint32_t* bytesReturned) = 0;
 
     virtual void Close(DriverHandle handle) = 0;
+
+    // Ends the requests pending on `handle` right now, from any thread: each fails as a
+    // cancelled transfer. Requests that start later are not affected, and a handle with
+    // nothing pending is left as it is. A driver that cannot cancel does nothing; its
+    // transfer time-out then bounds the wait.
+    virtual void CancelPending(DriverHandle handle) { (void)handle; }
 };
 
 // The driver the library uses by default: on Linux the process-wide virtual camera.

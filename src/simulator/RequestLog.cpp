@@ -85,6 +85,8 @@ const char* RequestOutcomeName(RequestOutcome outcome) {
             return "TimedOut";
         case RequestOutcome::Overflow:
             return "Overflow";
+        case RequestOutcome::Cancelled:
+            return "Cancelled";
     }
     return "Done";
 }

@@ -25,11 +25,12 @@ enum class RequestKind {
 
 enum class RequestOutcome {
     Done,
-    Rejected,  // malformed: missing buffer, wrong size, wrong code for the pipe
-    NoDevice,  // the handle was closed or the camera is gone (absent, vanished, reset)
-    Injected,  // an injected fault decided the answer
-    TimedOut,  // no frame before the driver's time-out
-    Overflow,  // the read buffer was smaller than the frame the camera sent
+    Rejected,   // malformed: missing buffer, wrong size, wrong code for the pipe
+    NoDevice,   // the handle was closed or the camera is gone (absent, vanished, reset)
+    Injected,   // an injected fault decided the answer
+    TimedOut,   // no frame before the driver's time-out
+    Overflow,   // the read buffer was smaller than the frame the camera sent
+    Cancelled,  // the host cancelled the read while it waited
 };
 
 struct RequestRecord {

@@ -231,6 +231,12 @@ bool VirtualCamera::Open(uintptr_t handleValue, uint64_t& generation) {
     return record.result;
 }
 
+void VirtualCamera::Cancel(OpenHandle& handle) {
+    std::lock_guard lock(mutex_);
+    handle.cancels.fetch_add(1);
+    changed_.notify_all();
+}
+
 void VirtualCamera::Closed(const OpenHandle& handle) {
     RequestRecord record;
     record.sequence = sequence_.fetch_add(1) + 1;
@@ -442,13 +448,19 @@ void VirtualCamera::HandleFrame(const OpenHandle& handle, void* out, uint32_t ou
     }
 
     // Wait for the frame: at once, at the next frame time, or at the next trigger pulse;
-    // the driver's time-out bounds the wait.
+    // the driver's time-out bounds the wait, and a cancel from the host ends it.
     const Clock::time_point deadline =
         Clock::now() + std::chrono::milliseconds(EffectiveTimeoutLocked());
+    const uint64_t cancels = handle.cancels.load();
     for (;;) {
         if (!UsableLocked(handle)) {
             ++framesFailed_;
             Finish(record, false, RequestOutcome::NoDevice);
+            return;
+        }
+        if (handle.cancels.load() != cancels) {
+            ++framesFailed_;
+            Finish(record, false, RequestOutcome::Cancelled);
             return;
         }
         const Clock::time_point now = Clock::now();

@@ -31,6 +31,8 @@ struct OpenHandle {
     int camera = 0;
     uint64_t generation = 0;
     std::atomic<bool> closed{false};
+    // Raised by each cancel: a frame read that sees it change ends as cancelled.
+    std::atomic<uint64_t> cancels{0};
 };
 
 struct CameraStatus {
@@ -71,6 +73,8 @@ public:
     bool Open(uintptr_t handleValue, uint64_t& generation);
     // Called after the bus marked the handle closed: ends the reads that wait on it.
     void Closed(const OpenHandle& handle);
+    // Ends the frame reads waiting on `handle` now, as the driver cancels pending requests.
+    void Cancel(OpenHandle& handle);
     bool Control(const OpenHandle& handle, uint32_t code, const void* in, uint32_t inSize,
                  void* out, uint32_t outSize, uint32_t& bytesReturned);
 

@@ -119,6 +119,12 @@ void VirtualCameraBus::Close(DriverHandle handle) {
     cameras_[static_cast<size_t>(open->camera)]->Closed(*open);
 }
 
+void VirtualCameraBus::CancelPending(DriverHandle handle) {
+    const std::shared_ptr<OpenHandle> open = Find(handle);
+    if (open)
+        cameras_[static_cast<size_t>(open->camera)]->Cancel(*open);
+}
+
 bool VirtualCameraBus::Configure(std::string_view settings, std::string* error) {
     SimSettings parsed;
     std::string message;

@@ -40,6 +40,7 @@ public:
     bool Control(DriverHandle handle, uint32_t code, const void* in, uint32_t inSize, void* out,
                  uint32_t outSize, uint32_t* bytesReturned) override;
     void Close(DriverHandle handle) override;
+    void CancelPending(DriverHandle handle) override;
 
     // Applies settings text (see ParseSimSettings) on top of the current state; all or
     // nothing: false, and no change, when any item is bad.

@@ -210,18 +210,48 @@ TEST_F(SimulatorTest, AStallEndsAtTheDriverTimeout) {
     device.SetTransferTimeout(30);
     ASSERT_TRUE(bus.SetFault(0, FaultKind::Stall, 0));
     EXPECT_EQ(device.CaptureFrame(), kDevTransferFailed);
-    const uint64_t failedBefore = bus.Status(0).value().framesFailed;  // the capture's read
     ASSERT_EQ(device.StartStream(), kDevOk);
-    // Stop once the stream has a read stalled (or already timed out): a thread may take
-    // a while to start on a busy machine or under Wine.
-    for (int i = 0; i < 2000; ++i) {
-        const auto status = bus.Status(0);
-        if (status && (status->readsWaiting > 0 || status->framesFailed > failedBefore))
-            break;
+    // The stream's read stalls too, until the time-out ends the run with its error.
+    int32_t polled = 0;
+    for (int i = 0; i < 2000 && polled != 1; ++i) {
+        polled = device.PollFrame();
         SleepMs(1);
     }
+    EXPECT_EQ(polled, 1);
     EXPECT_EQ(device.StopStream(), kDevTransferFailed);
     EXPECT_EQ(bus.OpenHandles(0), 0);
+}
+
+TEST_F(SimulatorTest, AStopCancelsAStalledReadInsteadOfWaitingForTheTimeout) {
+    device.SetTransferTimeout(60000);
+    ASSERT_TRUE(bus.SetFault(0, FaultKind::Stall, 0));
+    ASSERT_EQ(device.StartStream(), kDevOk);
+    for (int i = 0; i < 2000 && bus.Status(0).value().readsWaiting == 0; ++i)
+        SleepMs(1);
+    ASSERT_GT(bus.Status(0).value().readsWaiting, 0u);
+    const uint32_t start = TickCount();
+    EXPECT_EQ(device.StopStream(), kDevOk);
+    EXPECT_LT(TickCount() - start, 2000u);
+    EXPECT_EQ(bus.OpenHandles(0), 0);
+    EXPECT_EQ(bus.Log(0).back().kind, RequestKind::Close);
+    bool cancelled = false;
+    for (const RequestRecord& r : bus.Log(0))
+        cancelled = cancelled || r.outcome == RequestOutcome::Cancelled;
+    EXPECT_TRUE(cancelled);
+}
+
+TEST_F(SimulatorTest, ACancelledCaptureFailsAndTheNextOneIsUnaffected) {
+    device.SetTransferTimeout(60000);
+    ASSERT_TRUE(device.SetTrigger(1));
+    std::thread canceller([this] {
+        for (int i = 0; i < 2000 && bus.Status(0).value().readsWaiting == 0; ++i)
+            SleepMs(1);
+        device.CancelCapture();
+    });
+    EXPECT_EQ(device.CaptureFrame(), kDevTransferFailed);
+    canceller.join();
+    ASSERT_TRUE(bus.Trigger(0));
+    EXPECT_EQ(device.CaptureFrame(), kDevOk);
 }
 
 TEST_F(SimulatorTest, ACameraVanishingMidStreamEndsTheRun) {

@@ -237,12 +237,14 @@ TEST_F(StreamTest, StopWithoutAStreamReturnsAtOnce) {
     EXPECT_TRUE(port.Log().empty());
 }
 
-TEST_F(StreamTest, AStopDuringAStalledTransferWaitsForTheDriverTimeout) {
+// This port cannot cancel a read: the driver's time-out bounds the stop, and the read it
+// ends is the stop's, not a failure of the run.
+TEST_F(StreamTest, AStopDuringAStalledTransferThatCannotBeCancelledEndsAtTheTimeout) {
     device.SetTransferTimeout(30);
     port.SetGated(true);
     ASSERT_EQ(device.StartStream(), kDevOk);
     ASSERT_TRUE(port.WaitFrameReadsStarted(1));
-    EXPECT_EQ(device.StopStream(), kDevTransferFailed);
+    EXPECT_EQ(device.StopStream(), kDevOk);
     EXPECT_EQ(device.LastFrameCount(), 1u);
     EXPECT_EQ(port.FramesCompleted(), 0);
     EXPECT_EQ(port.OpenHandles(), 0);

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <map>
+#include <mutex>
+
 namespace pixora {
 
 namespace {
@@ -25,8 +28,21 @@ public:
         bool accepted = false;
         if (handle != nullptr && (in != nullptr || inSize == 0) &&
             (out != nullptr || outSize == 0)) {
+            const DWORD thread = GetCurrentThreadId();
+            {
+                std::lock_guard lock(mutex_);
+                calls_.emplace(handle, thread);
+            }
             accepted = DeviceIoControl(static_cast<HANDLE>(handle), code, const_cast<void*>(in),
                                        inSize, out, outSize, &returned, nullptr) != FALSE;
+            std::lock_guard lock(mutex_);
+            for (auto it = calls_.lower_bound(handle); it != calls_.end() && it->first == handle;
+                 ++it) {
+                if (it->second == thread) {
+                    calls_.erase(it);
+                    break;
+                }
+            }
         }
         if (bytesReturned != nullptr) {
             *bytesReturned = static_cast<uint32_t>(returned);
@@ -39,6 +55,24 @@ public:
             CloseHandle(static_cast<HANDLE>(handle));
         }
     }
+
+    // The handles are synchronous: a request is cancelled through the thread waiting in it.
+    // A thread stays in calls_ while it is inside DeviceIoControl, so its id is live here.
+    void CancelPending(DriverHandle handle) override {
+        std::lock_guard lock(mutex_);
+        for (auto it = calls_.lower_bound(handle); it != calls_.end() && it->first == handle;
+             ++it) {
+            HANDLE thread = OpenThread(THREAD_TERMINATE, FALSE, it->second);
+            if (thread != nullptr) {
+                CancelSynchronousIo(thread);
+                CloseHandle(thread);
+            }
+        }
+    }
+
+private:
+    std::mutex mutex_;
+    std::multimap<DriverHandle, DWORD> calls_;  // requests in progress: handle, thread
 };
 
 }  // namespace
