@@ -27,4 +27,17 @@ int32_t WithSession(PIXORA_HANDLE camera, int32_t failure, Operation&& operation
     return operation(*session);
 }
 
+// The same for operations that let the call lock go for a while (the modal dialogs): the
+// operation receives the lock along with the session.
+template <typename Operation>
+int32_t WithSessionLock(PIXORA_HANDLE camera, int32_t failure, Operation&& operation) {
+    std::shared_ptr<CameraSession> session = HandleList().Lookup(HandleValue(camera));
+    if (!session)
+        return failure;
+    CameraSession::CallLock lock(session->CallMutex());
+    if (session->Released())
+        return failure;
+    return operation(*session, lock);
+}
+
 }  // namespace pixora

@@ -8,6 +8,7 @@
 
 using pixora::CameraSession;
 using pixora::WithSession;
+using pixora::WithSessionLock;
 
 extern "C" {
 
@@ -16,15 +17,14 @@ PIXORA_API int32_t PIXORA_CALL Pixora_GetDllVersion(void) {
 }
 
 PIXORA_API PIXORA_HANDLE PIXORA_CALL Pixora_Initialize(PIXORA_HWND errorWindow) {
-    auto& list = pixora::HandleList();
-    const uint32_t handle = list.NextHandle(pixora::TickCount());
     std::shared_ptr<CameraSession> session(new (std::nothrow) CameraSession);
     if (!session)
         return nullptr;
-    list.Insert(handle, session);
+    // Calls with the new handle from other threads wait until it is initialised.
+    std::lock_guard lock(session->CallMutex());
+    const uint32_t handle = pixora::HandleList().InsertNew(pixora::TickCount(), session);
     // The handle is returned even when initialisation fails; the session then reports
     // its missing device on later calls.
-    std::lock_guard lock(session->CallMutex());
     session->Initialize(errorWindow);
     return reinterpret_cast<PIXORA_HANDLE>(static_cast<uintptr_t>(handle));
 }
@@ -35,9 +35,10 @@ PIXORA_API int32_t PIXORA_CALL Pixora_Release(PIXORA_HANDLE camera) {
     if (!session)
         return 0;
     {
-        // Waits for calls already running on this session, then turns later ones away.
+        // Waits for the call running on this session, then ends the session here and now,
+        // even when calls waiting on other threads still hold it: they find it released.
         std::lock_guard lock(session->CallMutex());
-        session->MarkReleased();
+        session->Release();
     }
     session.reset();
     return 1;
@@ -158,15 +159,21 @@ PIXORA_API int32_t PIXORA_CALL Pixora_GetWaitTime(PIXORA_HANDLE camera) {
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_SetCameraDlg(PIXORA_HANDLE camera, PIXORA_HWND parent) {
-    return WithSession(camera, 0, [&](CameraSession& s) { return s.CameraDialog(parent); });
+    return WithSessionLock(camera, 0, [&](CameraSession& s, CameraSession::CallLock& call) {
+        return s.CameraDialog(parent, call);
+    });
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_SetImageDlg(PIXORA_HANDLE camera, PIXORA_HWND parent) {
-    return WithSession(camera, 0, [&](CameraSession& s) { return s.ImageDialog(parent); });
+    return WithSessionLock(camera, 0, [&](CameraSession& s, CameraSession::CallLock& call) {
+        return s.ImageDialog(parent, call);
+    });
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_SetAnalogDlg(PIXORA_HANDLE camera, PIXORA_HWND parent) {
-    return WithSession(camera, 0, [&](CameraSession& s) { return s.AnalogDialog(parent); });
+    return WithSessionLock(camera, 0, [&](CameraSession& s, CameraSession::CallLock& call) {
+        return s.AnalogDialog(parent, call);
+    });
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_SetFilterValue(PIXORA_HANDLE camera, int32_t index,

@@ -28,15 +28,31 @@ CameraSession::CameraSession(DriverPort& port)
       rateClock_(&TimeGetTime) {}
 
 CameraSession::~CameraSession() {
+    Teardown();
+}
+
+int32_t CameraSession::Release() {
+    if (released_.exchange(true))
+        return 0;
+    Teardown();
+    return 1;
+}
+
+void CameraSession::Teardown() {
+    if (tornDown_)
+        return;
+    tornDown_ = true;
     if (HasDevice()) {
         SaveAnalogSettings(analog_);
         SaveFilterSettings(filter_);
         SaveGraySettings(filter_);
     }
+    // Without a device this records NoDevice, as stopping always does.
     Close();
     preview_.reset();
     cameraControl_.reset();
     device_.reset();
+    std::lock_guard frames(frameMutex_);
     for (auto& image : images_)
         image.reset();
 }

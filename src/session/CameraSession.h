@@ -16,6 +16,7 @@
 #include "session/CaptureFormat.h"
 #include "session/ErrorStack.h"
 #include "session/FrameRateMeter.h"
+#include "session/FrameRecordPool.h"
 #include "session/SettingsRecords.h"
 
 namespace pixora {
@@ -70,6 +71,12 @@ public:
     // Opens the camera and loads the settings. 1, or 0 after recording error 5.
     int32_t Initialize(PIXORA_HWND errorWindow);
 
+    // Ends the session with the call lock held: saves the dialog settings, stops every
+    // worker and transfer, closes the preview window and the device, frees the images. When
+    // it returns nothing of the session runs, and later calls fail (Released()). Threads
+    // that still hold the object only find it released. 1, or 0 when already released.
+    int32_t Release();
+
     // Error reporting.
     void RecordError(ErrorCode code) { errors_.Record(code); }
     int32_t PopError() { return errors_.Pop(); }
@@ -118,17 +125,23 @@ public:
                              int32_t height);
     int32_t SaveImage(const char* fileName, int32_t format);
 
-    // Property dialogs.
-    int32_t CameraDialog(PIXORA_HWND parent);
-    int32_t ImageDialog(PIXORA_HWND parent);
-    int32_t AnalogDialog(PIXORA_HWND parent);
+    // Property dialogs. `call` is the caller's hold on CallMutex(): it is let go while the
+    // modal dialog runs, so that other threads' calls proceed meanwhile, and taken again
+    // before the dialog's outcome is applied. The dialog's own changes take it briefly.
+    // 0 when the session was released while the dialog was open.
+    using CallLock = std::unique_lock<std::recursive_mutex>;
+    int32_t CameraDialog(PIXORA_HWND parent, CallLock& call);
+    int32_t ImageDialog(PIXORA_HWND parent, CallLock& call);
+    int32_t AnalogDialog(PIXORA_HWND parent, CallLock& call);
+    // Gain and exposure from an open dialog, as calls of their own; nothing after release.
+    void DialogSetGain(int32_t gain);
+    void DialogSetExposure(int32_t exposure);
 
     // Held by each export for the length of its call, so that calls from several
     // application threads into one session run one at a time. Recursive: while a modal
     // dialog runs, the application's code on that thread may call into the session again.
     std::recursive_mutex& CallMutex() { return callMutex_; }
-    // Set once the handle is released; calls still queued on the mutex then fail.
-    void MarkReleased() { released_.store(true); }
+    // Set by Release; calls still queued on the mutex then fail.
     bool Released() const { return released_.load(); }
 
     CaptureState State() const { return state_.load(); }
@@ -154,7 +167,15 @@ private:
     // Capture machinery.
     int32_t PrepareStream();
     int32_t StartWorker();
-    int32_t StartPreviewWithWindow();
+    // Stops the worker, if there is one, and waits for it to end; a trigger worker's armed
+    // read is cancelled so that this does not wait for the next trigger.
+    void EndWorker();
+    // Preview and callback preview: the target is applied only when the preview starts.
+    int32_t StartPreviewTo(const FrameTarget& target);
+    // Trigger mode from a prepared window on: state, camera and worker. Closes on failure.
+    int32_t EnterTriggerMode(const FrameTarget& target);
+    // Saves the settings and frees everything; the destructor's work, done once.
+    void Teardown();
     bool CreatePreviewWindow();
     bool HasPreviewWindow() const;
     void DestroyPreviewWindow();
@@ -207,14 +228,15 @@ private:
     PIXORA_HWND previewParent_ = nullptr;
     // Each delivered frame's record stays valid for the next kFrameInfoRing - 1 frames, so
     // an application reading it late is not raced by the worker.
-    static constexpr int kFrameInfoRing = 64;
-    std::array<PixoraFrameInfo, kFrameInfoRing> frameInfo_{};
-    int frameInfoNext_ = 0;
+    FrameRecordLease frameRecords_;
+    // A frame went through the chain since the images were last prepared (frameMutex_).
+    bool frameCaptured_ = false;
     FrameRateMeter rateMeter_;
     std::atomic<uint32_t (*)()> rateClock_;
 
     std::recursive_mutex callMutex_;
     std::atomic<bool> released_{false};
+    bool tornDown_ = false;
 
     FormatSettings format_;
     FilterSettings filter_;

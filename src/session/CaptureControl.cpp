@@ -15,8 +15,9 @@ namespace pixora {
 
 namespace {
 
-constexpr uint16_t kModeBits[6] = {8, 16, 24, 32, 48, 64};
 constexpr uint32_t kTriggerTimeoutMs = 3000;
+// How often a stop repeats the cancel of an armed read while the worker has not ended.
+constexpr int64_t kCancelRetryMs = 20;
 
 bool ValidMode(int32_t mode) {
     return mode >= 0 && mode < 6;
@@ -76,6 +77,9 @@ int32_t CameraSession::CopyToCaller(const ImageBuffer* image, const FrameTarget&
 }
 
 int32_t CameraSession::PrepareStream() {
+    // A worker left from a trigger run whose arming failed would read the images and the
+    // prepared mode that are about to change.
+    EndWorker();
     if (!device_->IsPresent(device_->CurrentIndex())) {
         RecordError(ErrorCode::DeviceNotFound);
         return 0;
@@ -88,6 +92,11 @@ int32_t CameraSession::PrepareStream() {
     if (!ValidMode(mode)) {
         // A stored colour mode outside the six has no images to capture into.
         RecordError(ErrorCode::BadArgument);
+        return 0;
+    }
+    if (format_.captureWidth == 0 || format_.captureHeight == 0) {
+        // A window of no pixels passes the geometry check; no image can be made for it.
+        RecordError(ErrorCode::BufferError);
         return 0;
     }
     // The device always transfers the whole capture window, so the images take the size of
@@ -104,6 +113,7 @@ int32_t CameraSession::PrepareStream() {
 
     std::lock_guard frames(frameMutex_);
     preparedMode_.store(-1);
+    frameCaptured_ = false;
     static constexpr ImageRole kNeeded[6][3] = {
         {ImageRole::Raw8, ImageRole::Out24, ImageRole::Out24},
         {ImageRole::Raw8, ImageRole::Raw16, ImageRole::Raw16},
@@ -167,8 +177,6 @@ int32_t CameraSession::StartPreview() {
         return 1;
     if (state != CaptureState::Idle)
         return 0;
-    if (worker_)
-        StopPreview();  // a trigger worker whose arming failed
     if (PrepareStream() == 0)
         return 0;
     if (StartWorker() == 0) {
@@ -186,13 +194,16 @@ int32_t CameraSession::StartPreview() {
     return 1;
 }
 
-int32_t CameraSession::StopPreview() {
-    if (!RequireDevice())
-        return 0;
+void CameraSession::EndWorker() {
     runFlag_.store(0);
     stopRequested_.Set();
-    if (workerDone_)
-        workerDone_->Wait();
+    if (workerDone_) {
+        // A trigger worker may wait in an armed read for a pulse that never comes: cancel
+        // the read, again each pass in case the worker was just arming anew.
+        do {
+            device_->CancelCapture();
+        } while (!workerDone_->Wait(kCancelRetryMs));
+    }
     if (worker_) {
         if (worker_->joinable())
             worker_->join();
@@ -200,6 +211,12 @@ int32_t CameraSession::StopPreview() {
     }
     // Only now: the worker may still be inside its last Set when the wait returns.
     workerDone_.reset();
+}
+
+int32_t CameraSession::StopPreview() {
+    if (!RequireDevice())
+        return 0;
+    EndWorker();
     if (state_.load() == CaptureState::Idle)
         return 1;
     state_.store(CaptureState::Idle);
@@ -212,23 +229,32 @@ int32_t CameraSession::StopPreview() {
 }
 
 int32_t CameraSession::Close() {
-    // The worker draws into the window: it ends before the window goes.
-    if (HasDevice())
-        StopPreview();
+    // The worker draws into the window: it ends before the window goes. Without a device
+    // this records NoDevice, as stopping does.
+    StopPreview();
     DestroyPreviewWindow();
     return 1;
 }
 
-int32_t CameraSession::StartPreviewWithWindow() {
+int32_t CameraSession::StartPreviewTo(const FrameTarget& target) {
     if (!RequireDevice())
         return 0;
     const CaptureState state = state_.load();
-    if (state == CaptureState::Capture || state == CaptureState::Trigger)
+    if (state == CaptureState::Capture || state == CaptureState::Trigger) {
+        // The preview cannot start over a capture or a trigger run: the session closes, as
+        // after any failed start, and the refused target is never used.
+        Close();
         return 0;
+    }
     // A running preview keeps its window; otherwise a new one replaces any earlier one.
     if ((state == CaptureState::Idle || !HasPreviewWindow()) && !CreatePreviewWindow())
         return 0;
+    // A running preview's worker takes the new target with its next frame; from idle, the
+    // worker starts with it. A preview that does not start leaves the earlier target.
+    const FrameTarget previous = Target();
+    SetTarget(target);
     if (StartPreview() == 0) {
+        SetTarget(previous);
         Close();
         return 0;
     }
@@ -236,18 +262,12 @@ int32_t CameraSession::StartPreviewWithWindow() {
 }
 
 int32_t CameraSession::Preview() {
-    if (!RequireDevice())
-        return 0;
-    SetTarget(FrameTarget{});
-    return StartPreviewWithWindow();
+    return StartPreviewTo(FrameTarget{});
 }
 
 int32_t CameraSession::CallBackPreview(PIXORA_HWND window, void* buffer, int32_t size,
                                        int32_t rowOrder) {
-    if (!RequireDevice())
-        return 0;
-    SetTarget(FrameTarget{window, buffer, size, rowOrder});
-    return StartPreviewWithWindow();
+    return StartPreviewTo(FrameTarget{window, buffer, size, rowOrder});
 }
 
 int32_t CameraSession::Trigger(PIXORA_HWND window, void* buffer, int32_t size, int32_t rowOrder) {
@@ -260,9 +280,12 @@ int32_t CameraSession::Trigger(PIXORA_HWND window, void* buffer, int32_t size, i
     // before the new one starts, so one session never runs two.
     if (worker_ || state == CaptureState::Trigger)
         StopPreview();
-    SetTarget(FrameTarget{window, buffer, size, rowOrder});
     if (!CreatePreviewWindow())
         return 0;
+    return EnterTriggerMode(FrameTarget{window, buffer, size, rowOrder});
+}
+
+int32_t CameraSession::EnterTriggerMode(const FrameTarget& target) {
     if (PrepareStream() == 0) {
         Close();
         return 0;
@@ -275,7 +298,11 @@ int32_t CameraSession::Trigger(PIXORA_HWND window, void* buffer, int32_t size, i
         RecordError(ErrorCode::DeviceIoFailed);
         return 0;
     }
+    // Only now, with nothing left to refuse: the worker delivers to this target.
+    const FrameTarget previous = Target();
+    SetTarget(target);
     if (StartWorker() == 0) {
+        SetTarget(previous);
         Close();
         RecordError(ErrorCode::ThreadFailed);
         return 0;
@@ -339,7 +366,8 @@ int32_t CameraSession::GetImage(void* buffer, int32_t size, int32_t rowOrder) {
         RecordError(ErrorCode::NoDevice);
         return 0;
     }
-    if (image->IsEmpty() || buffer == nullptr) {
+    // Images made by a preparation hold no picture until a frame went through the chain.
+    if (image->IsEmpty() || buffer == nullptr || !frameCaptured_) {
         RecordError(ErrorCode::BufferError);
         return 0;
     }
@@ -367,6 +395,12 @@ int32_t CameraSession::SaveImage(const char* fileName, int32_t format) {
         RecordError(ErrorCode::NoDevice);
         return 0;
     }
+    if (!image->IsEmpty() && !frameCaptured_) {
+        // Prepared images hold no picture yet: a save would write a black one.
+        errors_.SetDetail("no frame has been captured since the images were prepared");
+        RecordError(ErrorCode::NoDevice);
+        return 0;
+    }
     std::string why;
     const int32_t saved = SaveImageFile(fileName, image, static_cast<uint32_t>(format), &why);
     if (saved == 0)
@@ -386,6 +420,7 @@ void CameraSession::ProcessCurrentFrame(int32_t mode) {
         cameraControl_.get(),
         dialogRefresh_.get()};
     ProcessFrame(context);
+    frameCaptured_ = true;
 }
 
 }  // namespace pixora

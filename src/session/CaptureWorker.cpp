@@ -30,9 +30,12 @@ void CameraSession::WorkerMain() {
 }
 
 bool CameraSession::DeliverFrame(bool fromStream, int32_t frameRate) {
-    const int32_t mode = preparedMode_.load();
     const FrameTarget target = Target();
     std::lock_guard frames(frameMutex_);
+    // Read under the frame lock, which a preparation holds while the images change.
+    const int32_t mode = preparedMode_.load();
+    if (mode < 0 || mode >= 6)
+        return false;
     ImageBuffer* raw = RawImage(mode);
     const int32_t converted =
         fromStream ? device_->ConvertLatest(*raw) : device_->ConvertFrame(*raw);
@@ -42,8 +45,7 @@ bool CameraSession::DeliverFrame(bool fromStream, int32_t frameRate) {
         RecordError(ErrorCode::TransferFailed);
         return false;
     }
-    PixoraFrameInfo& info = frameInfo_[frameInfoNext_];
-    frameInfoNext_ = (frameInfoNext_ + 1) % kFrameInfoRing;
+    PixoraFrameInfo& info = frameRecords_.Next();
     info.size = sizeof(PixoraFrameInfo);
     info.width = raw->Width();
     info.height = raw->Height();
@@ -94,7 +96,10 @@ bool CameraSession::ArmTrigger() {
     const int32_t armed = device_->CaptureFrame();
     if (armed == kDevOk)
         return true;
-    state_.store(CaptureState::Idle);
+    // Only the trigger state this worker serves falls back to idle; a state the
+    // application thread set meanwhile stays.
+    CaptureState expected = CaptureState::Trigger;
+    state_.compare_exchange_strong(expected, CaptureState::Idle);
     // A capture that failed without waiting for the camera (it could not be opened, or the
     // transfer could not start) would fail the same way at once: pause before the next.
     if (armed != kDevTransferFailed)

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "device/DeviceResult.h"
 #include "device/PixoraDevice.h"
 #include "session/CameraSession.h"
 #include "session/SensorInitTable.h"
@@ -28,8 +29,32 @@ int32_t CameraSession::SetDeviceNumber(int32_t index) {
         RecordError(ErrorCode::DeviceNotFound);
         return 0;
     }
-    if (device_->Open(index) == 0)
+    // Opening resets the camera's window and buffers, which a running transfer uses: a
+    // capture in progress is stopped, the camera selected, and the capture started again on
+    // the new camera with the same window and target.
+    const CaptureState state = state_.load();
+    if (state != CaptureState::Idle || worker_)
+        StopPreview();
+    const int32_t opened = device_->Open(index);
+    if (opened == kDevBusy) {
+        RecordError(ErrorCode::DeviceIoFailed);
+        return 0;
+    }
+    if (opened == kDevOk)
         SensorInitTable(*device_);
+    switch (state) {
+        case CaptureState::Preview:
+            StartPreview();
+            break;
+        case CaptureState::Capture:
+            Capture();
+            break;
+        case CaptureState::Trigger:
+            EnterTriggerMode(Target());
+            break;
+        case CaptureState::Idle:
+            break;
+    }
     return 1;
 }
 

@@ -1,5 +1,8 @@
 // The session's side of the three property dialogs: pausing the capture around the camera
 // dialog, and the contexts through which the picture and analog dialogs edit the session.
+// A modal dialog runs without the session's call lock, so that the application's other
+// threads keep calling in (a streaming application's frame handler, its getters) while the
+// user edits; whatever the dialog changes goes through the lock like any call.
 #include "device/PixoraDevice.h"
 #include "dialogs/PropertyDialogs.h"
 #include "session/CameraSession.h"
@@ -26,29 +29,29 @@ private:
 
 class AnalogContext final : public AnalogDialogContext {
 public:
-    AnalogContext(CameraSession& session, PixoraDevice& device, SessionDialogRefresh& refresh)
-        : session_(session), device_(device), refresh_(refresh) {}
+    AnalogContext(CameraSession& session, SessionDialogRefresh& refresh)
+        : session_(session), refresh_(refresh) {}
     AnalogSettings& Analog() override { return session_.Analog(); }
     FilterSettings& Filter() override { return session_.Filter(); }
-    int32_t GainMin() const override { return device_.GainMin(); }
-    int32_t GainMax() const override { return device_.GainMax(); }
-    int32_t ExposureMin() const override { return device_.ExposureMin(); }
-    int32_t ExposureMax() const override { return device_.ExposureMax(); }
-    void SetGain(int32_t gain) override { device_.SetGain(gain); }
-    void SetExposure(int32_t exposure) override { device_.SetExposure(exposure); }
+    int32_t GainMin() const override { return PixoraDevice::kGainMin; }
+    int32_t GainMax() const override { return PixoraDevice::kGainMax; }
+    int32_t ExposureMin() const override { return PixoraDevice::kExposureMin; }
+    int32_t ExposureMax() const override { return PixoraDevice::kExposureMax; }
+    // The device may be gone by the time the user moves a slider (released meanwhile).
+    void SetGain(int32_t gain) override { session_.DialogSetGain(gain); }
+    void SetExposure(int32_t exposure) override { session_.DialogSetExposure(exposure); }
     void PublishAnalogDialog(std::shared_ptr<DialogRefresh> dialog) override {
         refresh_.SetAnalogDialog(std::move(dialog));
     }
 
 private:
     CameraSession& session_;
-    PixoraDevice& device_;
     SessionDialogRefresh& refresh_;
 };
 
 }  // namespace
 
-int32_t CameraSession::CameraDialog(PIXORA_HWND parent) {
+int32_t CameraSession::CameraDialog(PIXORA_HWND parent, CallLock& call) {
     if (!RequireDevice())
         return 0;
     if (!PropertyDialogsAvailable()) {
@@ -62,40 +65,70 @@ int32_t CameraSession::CameraDialog(PIXORA_HWND parent) {
     } else if (state == CaptureState::Trigger) {
         runFlag_.store(2);
     }
-    if (RunCameraPropertyDialog(parent) == kDialogOk) {
+    call.unlock();
+    const int32_t code = RunCameraPropertyDialog(parent);
+    call.lock();
+    if (Released())
+        return 0;
+    if (code == kDialogOk) {
         LoadGeometry();
         LoadFormat();
     }
-    if (state == CaptureState::Preview) {
+    // Resume what the dialog paused, unless another thread's call changed the capture while
+    // the dialog was open.
+    if (state == CaptureState::Preview && state_.load() == CaptureState::Idle) {
         StartPreview();
-    } else if (state == CaptureState::Capture) {
+    } else if (state == CaptureState::Capture && state_.load() == CaptureState::Idle) {
         Capture();
     } else if (state == CaptureState::Trigger) {
-        runFlag_.store(1);
+        int32_t paused = 2;
+        runFlag_.compare_exchange_strong(paused, 1);
     }
     return 1;
 }
 
-int32_t CameraSession::ImageDialog(PIXORA_HWND parent) {
+int32_t CameraSession::ImageDialog(PIXORA_HWND parent, CallLock& call) {
     if (!RequireDevice())
         return 0;
     ImageContext context(*this, *dialogRefresh_);
-    if (RunImageFilterDialog(context, parent) == kDialogNoHost) {
+    call.unlock();
+    const int32_t code = RunImageFilterDialog(context, parent);
+    call.lock();
+    if (Released())
+        return 0;
+    if (code == kDialogNoHost) {
         RecordError(ErrorCode::WindowFailed);
         return 0;
     }
     return 1;
 }
 
-int32_t CameraSession::AnalogDialog(PIXORA_HWND parent) {
+int32_t CameraSession::AnalogDialog(PIXORA_HWND parent, CallLock& call) {
     if (!RequireDevice())
         return 0;
-    AnalogContext context(*this, *device_, *dialogRefresh_);
-    if (RunAnalogGainDialog(context, parent) == kDialogNoHost) {
+    AnalogContext context(*this, *dialogRefresh_);
+    call.unlock();
+    const int32_t code = RunAnalogGainDialog(context, parent);
+    call.lock();
+    if (Released())
+        return 0;
+    if (code == kDialogNoHost) {
         RecordError(ErrorCode::WindowFailed);
         return 0;
     }
     return 1;
+}
+
+void CameraSession::DialogSetGain(int32_t gain) {
+    std::lock_guard lock(callMutex_);
+    if (!Released() && HasDevice())
+        device_->SetGain(gain);
+}
+
+void CameraSession::DialogSetExposure(int32_t exposure) {
+    std::lock_guard lock(callMutex_);
+    if (!Released() && HasDevice())
+        device_->SetExposure(exposure);
 }
 
 }  // namespace pixora
