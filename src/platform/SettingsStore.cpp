@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <string_view>
 #include <utility>
 
@@ -57,10 +59,47 @@ bool IsPrefixKey(const std::string& parent, const std::string& child) {
            !CaseInsensitiveLess{}(parent, child.substr(0, parent.size()));
 }
 
-bool ReadWholeFile(int fd, std::string* out) {
+// Tells the person running the application once per file and kind of problem, on the
+// error stream: the library cannot return an error from a settings read or write.
+void NoticeOnce(const std::string& path, const char* problem) {
+    static std::mutex mutex;
+    static std::set<std::string> told;
+    std::lock_guard lock(mutex);
+    if (!told.insert(path + '\n' + problem).second)
+        return;
+    std::fprintf(stderr, "PixoraSdk_530TZ: settings file '%s' %s\n", path.c_str(), problem);
+}
+
+constexpr const char* kNotRegular = "is not a regular file; settings are neither read nor saved";
+constexpr const char* kTooLarge =
+    "is larger than 16 MiB; it is read only that far and never rewritten, so changes are not "
+    "saved";
+
+// The file a settings path names: a symbolic link is followed to where it points (the
+// settings are written there, and the link stays), also when its target does not exist yet.
+std::string FollowLinks(const std::string& path) {
+    namespace fs = std::filesystem;
+    fs::path current(path);
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(current, ec)))
+            return current.string();
+        const fs::path target = fs::read_symlink(current, ec);
+        if (ec)
+            return current.string();
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    return current.string();
+}
+
+// The whole file into *out. False when it is not a regular file. *complete is false when the
+// file is larger than the cap and only its beginning was read.
+bool ReadWholeFile(int fd, std::string* out, bool* complete) {
     struct stat st {};
+    *complete = true;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         return false;
+    *complete = st.st_size <= kMaxFileBytes;
     const off_t size = std::min<off_t>(st.st_size, kMaxFileBytes);
     out->assign(static_cast<size_t>(size), '\0');
     size_t done = 0;
@@ -122,15 +161,46 @@ RegistryContents::Values& AddKeyWithParents(RegistryContents& contents,
     return contents.keys[FullPath(keyPath)];
 }
 
-std::string ReadFileText(const std::string& path, bool* exists) {
+// What is at a settings path, once links are followed.
+enum class FileKind { Missing, Regular, Other };
+
+FileKind KindOf(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0)
+        return FileKind::Missing;
+    return S_ISREG(st.st_mode) ? FileKind::Regular : FileKind::Other;
+}
+
+struct FileText {
     std::string text;
-    *exists = false;
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    bool exists = false;   // a regular file was there and was read
+    bool complete = true;  // ... to its end
+};
+
+FileText ReadFileText(const std::string& path) {
+    FileText file;
+    // Not blocking: a FIFO at the path must not hang the reader.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
-        return text;
-    *exists = ReadWholeFile(fd, &text);
+        return file;
+    file.exists = ReadWholeFile(fd, &file.text, &file.complete);
     close(fd);
-    return text;
+    if (!file.exists)
+        file.text.clear();
+    return file;
+}
+
+// Reads the settings file at `path` (links followed), telling once about a file that is not
+// regular or too large.
+FileText ReadSettingsFile(const std::string& path) {
+    if (KindOf(path) == FileKind::Other) {
+        NoticeOnce(path, kNotRegular);
+        return {};
+    }
+    FileText file = ReadFileText(path);
+    if (file.exists && !file.complete)
+        NoticeOnce(path, kTooLarge);
+    return file;
 }
 
 }  // namespace
@@ -153,9 +223,7 @@ std::unique_ptr<SettingsStore> SettingsStore::ForCurrentUser() {
 }
 
 ParsedRegistry SettingsStore::Load() const {
-    bool exists = false;
-    const std::string text = ReadFileText(path_, &exists);
-    return ParseRegistryText(text);
+    return ParseRegistryText(ReadSettingsFile(FollowLinks(path_)).text);
 }
 
 bool SettingsStore::KeyExists(const std::string& keyPath) const {
@@ -188,32 +256,42 @@ bool SettingsStore::ReadValue(const std::string& keyPath, const std::string& nam
 template <typename Change>
 bool SettingsStore::Modify(Change&& change) {
     std::lock_guard guard(mutex_);
+    // The replacement goes where a link points, so that the link and its target stay one.
+    const std::string path = FollowLinks(path_);
+    if (KindOf(path) == FileKind::Other) {
+        // Renaming over a device or a FIFO would replace it with a settings file.
+        NoticeOnce(path, kNotRegular);
+        return false;
+    }
     std::error_code ec;
-    const std::filesystem::path file(path_);
+    const std::filesystem::path file(path);
     if (file.has_parent_path())
         std::filesystem::create_directories(file.parent_path(), ec);
 
-    FileLock lock(path_);
+    FileLock lock(path);
     if (!lock.Held())
         return false;
 
-    bool exists = false;
-    const std::string text = ReadFileText(path_, &exists);
-    ParsedRegistry parsed = ParseRegistryText(text);
-    if (exists && parsed.damaged) {
+    const FileText current = ReadSettingsFile(path);
+    if (current.exists && !current.complete) {
+        // Rewriting what was read would lose every value stored beyond the cap.
+        return false;
+    }
+    ParsedRegistry parsed = ParseRegistryText(current.text);
+    if (current.exists && parsed.damaged) {
         // Keep what could not be read beside the new file before replacing it.
-        std::filesystem::copy_file(path_, path_ + ".bad",
+        std::filesystem::copy_file(path, path + ".bad",
                                    std::filesystem::copy_options::overwrite_existing, ec);
     }
     change(parsed.contents);
 
-    const std::string tmp = path_ + ".tmp";
+    const std::string tmp = path + ".tmp";
     const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
     const bool written = WriteAll(fd, FormatRegistryText(parsed.contents)) && fsync(fd) == 0;
     close(fd);
-    if (!written || rename(tmp.c_str(), path_.c_str()) != 0) {
+    if (!written || rename(tmp.c_str(), path.c_str()) != 0) {
         unlink(tmp.c_str());
         return false;
     }

@@ -1,10 +1,12 @@
 #include "platform/SettingsStore.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "TempDir.h"
@@ -100,6 +102,77 @@ TEST(RegistryKeys, ADirectoryInPlaceOfTheFileFailsWithoutHanging) {
     std::filesystem::create_directories(registry.File());
     EXPECT_EQ(RegistryKey::Open(kKey), nullptr);
     EXPECT_EQ(RegistryKey::Create(kKey), nullptr);
+}
+
+// How often `text` occurs in `haystack`.
+int Occurrences(const std::string& haystack, const std::string& text) {
+    int count = 0;
+    for (size_t at = haystack.find(text); at != std::string::npos; at = haystack.find(text, at + 1))
+        ++count;
+    return count;
+}
+
+TEST(SettingsFiles, ALinkIsWrittenThroughToItsTargetAndStaysALink) {
+    ScopedRegistry registry;
+    test::TempDir elsewhere;
+    const std::string target = elsewhere.File("real.reg");
+    std::filesystem::create_symlink(target, registry.File());  // the target does not exist yet
+    auto key = RegistryKey::Create(kKey);
+    ASSERT_NE(key, nullptr);
+    ASSERT_TRUE(key->Write("Color", 4));
+    EXPECT_TRUE(std::filesystem::is_symlink(registry.File()));
+    ASSERT_TRUE(std::filesystem::is_regular_file(target));
+    ASSERT_TRUE(key->Write("Clock", 1));
+    EXPECT_TRUE(std::filesystem::is_symlink(registry.File()));
+    int32_t value = 0;
+    ASSERT_NE(RegistryKey::Open(kKey), nullptr);
+    EXPECT_TRUE(RegistryKey::Open(kKey)->Read("Color", &value));
+    EXPECT_EQ(value, 4);
+    // Both writes reached the one file the link names.
+    uint32_t clock = 0;
+    EXPECT_TRUE(SettingsStore(target).ReadValue(kKey, "Clock", &clock));
+    EXPECT_EQ(clock, 1u);
+    EXPECT_FALSE(std::filesystem::exists(registry.File() + ".tmp"));
+}
+
+TEST(SettingsFiles, AFifoIsNeitherReadNorReplacedAndIsReportedOnce) {
+    ScopedRegistry registry;
+    ASSERT_EQ(mkfifo(registry.File().c_str(), 0600), 0);
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(RegistryKey::Open(kKey), nullptr);
+        EXPECT_EQ(RegistryKey::Create(kKey), nullptr);
+    }
+    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(std::filesystem::is_fifo(registry.File()));
+    EXPECT_EQ(Occurrences(told, "is not a regular file"), 1) << told;
+    EXPECT_NE(told.find(registry.File()), std::string::npos) << told;
+}
+
+// A file beyond the read cap is read up to it; rewriting it would drop every value stored
+// after that point, so it is never rewritten.
+TEST(SettingsFiles, AFileLargerThanTheCapIsKeptAsItIs) {
+    ScopedRegistry registry;
+    {
+        std::ofstream out(registry.File(), std::ios::binary);
+        out << "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\" << kKey
+            << "]\r\n\"Early\"=dword:00000007\r\n";
+        const std::string filler = "; " + std::string(1021, 'x') + "\r\n";
+        for (int i = 0; i < 16 * 1024 + 64; ++i)
+            out << filler;
+        out << "[HKEY_CURRENT_USER\\Software\\Late]\r\n\"Late\"=dword:00000009\r\n";
+    }
+    const auto sizeBefore = std::filesystem::file_size(registry.File());
+    testing::internal::CaptureStderr();
+    int32_t value = 0;
+    ASSERT_NE(RegistryKey::Open(kKey), nullptr);
+    EXPECT_TRUE(RegistryKey::Open(kKey)->Read("Early", &value));
+    EXPECT_EQ(value, 7);
+    EXPECT_FALSE(RegistryKey::Open(kKey)->Write("Color", 2));
+    EXPECT_FALSE(RegistryKey::Open(kKey)->Write("Clock", 1));
+    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::filesystem::file_size(registry.File()), sizeBefore);
+    EXPECT_EQ(Occurrences(told, "larger than 16 MiB"), 1) << told;
 }
 
 TEST(RegistryKeys, TwoProcessesWritingAtOnceLoseNothing) {
