@@ -62,13 +62,24 @@ const Scratch& Setup() {
 }
 
 // Caller memory outlives every session: a stream may write into it until it is stopped.
-uint8_t* LargeBuffer() {
-    static auto* buffer = new uint8_t[kLargestImage];
-    return buffer;
+// Each session slot has its own, and within a slot the memory given to the workers (callback
+// preview, trigger) is never the memory the application thread copies into (snapshot, get
+// image), as an application that reads frames safely keeps them apart; handles that are no
+// session's get a buffer of their own. So no two threads ever write one buffer at once.
+enum class Use { Worker, Copy };
+uint8_t* LargeBuffer(int slot, Use use) {
+    static std::array<uint8_t*, 2 * kMaxSessions + 1> buffers{};
+    const size_t index =
+        slot < 0 ? buffers.size() - 1 : static_cast<size_t>(2 * slot + (use == Use::Copy ? 1 : 0));
+    if (buffers[index] == nullptr)
+        buffers[index] = new uint8_t[kLargestImage];
+    return buffers[index];
 }
-uint8_t* SmallBuffer() {
-    static auto* buffer = new uint8_t[64];
-    return buffer;
+uint8_t* SmallBuffer(int slot, Use use) {
+    static std::array<std::array<uint8_t, 64>, 2 * kMaxSessions + 1> buffers{};
+    const size_t index =
+        slot < 0 ? buffers.size() - 1 : static_cast<size_t>(2 * slot + (use == Use::Copy ? 1 : 0));
+    return buffers[index].data();
 }
 
 bool IsMode(int32_t bits) {
@@ -236,9 +247,11 @@ private:
 
     // A released or made-up handle value that a live session holds now is that session's.
     Target Resolved(Target t) const {
-        for (PIXORA_HANDLE h : live_) {
-            if (h != nullptr && h == t.handle)
+        for (size_t slot = 0; slot < live_.size(); ++slot) {
+            if (live_[slot] != nullptr && live_[slot] == t.handle) {
                 t.who = Who::Live;
+                t.slot = static_cast<int>(slot);
+            }
         }
         return t;
     }
@@ -248,23 +261,24 @@ private:
         void* pointer = nullptr;
         int32_t size = 0;
     };
-    Buffer PickBuffer(const Target& t) {
+    Buffer PickBuffer(const Target& t, Use use) {
+        const int slot = t.who == Who::Live ? t.slot : -1;
         switch (in_.Byte() % 6) {
             case 0:
                 return {nullptr, 0};
             case 1:
                 return {nullptr, in_.Interesting()};
             case 2:
-                return {SmallBuffer(), in_.Range(-2, 64)};
+                return {SmallBuffer(slot, use), in_.Range(-2, 64)};
             case 3: {
                 // One byte short of the image the session would deliver.
                 const int32_t needed = NeededBytes(t);
-                return {LargeBuffer(), needed > 0 ? needed - 1 : 0};
+                return {LargeBuffer(slot, use), needed > 0 ? needed - 1 : 0};
             }
             case 4:
-                return {LargeBuffer(), NeededBytes(t)};
+                return {LargeBuffer(slot, use), NeededBytes(t)};
             default:
-                return {LargeBuffer(),
+                return {LargeBuffer(slot, use),
                         in_.Byte() % 2 == 0 ? kLargestImage : in_.Interesting() & 0x7FFFFF};
         }
     }
@@ -329,7 +343,7 @@ private:
                 break;
             case 3: {
                 const Target t = PickHandle();
-                const Buffer b = PickBuffer(t);
+                const Buffer b = PickBuffer(t, Use::Copy);
                 Result(t, Pixora_SnapShot(t.handle, b.pointer, b.size, in_.Range(-1, 1)), 0,
                        "Pixora_SnapShot");
                 break;
@@ -342,7 +356,7 @@ private:
             case 5: {
                 const Target t = PickHandle();
                 const PIXORA_HWND w = PickWindow();
-                const Buffer b = PickBuffer(t);
+                const Buffer b = PickBuffer(t, Use::Worker);
                 Result(t, Pixora_CallBackPreview(t.handle, w, b.pointer, b.size, in_.Range(-1, 1)),
                        0, "Pixora_CallBackPreview");
                 break;
@@ -362,14 +376,14 @@ private:
             case 8: {
                 const Target t = PickHandle();
                 const PIXORA_HWND w = PickWindow();
-                const Buffer b = PickBuffer(t);
+                const Buffer b = PickBuffer(t, Use::Worker);
                 Result(t, Pixora_Trigger(t.handle, w, b.pointer, b.size, in_.Range(-1, 1)), 0,
                        "Pixora_Trigger");
                 break;
             }
             case 9: {
                 const Target t = PickHandle();
-                const Buffer b = PickBuffer(t);
+                const Buffer b = PickBuffer(t, Use::Copy);
                 Result(t, Pixora_GetImage(t.handle, b.pointer, b.size, in_.Range(-1, 1)), 0,
                        "Pixora_GetImage");
                 break;
@@ -561,8 +575,8 @@ private:
                     h = nullptr;
             }
             released_.push_back(t.handle);
-            // Frames the session posted while it was being released point into it.
-            Messages(false);
+            // Frames posted before the release keep readable records.
+            Messages();
         }
     }
 
@@ -764,8 +778,8 @@ private:
 
     // Messages posted so far: frame messages carry a well-formed record or an error code;
     // error messages carry a code.
-    // A frame record lives in its session and is rewritten 64 frames later: only the newest
-    // few are read, and all of them before their session is released.
+    // A frame record stays readable after its session is released, but is rewritten 64
+    // frames later: only the newest few are read.
     void Messages(bool readRecords = true) {
         std::vector<PixoraMessage> taken;
         PixoraMessage msg{};
@@ -814,7 +828,7 @@ private:
             PIXORA_FUZZ_REQUIRE(Pixora_Release(h) == 1, "release after the sequence");
             h = nullptr;
         }
-        Messages(false);
+        Messages();
         for (int32_t i = 0; i < PIXORA_SIM_CAMERA_SLOTS; ++i) {
             PixoraSimStatus status{};
             status.size = sizeof status;

@@ -22,10 +22,9 @@ struct Target {
 };
 
 const Target kTargets[] = {
-    {"api_sequence", FuzzApiSequence},
-    {"registry_text", FuzzRegistryText},
-    {"raw_copy", FuzzRawCopy},
-    {"image_kernels", FuzzImageKernels},
+    {"api_sequence", FuzzApiSequence}, {"registry_text", FuzzRegistryText},
+    {"raw_copy", FuzzRawCopy},         {"image_kernels", FuzzImageKernels},
+    {"sim_settings", FuzzSimSettings}, {"image_writers", FuzzImageWriters},
 };
 
 std::vector<std::filesystem::path> CorpusFiles(const char* corpus) {

@@ -16,5 +16,9 @@ int FuzzRegistryText(const uint8_t* data, size_t size);
 int FuzzRawCopy(const uint8_t* data, size_t size);
 // The copy, conversion, row and scaling kernels through ImageBuffer::Apply and ApplyScaled.
 int FuzzImageKernels(const uint8_t* data, size_t size);
+// The virtual camera's settings text.
+int FuzzSimSettings(const uint8_t* data, size_t size);
+// The image file writers, read back with each library's decoder.
+int FuzzImageWriters(const uint8_t* data, size_t size);
 
 }  // namespace pixora::fuzz
