@@ -6,6 +6,7 @@
 
 #include "PixoraExtensions.h"
 #include "RaceFixture.h"
+#include "simulator/VirtualCameraBus.h"
 
 namespace pixora::test {
 namespace {
@@ -39,6 +40,21 @@ protected:
         ASSERT_EQ(Pixora_Release(camera_), 1);
         ASSERT_EQ(PixoraSim_Configure("cameras=0,1"), 1);
         camera_ = Open();
+    }
+
+    // Until the camera has a frame read waiting (bounded; the assertion says if not).
+    static void WaitForArmedRead() {
+        for (int i = 0; i < 5000 && Status().readsWaiting == 0; ++i)
+            Pause(1);
+        ASSERT_EQ(Status().readsWaiting, 1);
+    }
+
+    // Opens of the camera that the open fault refused so far.
+    static int OpenFailures() {
+        int failures = 0;
+        for (const RequestRecord& r : VirtualCameraBus::Instance().Log(0))
+            failures += r.kind == RequestKind::Open && !r.result ? 1 : 0;
+        return failures;
     }
 
     PIXORA_HANDLE camera_ = nullptr;
@@ -81,12 +97,18 @@ TEST_F(CaptureStates, APreviewRefusedInTriggerModeLeavesNoTriggerRunningForNobod
 // worker first instead of racing it for the camera.
 TEST_F(CaptureStates, ATriggerWorkerWhoseArmingFailedDoesNotOutliveTheNextCapture) {
     ASSERT_EQ(Pixora_Trigger(camera_, frames_, nullptr, 0, 1), 1);
+    // The worker's first read is armed (its camera handle open) before opens start failing.
+    WaitForArmedRead();
     ASSERT_EQ(PixoraSim_SetFault(0, PIXORA_SIM_FAULT_OPEN, 0), 1);
     ASSERT_EQ(PixoraSim_Trigger(0), 1);
     ASSERT_NE(NextFrame(frames_), 0u);
-    Pause(50);  // the next arming fails to open the camera: the state falls back to idle
+    // The next arming fails to open the camera, and the state falls back to idle; once
+    // opens work again the worker arms once more and waits.
+    for (int i = 0; i < 2000 && OpenFailures() == 0; ++i)
+        Pause(1);
+    ASSERT_GT(OpenFailures(), 0);
     ASSERT_EQ(PixoraSim_SetFault(0, PIXORA_SIM_FAULT_OPEN, -1), 1);
-    Pause(30);
+    WaitForArmedRead();
     Drain(frames_);
     int failed = 0;
     for (int i = 0; i < 20; ++i)
