@@ -17,6 +17,10 @@ constexpr uint32_t kRegTriggerControl = 32;
 constexpr uint32_t kRegTriggerSource = 33;
 constexpr uint32_t kRegExposureLow = 158;
 constexpr uint32_t kRegExposureHigh = 159;
+constexpr uint32_t kRegColumnStartLow = 164;
+constexpr uint32_t kRegColumnStartHigh = 165;
+constexpr uint32_t kRegRowStartLow = 166;
+constexpr uint32_t kRegRowStartHigh = 167;
 
 constexpr uint32_t kFreeRunBit = 0x10;    // register 32, bit 4
 constexpr uint32_t kTriggerNibble = 0xE;  // register 33, bits 0..3
@@ -123,7 +127,9 @@ int32_t PixoraDevice::SetWindow(int32_t x, int32_t y, int32_t width, int32_t hei
         }
         window_ = CameraWindow{x, y, width, height};
     }
-    // The window's position does not move the active area inside the transferred frame.
+    // The sensor reads out from the window's start; the image keeps its place inside the
+    // transferred frame.
+    SetWindowStart(x, y);
     SetFrameGeometry(kLinePitch, kActiveColumn, width, kTotalLines, kActiveLine, height,
                      kDefaultSlotCount);
     return kDevOk;
@@ -225,6 +231,17 @@ bool PixoraDevice::SetExposure(int32_t exposure) {
     }
     exposure_.store(static_cast<uint16_t>(e), std::memory_order_relaxed);
     return true;
+}
+
+bool PixoraDevice::SetWindowStart(int32_t x, int32_t y) {
+    const uint32_t column = static_cast<uint32_t>(x);
+    const uint32_t row = static_cast<uint32_t>(y);
+    std::lock_guard lock(commandMutex_);
+    const bool columnLow = WriteRegisterLocked(kRegColumnStartLow, column & 0x3F);
+    const bool columnHigh = WriteRegisterLocked(kRegColumnStartHigh, (column >> 6) & 0x3F);
+    const bool rowLow = WriteRegisterLocked(kRegRowStartLow, row & 0x3F);
+    const bool rowHigh = WriteRegisterLocked(kRegRowStartHigh, (row >> 6) & 0x3F);
+    return columnLow && columnHigh && rowLow && rowHigh;
 }
 
 bool PixoraDevice::SetGainMode(int32_t mode) {

@@ -106,6 +106,9 @@ public:
     int32_t ExposureMax() const { return kExposureMax; }
     // 0..4 into register 8.
     bool SetGainMode(int32_t mode);
+    // The sensor's first column and row to read out: the column over registers 164
+    // (bits 0..5) and 165 (bits 6..11), the row over 166 and 167. SetWindow sends them.
+    bool SetWindowStart(int32_t x, int32_t y);
     // 1: external trigger; anything else: free-running. Registers 32 and 33 follow.
     bool SetTrigger(int32_t flag);
     bool QueryClock(int32_t& flag);

@@ -17,7 +17,7 @@ constexpr DialogControlTemplate kHostControls[] = {
 
 // One slider row of the image filter page: label, trackbar, edit, up-down.
 #define PIXORA_FILTER_ROW(text, trackbar, edit, updown, y, editY)    \
-    {kNoControlId, C::Static, kLabelStyle, 0, y, 34, 8, {text}},     \
+    {kNoControlId, C::Static, kLabelStyle, 0, y, 38, 8, {text}},     \
         {trackbar, C::Trackbar, kTrackbarStyle, 40, y, 90, 10, {}},  \
         {edit, C::Edit, kNumberEditStyle, 136, editY, 30, 12, {}}, { \
         updown, C::UpDown, kUpDownStyle, 153, editY, 10, 12, {}      \
@@ -33,51 +33,52 @@ constexpr DialogControlTemplate kImagePageControls[] = {
     PIXORA_FILTER_ROW("&G Gain", 2061, 2062, 2063, 95, 94),
     PIXORA_FILTER_ROW("&B Gain", 2071, 2072, 2073, 110, 109),
     PIXORA_FILTER_ROW("&Gamma", 2081, 2082, 2084, 125, 124),
-    {kNoControlId, C::Static, kLabelStyle, 180, 38, 62, 8, {"Auto white balance"}},
+    {kNoControlId, C::Static, kLabelStyle, 180, 38, 68, 8, {"Auto white balance"}},
     {kIdOnceButton, C::Button, kButtonStyle, 180, 53, 8, 8, {}},
-    {kNoControlId, C::Static, kLabelStyle, 195, 53, 18, 8, {"Once"}},
+    {kNoControlId, C::Static, kLabelStyle, 195, 53, 24, 8, {"Once"}},
     {kIdAllFramesCheck, C::Button, kCheckBoxStyle, 180, 68, 8, 8, {}},
-    {kNoControlId, C::Static, kLabelStyle, 195, 68, 32, 8, {"All frames"}},
-    {kNoControlId, C::Static, kLabelStyle, 180, 102, 39, 8, {"Bayer Mode"}},
-    {1030, C::Button, kRadioStyle, 180, 116, 8, 8, {}},
-    {1031, C::Button, kRadioStyle, 195, 116, 8, 8, {}},
-    {1032, C::Button, kRadioStyle, 210, 116, 8, 8, {}},
-    {1033, C::Button, kRadioStyle, 225, 116, 8, 8, {}},
+    {kNoControlId, C::Static, kLabelStyle, 195, 68, 40, 8, {"All frames"}},
+    {kNoControlId, C::Static, kLabelStyle, 180, 102, 48, 8, {"Bayer Mode"}},
+    // The Bayer-mode radio buttons, named by the mode each stands for.
+    {1030, C::Button, kRadioStyle, 180, 116, 16, 10, {"0"}},
+    {1031, C::Button, kRadioStyle, 197, 116, 16, 10, {"1"}},
+    {1032, C::Button, kRadioStyle, 214, 116, 16, 10, {"2"}},
+    {1033, C::Button, kRadioStyle, 231, 116, 16, 10, {"3"}},
 };
 
 // One slider row of the gray filter page.
-#define PIXORA_GRAY_ROW(text, labelWidth, trackbar, edit, updown, updownWidth, y, editY) \
-    {kNoControlId, C::Static, kLabelStyle, 10, y, labelWidth, 8, {text}},                \
-        {trackbar, C::Trackbar, kTrackbarStyle, 36, y, 90, 10, {}},                      \
-        {edit, C::Edit, kNumberEditStyle, 132, editY, 30, 12, {}}, {                     \
-        updown, C::UpDown, kUpDownStyle, 155, editY, updownWidth, 12, {}                 \
+#define PIXORA_GRAY_ROW(text, trackbar, edit, updown, updownWidth, y, editY) \
+    {kNoControlId, C::Static, kLabelStyle, 6, y, 28, 8, {text}},             \
+        {trackbar, C::Trackbar, kTrackbarStyle, 36, y, 90, 10, {}},          \
+        {edit, C::Edit, kNumberEditStyle, 132, editY, 34, 12, {}}, {         \
+        updown, C::UpDown, kUpDownStyle, 155, editY, updownWidth, 12, {}     \
     }
 
 constexpr DialogControlTemplate kGrayPageControls[] = {
     {kNoControlId, C::Button, kGroupBoxStyle, 0, 0, 170, 70, {"Gain"}},
     {kNoControlId, C::Button, kGroupBoxStyle, 0, 72, 170, 70, {"Offset"}},
-    PIXORA_GRAY_ROW("Red", 14, 2100, 2101, 2102, 10, 9, 9),
-    PIXORA_GRAY_ROW("Green1", 24, 2103, 2104, 2105, 10, 24, 24),
-    PIXORA_GRAY_ROW("Green2", 24, 2106, 2107, 2108, 10, 39, 39),
-    PIXORA_GRAY_ROW("Blue", 14, 2109, 2110, 2111, 10, 54, 54),
-    PIXORA_GRAY_ROW("Red", 14, 2112, 2113, 2114, 11, 81, 80),
-    PIXORA_GRAY_ROW("Green1", 24, 2115, 2116, 2117, 11, 96, 95),
-    PIXORA_GRAY_ROW("Green2", 24, 2118, 2119, 2120, 11, 111, 110),
-    PIXORA_GRAY_ROW("Blue", 14, 2121, 2122, 2123, 11, 126, 125),
-    {kNoControlId, C::Static, kLabelStyle, 180, 5, 36, 8, {"Filter mode"}},
+    PIXORA_GRAY_ROW("Red", 2100, 2101, 2102, 10, 9, 9),
+    PIXORA_GRAY_ROW("Green1", 2103, 2104, 2105, 10, 24, 24),
+    PIXORA_GRAY_ROW("Green2", 2106, 2107, 2108, 10, 39, 39),
+    PIXORA_GRAY_ROW("Blue", 2109, 2110, 2111, 10, 54, 54),
+    PIXORA_GRAY_ROW("Red", 2112, 2113, 2114, 11, 81, 80),
+    PIXORA_GRAY_ROW("Green1", 2115, 2116, 2117, 11, 96, 95),
+    PIXORA_GRAY_ROW("Green2", 2118, 2119, 2120, 11, 111, 110),
+    PIXORA_GRAY_ROW("Blue", 2121, 2122, 2123, 11, 126, 125),
+    {kNoControlId, C::Static, kLabelStyle, 180, 5, 48, 8, {"Filter mode"}},
     {1045, C::Button, kRadioStyle, 180, 18, 35, 10, {"Bayer"}},
     {1046, C::Button, kRadioStyle, 180, 30, 61, 10, {"Bayer convert"}},
     {1047, C::Button, kRadioStyle, 180, 42, 47, 10, {"Grayscale"}},
-    {kNoControlId, C::Static, kLabelStyle, 180, 64, 32, 8, {"Auto Gain"}},
+    {kNoControlId, C::Static, kLabelStyle, 180, 64, 48, 8, {"Auto Gain"}},
     {kIdOnceButton, C::Button, kButtonStyle, 180, 76, 8, 8, {}},
-    {kNoControlId, C::Static, kLabelStyle, 195, 76, 18, 8, {"Once"}},
+    {kNoControlId, C::Static, kLabelStyle, 195, 76, 24, 8, {"Once"}},
     {kIdAllFramesCheck, C::Button, kCheckBoxStyle, 180, 88, 8, 8, {}},
-    {kNoControlId, C::Static, kLabelStyle, 195, 88, 32, 8, {"All frames"}},
-    {kNoControlId, C::Static, kLabelStyle, 180, 109, 39, 8, {"Bayer Mode"}},
-    {1030, C::Button, kRadioStyle, 180, 123, 8, 8, {}},
-    {1031, C::Button, kRadioStyle, 195, 123, 8, 8, {}},
-    {1032, C::Button, kRadioStyle, 210, 123, 8, 8, {}},
-    {1033, C::Button, kRadioStyle, 225, 123, 8, 8, {}},
+    {kNoControlId, C::Static, kLabelStyle, 195, 88, 40, 8, {"All frames"}},
+    {kNoControlId, C::Static, kLabelStyle, 180, 109, 48, 8, {"Bayer Mode"}},
+    {1030, C::Button, kRadioStyle, 180, 123, 16, 10, {"0"}},
+    {1031, C::Button, kRadioStyle, 197, 123, 16, 10, {"1"}},
+    {1032, C::Button, kRadioStyle, 214, 123, 16, 10, {"2"}},
+    {1033, C::Button, kRadioStyle, 231, 123, 16, 10, {"3"}},
 };
 
 #undef PIXORA_FILTER_ROW

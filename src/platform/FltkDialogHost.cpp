@@ -151,6 +151,13 @@ std::string FltkDialogView::FontName() const {
     return face;
 }
 
+int FltkDialogView::Font() const {
+    return run_.font;
+}
+int FltkDialogView::FontSize() const {
+    return run_.fontSize;
+}
+
 FltkDialogWindow* FltkDialogView::Window(int page) const {
     if (page < 0)
         return &top_;
@@ -177,6 +184,11 @@ bool FltkDialogView::PageRect(int page, WindowRect* rect) const {
 bool FltkDialogView::PageShown(int page) const {
     FltkDialogWindow* window = Window(page);
     return window != nullptr && window->Container()->visible();
+}
+
+std::vector<std::string> FltkDialogView::ShownTexts(int page, int32_t id) const {
+    FltkDialogWindow* window = Window(page);
+    return window != nullptr ? window->ShownTexts(id) : std::vector<std::string>{};
 }
 
 std::vector<uint8_t> FltkDialogView::Capture(int* width, int* height) const {

@@ -38,12 +38,18 @@ public:
     int32_t ResourceId() const;
     int BaseUnitX() const;
     int BaseUnitY() const;
-    // The face the dialog's texts are drawn with.
+    // The face the dialog's texts are drawn with, its toolkit number and its pixel size.
     std::string FontName() const;
+    int Font() const;
+    int FontSize() const;
     // Page -1 is the dialog itself, 0.. its pages in creation order. Window pixels.
     bool ControlRect(int page, int32_t id, WindowRect* rect) const;
     bool PageRect(int page, WindowRect* rect) const;
     bool PageShown(int page) const;
+    // Texts a control shows besides its template's: the items of a drop-down list, the
+    // headers of a tab control, the ends of an up-down control's range as its buddy shows
+    // them. Empty for other controls.
+    std::vector<std::string> ShownTexts(int page, int32_t id) const;
     // The window's pixels now, as rows of R, G, B bytes.
     std::vector<uint8_t> Capture(int* width, int* height) const;
     // A user's click on tab `index` of tab control `id` of the dialog.

@@ -100,7 +100,9 @@ FltkLabel::FltkLabel(int x, int y, int w, int h) : Fl_Widget(x, y, w, h) {
 }
 
 void FltkLabel::draw() {
-    draw_label();
+    // The whole rectangle, as the system's static control: the toolkit's own label drawing
+    // would keep 3 pixels clear at either end.
+    draw_label(x(), y(), w(), h());
 }
 
 // --- Group box -------------------------------------------------------------------------

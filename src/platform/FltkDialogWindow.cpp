@@ -212,6 +212,21 @@ bool FltkDialogWindow::ControlRect(int32_t id, int* x, int* y, int* w, int* h) c
     return true;
 }
 
+std::vector<std::string> FltkDialogWindow::ShownTexts(int32_t id) const {
+    const Control* c = Find(id);
+    if (c == nullptr)
+        return {};
+    if (c->Class() == DialogControlClass::ComboBox)
+        return c->items;
+    if (c->Class() == DialogControlClass::Tab)
+        return static_cast<const FltkTabControl*>(c->widget)->items;
+    if (c->Class() == DialogControlClass::UpDown && c->buddyId != 0 &&
+        (c->source->style & kUpDownSetBuddyInt) != 0) {
+        return {FormatItemInt(c->upDownMin, true), FormatItemInt(c->upDownMax, true)};
+    }
+    return {};
+}
+
 void FltkDialogWindow::WidgetCallback(Fl_Widget*, void* data) {
     auto* control = static_cast<Control*>(data);
     control->owner->OnWidget(*control);

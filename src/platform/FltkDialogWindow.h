@@ -50,6 +50,10 @@ public:
     // Pixel rectangle of a control inside the top-level window; false without the control.
     bool ControlRect(int32_t id, int* x, int* y, int* w, int* h) const;
     const std::vector<FltkDialogWindow*>& Pages() const { return pages_; }
+    // Texts a control shows besides its template's: the items of a drop-down list, the
+    // headers of a tab control, the ends of an up-down control's range as its buddy shows
+    // them. Empty for other controls.
+    std::vector<std::string> ShownTexts(int32_t id) const;
 
     void SetItemText(int32_t id, const std::string& text) override;
     std::string GetItemText(int32_t id) override;

@@ -159,17 +159,23 @@ uint32_t SceneShift(SceneKind scene, uint64_t sequence) {
     return static_cast<uint32_t>((sequence * kMovingStep) % kSensorWidth);
 }
 
-void WriteFrame(const ScenePattern& pattern, uint32_t shift, uint64_t sequence, uint8_t* dest,
-                size_t bytes) {
+void WriteFrame(const ScenePattern& pattern, uint32_t shift, ReadoutStart start, uint64_t sequence,
+                uint8_t* dest, size_t bytes) {
     if (dest == nullptr || bytes == 0) {
         return;
     }
+    start.column = std::min(start.column, kSensorWidth - 1);
+    start.row = std::min(start.row, kSensorHeight - 1);
     const size_t bps = pattern.BytesPerSample();
     const size_t lineBytes = wire::kLinePitch * bps;
     const size_t headBytes = wire::kActiveColumn * bps;
-    const size_t rowBytes = pattern.RowBytes();
-    const size_t tailBytes = lineBytes - headBytes - rowBytes;
-    const size_t shiftBytes = static_cast<size_t>(shift % kSensorWidth) * bps;
+    // Each line carries the sensor row from the start column to the sensor's edge; the scene
+    // moved right by `shift` puts pattern column `first` under the start column.
+    const uint32_t samples = kSensorWidth - start.column;
+    const uint32_t first = (start.column + kSensorWidth - shift % kSensorWidth) % kSensorWidth;
+    const size_t firstRun = static_cast<size_t>(std::min(samples, kSensorWidth - first)) * bps;
+    const size_t wrapRun = static_cast<size_t>(samples) * bps - firstRun;
+    const size_t tailBytes = lineBytes - headBytes - firstRun - wrapRun;
 
     // Each piece is clipped to what is left of the request, so a transfer may end anywhere.
     size_t pos = 0;
@@ -185,11 +191,11 @@ void WriteFrame(const ScenePattern& pattern, uint32_t shift, uint64_t sequence, 
     };
 
     zero(wire::kActiveLine * lineBytes);
-    for (uint32_t y = 0; y < kSensorHeight && pos < bytes; ++y) {
+    for (uint32_t y = start.row; y < kSensorHeight && pos < bytes; ++y) {
         const uint8_t* row = pattern.Row(y);
         zero(headBytes);
-        copy(row + rowBytes - shiftBytes, shiftBytes);
-        copy(row, rowBytes - shiftBytes);
+        copy(row + static_cast<size_t>(first) * bps, firstRun);
+        copy(row, wrapRun);
         zero(tailBytes);
     }
     zero(bytes - pos);

@@ -80,11 +80,18 @@ private:
 // Columns the scene is moved right by in frame `sequence` (1, 2, ...).
 uint32_t SceneShift(SceneKind scene, uint64_t sequence);
 
+// The sensor site a frame's read-out starts at: the window start the host programmed.
+struct ReadoutStart {
+    uint32_t column = 0;
+    uint32_t row = 0;
+};
+
 // Writes the first `bytes` bytes of one frame: lines of kLinePitch samples, zero outside the
-// sensor image, the image shifted right by `shift` columns (wrapping), and the low 32 bits
-// of `sequence` in the first four bytes of line 0, least significant first.
-void WriteFrame(const ScenePattern& pattern, uint32_t shift, uint64_t sequence, uint8_t* dest,
-                size_t bytes);
+// image; the image is the sensor from `start` on (to the sensor's right and bottom edges),
+// its scene shifted right by `shift` columns (wrapping); the low 32 bits of `sequence` go
+// into the first four bytes of line 0, least significant first.
+void WriteFrame(const ScenePattern& pattern, uint32_t shift, ReadoutStart start, uint64_t sequence,
+                uint8_t* dest, size_t bytes);
 
 // The sequence number that WriteFrame stamped into a frame of at least four bytes.
 uint32_t FrameStamp(const uint8_t* frame);

@@ -435,6 +435,14 @@ std::shared_ptr<const ScenePattern> VirtualCamera::PatternFor(std::unique_lock<s
     return built;
 }
 
+ReadoutStart VirtualCamera::ReadoutStartLocked() const {
+    const auto wide = [this](uint32_t low, uint32_t high) {
+        return (registers_[low] & 0x3F) | ((registers_[high] & 0x3F) << 6);
+    };
+    return ReadoutStart{wide(wire::kRegColumnStartLow, wire::kRegColumnStartHigh),
+                        wide(wire::kRegRowStartLow, wire::kRegRowStartHigh)};
+}
+
 void VirtualCamera::HandleFrame(const OpenHandle& handle, void* out, uint32_t outSize,
                                 RequestRecord& record) {
     std::unique_lock lock(mutex_);
@@ -511,10 +519,11 @@ void VirtualCamera::HandleFrame(const OpenHandle& handle, void* out, uint32_t ou
         deliver = std::min<uint64_t>(*shortBytes, expected > 0 ? expected - 1 : 0);
     }
     const uint32_t shift = SceneShift(scene_, sequence);
+    const ReadoutStart start = ReadoutStartLocked();
     const std::shared_ptr<const ScenePattern> pattern = PatternFor(lock);
 
     lock.unlock();
-    WriteFrame(*pattern, shift, sequence, static_cast<uint8_t*>(out), deliver);
+    WriteFrame(*pattern, shift, start, sequence, static_cast<uint8_t*>(out), deliver);
     lock.lock();
 
     record.bytesReturned = static_cast<uint32_t>(deliver);

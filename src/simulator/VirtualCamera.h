@@ -121,6 +121,8 @@ private:
     void HandleReply(const OpenHandle& handle, void* out, uint32_t outSize, RequestRecord& record);
     void HandleFrame(const OpenHandle& handle, void* out, uint32_t outSize, RequestRecord& record);
     std::shared_ptr<const ScenePattern> PatternFor(std::unique_lock<std::mutex>& lock);
+    // Where the sensor's read-out starts, as the window start registers say.
+    ReadoutStart ReadoutStartLocked() const;
 
     const int index_;
     std::atomic<uint64_t>& sequence_;

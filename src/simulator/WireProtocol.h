@@ -54,6 +54,11 @@ inline constexpr uint32_t kRegGainLow = 6;
 inline constexpr uint32_t kRegGainHigh = 7;
 inline constexpr uint32_t kRegExposureLow = 158;
 inline constexpr uint32_t kRegExposureHigh = 159;
+// The sensor's first column and row to read out, 12 bits each over two registers.
+inline constexpr uint32_t kRegColumnStartLow = 164;
+inline constexpr uint32_t kRegColumnStartHigh = 165;
+inline constexpr uint32_t kRegRowStartLow = 166;
+inline constexpr uint32_t kRegRowStartHigh = 167;
 
 // Value bits of a register (6, 16 or 22), 0 when the register does not exist.
 constexpr uint32_t RegisterValueBits(uint32_t address) {

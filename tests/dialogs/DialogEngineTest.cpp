@@ -340,6 +340,46 @@ TEST(DialogTemplates, AreWellFormedInBothLanguages) {
               (std::set<int32_t>{101, 102, 103, 104, 105, 106, 107, 108, 110, 111, 112, 113}));
 }
 
+// Texts must not run into their neighbours: no two controls share a dialog unit, apart
+// from the frames that hold others and an up-down control, which goes into the right end
+// of its buddy edit (the control before it); a list counts with its closed height. A check
+// box or radio button without a text of its own has a label just right of it.
+TEST(DialogTemplates, ControlsDoNotOverlapAndEveryChoiceIsLabelled) {
+    const auto bottom = [](const DialogControlTemplate& c) {
+        return c.y + (c.cls == DialogControlClass::ComboBox ? 12 : c.height);
+    };
+    const auto kind = [](const DialogControlTemplate& c) {
+        return c.cls == DialogControlClass::Button ? c.style & kButtonKindMask : 0xFFu;
+    };
+    for (const auto get :
+         {CameraPropertyTemplate, ImageFilterHostTemplate, ImageFilterPageTemplate,
+          GrayFilterPageTemplate, AnalogGainHostTemplate, AnalogGainPageTemplate}) {
+        for (DialogLanguage language : {DialogLanguage::English, DialogLanguage::Japanese}) {
+            const DialogTemplate& t = get(language);
+            for (std::size_t i = 0; i < t.controls.size(); ++i) {
+                const DialogControlTemplate& a = t.controls[i];
+                const bool frame = a.cls == DialogControlClass::Tab || kind(a) == kButtonGroupBox;
+                bool labelled = (kind(a) != kButtonAutoCheckBox && kind(a) != kButtonAutoRadio) ||
+                                a.text.For(language)[0] != '\0';
+                for (std::size_t j = 0; j < t.controls.size(); ++j) {
+                    const DialogControlTemplate& b = t.controls[j];
+                    labelled = labelled || (b.cls == DialogControlClass::Static && b.y == a.y &&
+                                            b.x >= a.x + a.width && b.x <= a.x + a.width + 8);
+                    if (j <= i || frame || b.cls == DialogControlClass::Tab ||
+                        kind(b) == kButtonGroupBox ||
+                        (j == i + 1 && b.cls == DialogControlClass::UpDown)) {
+                        continue;
+                    }
+                    EXPECT_TRUE(a.x + a.width <= b.x || b.x + b.width <= a.x || bottom(a) <= b.y ||
+                                bottom(b) <= a.y)
+                        << t.resourceId << ": controls " << i << " and " << j;
+                }
+                EXPECT_TRUE(labelled) << t.resourceId << ": control " << a.id;
+            }
+        }
+    }
+}
+
 TEST(DialogTemplates, BayerModeButtonsFormOneGroupOnBothPages) {
     for (const DialogTemplate* page : {&ImageFilterPageTemplate(DialogLanguage::English),
                                        &GrayFilterPageTemplate(DialogLanguage::English)}) {

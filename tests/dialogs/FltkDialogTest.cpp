@@ -3,13 +3,17 @@
 // through real X events.
 #include <gtest/gtest.h>
 
+#include <FL/Fl.H>
+#include <FL/fl_draw.H>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -73,6 +77,83 @@ WindowRect Expected(const DialogControlTemplate& c, int originX, int originY, in
             MulDiv(c.width, baseX, 4), MulDiv(c.height, baseY, 8)};
 }
 
+// A text as it is drawn: '&' marks the next letter as the mnemonic, "&&" is one '&'.
+std::string Displayed(const std::string& text) {
+    std::string shown;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && ++i == text.size())
+            break;
+        shown += text[i];
+    }
+    return shown;
+}
+
+// Pixels of a control's width its text may take, by how the toolkit draws each widget: a
+// label takes its whole rectangle; a check box or radio button puts its box (as wide as the
+// font is high) 2 pixels in and the text 2 pixels after it; a group box writes its caption
+// from 8 pixels in; a push button centres it in its frame; a closed list shows its item
+// 3 pixels inside what its arrow (at most 20 pixels) leaves; an edit scrolls unless the text
+// and 4 pixels for the cursor fit inside its frame.
+int TextRoom(DialogControlClass cls, uint32_t style, const WindowRect& r, int fontSize) {
+    switch (cls) {
+        case DialogControlClass::Static:
+            return r.width;
+        case DialogControlClass::Button:
+            switch (style & kButtonKindMask) {
+                case kButtonAutoCheckBox:
+                case kButtonAutoRadio:
+                    return r.width - (fontSize + 4);
+                case kButtonGroupBox:
+                    return r.width - 2 * 8;
+                default:
+                    return r.width - Fl::box_dw(FL_UP_BOX);
+            }
+        case DialogControlClass::ComboBox: {
+            const int arrow = std::min(20, r.height - Fl::box_dh(FL_DOWN_BOX));
+            return r.width - arrow - Fl::box_dw(FL_DOWN_BOX) - 2 * 3;
+        }
+        case DialogControlClass::Edit:
+            return r.width - Fl::box_dw(FL_DOWN_BOX) - 4;
+        default:
+            return 0;
+    }
+}
+
+// Every text of the window's controls fits its control whole, measured with the face and
+// size the dialog draws it with: the templates' texts, the items of the lists as the dialog
+// filled them, and in each edit with an up-down control the ends of the up-down's range.
+void CheckTextsFit(FltkDialogView& view, const DialogTemplate& t, int page, int originX,
+                   int originY) {
+    fl_font(static_cast<Fl_Font>(view.Font()), view.FontSize());
+    const int lineHeight = fl_height();
+    for (std::size_t i = 0; i < t.controls.size(); ++i) {
+        const DialogControlTemplate* c = &t.controls[i];
+        std::vector<std::string> texts = {c->text.For(t.language)};
+        if (c->cls == DialogControlClass::ComboBox) {
+            texts = view.ShownTexts(page, c->id);
+        } else if (c->cls == DialogControlClass::UpDown && i > 0) {
+            texts = view.ShownTexts(page, c->id);
+            c = &t.controls[i - 1];  // shown by the buddy edit before it
+        }
+        WindowRect r = Expected(*c, originX, originY, view.BaseUnitX(), view.BaseUnitY());
+        if (c->id != kNoControlId) {
+            ASSERT_TRUE(view.ControlRect(page, c->id, &r));
+        }
+        for (const std::string& text : texts) {
+            const std::string shown = Displayed(text);
+            if (shown.empty() || c->cls == DialogControlClass::Tab)
+                continue;  // tab headers take the width of their texts
+            const int width = static_cast<int>(std::ceil(fl_width(shown.c_str())));
+            const std::string where = "template " + std::to_string(t.resourceId) + " control " +
+                                      std::to_string(c->id) + " \"" + shown + "\"";
+            EXPECT_LE(width, TextRoom(c->cls, c->style, r, view.FontSize())) << where;
+            if (c->cls == DialogControlClass::Static) {
+                EXPECT_LE(lineHeight, r.height) << where;
+            }
+        }
+    }
+}
+
 // Checks one window (the dialog, or a shown page at `originX`, `originY`) of a captured
 // dialog against its template: every control sits where the template puts it, and is
 // drawn there.
@@ -120,6 +201,7 @@ void CheckAgainstTemplate(FltkDialogView& view, const Screenshot& shot, const Di
             EXPECT_GT(p[0] + p[1] + p[2], 3 * 200) << where;
         }
     }
+    CheckTextsFit(view, t, page, originX, originY);
 }
 
 Screenshot Capture(FltkDialogView& view, const std::string& name) {

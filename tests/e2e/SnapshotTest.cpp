@@ -131,6 +131,43 @@ TEST_F(Snapshot, FailedTransferRecordsNothing) {
     EXPECT_EQ(Pixora_SnapShot(camera_, nullptr, 0, 1), 1);
 }
 
+// A stored capture window crops the sensor where it starts: 101 x 151 samples from column
+// 151, row 201 are exactly those of the full frame, each on its own colour site (colour
+// mode 8 delivers the raw mosaic). The gradient shows the place, the bars the colour sites.
+TEST_F(Snapshot, StoredWindowCropsTheSensorAtItsStart) {
+    constexpr int kX = 151, kY = 201, kW = 101, kH = 151;
+    const int scenes[] = {PIXORA_SIM_SCENE_GRADIENT, PIXORA_SIM_SCENE_BARS};
+    std::vector<std::vector<uint8_t>> full;
+    for (int scene : scenes) {
+        ASSERT_EQ(PixoraSim_SetScene(0, scene), 1);
+        full.push_back(Shot(camera_, 8));
+    }
+    Pixora_Release(camera_);
+    registry_.Write(
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Mendal\\Pixora530TZSdk]\r\n"
+        "\"Size\"=dword:00000000\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Mendal\\Pixora530TZSdk\\Size_00]\r\n"
+        "\"TH\"=dword:00000550\r\n\"TV\"=dword:00000400\r\n"
+        "\"EH\"=dword:00000065\r\n\"EV\"=dword:00000097\r\n"
+        "\"EHS\"=dword:00000097\r\n\"EVS\"=dword:000000c9\r\n");
+    camera_ = Pixora_Initialize(errors_);
+    ASSERT_NE(camera_, nullptr);
+    ASSERT_EQ(Pixora_SetColorMode(camera_, 8), 1);
+    for (std::size_t s = 0; s < std::size(scenes); ++s) {
+        ASSERT_EQ(PixoraSim_SetScene(0, scenes[s]), 1);
+        std::vector<uint8_t> window(static_cast<size_t>(Stride(kW, 8)) * kH);
+        ASSERT_EQ(Pixora_SnapShot(camera_, window.data(), static_cast<int32_t>(window.size()), 1),
+                  1);
+        for (int row = 0; row < kH; ++row) {
+            const uint8_t* got = &window[static_cast<size_t>(row) * Stride(kW, 8)];
+            const uint8_t* want = &full[s][static_cast<size_t>(kY + row) * Stride(kWidth, 8) + kX];
+            ASSERT_EQ(0, std::memcmp(got, want, kW)) << "scene " << scenes[s] << " row " << row;
+        }
+    }
+    EXPECT_TRUE(DrainErrors().empty());
+}
+
 TEST_F(Snapshot, StoredColourOutsideTheSixModesIsRefusedWithNine) {
     Pixora_Release(camera_);
     registry_.Write(

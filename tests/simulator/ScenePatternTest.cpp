@@ -102,7 +102,7 @@ protected:
 
 TEST_F(FrameWriting, PlacesTheImageAtLineFourteenColumn424) {
     std::vector<uint8_t> frame(test::kFullFrame8, 0xAA);
-    WriteFrame(pattern_, 0, 7, frame.data(), frame.size());
+    WriteFrame(pattern_, 0, {}, 7, frame.data(), frame.size());
     EXPECT_EQ(FrameStamp(frame.data()), 7u);
     for (size_t i = 4; i < SampleOffset(0, 0, 1); ++i) {
         ASSERT_EQ(frame[i], 0) << "offset " << i;
@@ -120,17 +120,29 @@ TEST_F(FrameWriting, PlacesTheImageAtLineFourteenColumn424) {
 TEST_F(FrameWriting, WritesExactlyTheBytesAsked) {
     std::vector<uint8_t> frame(100000, 0xAA);
     const size_t asked = SampleOffset(600, 10, 1) + 3;  // ends inside a line
-    WriteFrame(pattern_, 0, 1, frame.data(), asked);
+    WriteFrame(pattern_, 0, {}, 1, frame.data(), asked);
     EXPECT_EQ(frame[asked - 1], pattern_.Row(10)[602]);
     EXPECT_EQ(frame[asked], 0xAA);
 }
 
 TEST_F(FrameWriting, ShiftMovesTheSceneRightAndWraps) {
     std::vector<uint8_t> frame(test::kFullFrame8);
-    WriteFrame(pattern_, 16, 1, frame.data(), frame.size());
+    WriteFrame(pattern_, 16, {}, 1, frame.data(), frame.size());
     EXPECT_EQ(frame[SampleOffset(16, 3, 1)], pattern_.Row(3)[0]);
     EXPECT_EQ(frame[SampleOffset(0, 3, 1)], pattern_.Row(3)[1360 - 16]);
     EXPECT_EQ(frame[SampleOffset(1359, 3, 1)], pattern_.Row(3)[1359 - 16]);
+}
+
+// The read-out runs from the window start to the sensor's edges; the moving scene wraps in
+// sensor columns wherever the read-out starts.
+TEST_F(FrameWriting, ReadOutStartsAtTheWindowStart) {
+    std::vector<uint8_t> frame(test::kFullFrame8, 0xAA);
+    WriteFrame(pattern_, 16, ReadoutStart{5, 201}, 1, frame.data(), frame.size());
+    EXPECT_EQ(frame[SampleOffset(0, 0, 1)], pattern_.Row(201)[1360 - 11]);
+    EXPECT_EQ(frame[SampleOffset(11, 3, 1)], pattern_.Row(204)[0]);
+    EXPECT_EQ(frame[SampleOffset(1354, 822, 1)], pattern_.Row(1023)[1359 - 16]);
+    EXPECT_EQ(frame[SampleOffset(1355, 0, 1)], 0);  // past the sensor's right edge
+    EXPECT_EQ(frame[SampleOffset(0, 823, 1)], 0);   // past its bottom edge
 }
 
 TEST(SceneShift, OnlyTheMovingSceneMovesAndKeepsTheColourPhase) {
