@@ -9,16 +9,11 @@
 #include "NamedSettings.h"
 #include "ProcessorFeatures.h"
 #include "SettingsFile.h"
+#include "Version.h"
 
 namespace pixora::cli {
 
 namespace {
-
-void PrintVersion() {
-    const auto version = static_cast<uint32_t>(Pixora_GetDllVersion());
-    std::printf("library version   %u.%u.%u (0x%08x)\n", (version >> 16) & 0xFF,
-                (version >> 8) & 0xFF, version & 0xFF, version);
-}
 
 bool PrintCameraInfo(Camera& camera) {
     char name[PIXORA_DEVICE_NAME_ENTRY] = {};
@@ -61,7 +56,7 @@ int RunInfo(const Arguments& args) {
     if (!args.Operands().empty())
         throw UsageError("info takes no operands");
     const int32_t device = DeviceOption(args);
-    PrintVersion();
+    std::printf("library version   %s\n", LibraryVersion().c_str());
     const ProcessorFeatures features = DetectProcessorFeatures();
     std::printf("processor         %s\n", features.available.c_str());
     std::printf("interpolation     %s\n", features.interpolation.c_str());

@@ -55,7 +55,7 @@ int RunSnapshot(const Arguments& args) {
             camera->ReportFailure("taking the snapshot");
             status = kExitFailure;
         } else if (Interrupted()) {
-            status = kExitInterrupted;
+            status = InterruptedStatus();
         } else {
             const int32_t mode = Pixora_GetColorMode(camera->Handle());
             for (const Output& output : outputs) {

@@ -156,8 +156,8 @@ int RunStream(const Arguments& args) {
         const bool limited = plan.seconds || plan.frames;
         if (streamFailed || counts.failed > 0 || (reachedEnd && counts.delivered == 0))
             status = kExitFailure;
-        else if (Interrupted() && limited && status == kExitSuccess)
-            status = kExitInterrupted;
+        else if (Interrupted() && limited && !reachedEnd && status == kExitSuccess)
+            status = InterruptedStatus();
     }
     if (!camera->Release() && status == kExitSuccess)
         status = kExitFailure;

@@ -1,7 +1,9 @@
 // pixora trigger: trigger mode, with pulses sent to the virtual camera, reporting each
 // delivered frame and each transfer time-out.
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <thread>
 #include <vector>
 
 #include "Camera.h"
@@ -79,6 +81,23 @@ private:
     std::map<int32_t, int> errors_;
 };
 
+// Leaving trigger mode waits for the camera's armed read, which only a pulse or the camera's
+// transfer time-out (3 s) ends. Pulses sent while the stop waits end it at once; a frame one
+// of them brings is not counted.
+bool LeaveTriggerMode(PIXORA_HANDLE handle, int32_t device) {
+    std::atomic<bool> left{false};
+    std::thread pulses([&] {
+        while (!left.load()) {
+            PixoraSim_Trigger(device);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    const bool stopped = Pixora_StopPreview(handle) == 1;
+    left.store(true);
+    pulses.join();
+    return stopped;
+}
+
 int RunTrigger(const Arguments& args) {
     if (!args.Operands().empty())
         throw UsageError("trigger takes no operands");
@@ -125,10 +144,11 @@ int RunTrigger(const Arguments& args) {
     while (!Interrupted() && log.Delivered() + log.Failed() < sent && Clock::now() < deadline)
         log.Poll(50);
 
+    const bool stopped = Interrupted();
     log.Poll(0);
     int status = kExitSuccess;
-    // Stopping aborts the armed read; that is no time-out, so nothing is counted after it.
-    if (Pixora_StopPreview(handle) != 1) {
+    // Stopping ends the armed read; that is no time-out, so nothing is counted after it.
+    if (!LeaveTriggerMode(handle, device)) {
         camera->ReportFailure("leaving trigger mode");
         status = kExitFailure;
     }
@@ -136,8 +156,12 @@ int RunTrigger(const Arguments& args) {
                 static_cast<long long>(log.Delivered()), static_cast<long long>(log.Failed()),
                 static_cast<long long>(log.Timeouts()), ErrorList(log.Errors()).c_str());
     if (status == kExitSuccess) {
-        if (log.Delivered() < sent || log.Failed() > 0 || sent < pulses)
-            status = Interrupted() ? kExitInterrupted : kExitFailure;
+        const bool allDelivered = sent == pulses && log.Delivered() >= sent && log.Failed() == 0;
+        // With no pulses the command only watches for --wait: a stop cuts that short.
+        if (stopped && !(allDelivered && pulses > 0))
+            status = InterruptedStatus();
+        else if (!allDelivered)
+            status = kExitFailure;
     }
     if (!camera->Release() && status == kExitSuccess)
         status = kExitFailure;
