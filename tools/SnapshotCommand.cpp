@@ -92,7 +92,7 @@ std::string SnapshotHelp() {
                "options:\n") +
            kBitsHelp + kDeviceHelp +
            "  --format F        bmp, raw, jpeg (quality 100), jpeg70, jpeg20, png, tiff\n" +
-           kShotOptionsHelp;
+           ShotOptionsHelp();
 }
 
 }  // namespace

@@ -190,9 +190,9 @@ std::string StreamHelp() {
            "  --save-every N    save every Nth delivered frame\n"
            "  --folder DIR      folder for saved frames (default stream-frames; created)\n"
            "  --format F        format of saved frames (default bmp)\n" +
-           kShotOptionsHelp +
-           "\nExit status 1 when a frame failed or none arrived, 130 when Ctrl-C came before\n"
-           "--seconds or --frames was reached.\n";
+           ShotOptionsHelp() +
+           "\nExit status 1 when a frame failed or none arrived, 130 (143) when Ctrl-C\n"
+           "(SIGTERM) came before --seconds or --frames was reached.\n";
 }
 
 }  // namespace

@@ -179,7 +179,8 @@ Command TriggerCommand() {
             "pulse, each delivered frame ('frame N: ...') and each time the camera's transfer\n"
             "time-out passed without a pulse ('time-out: ...'), then\n"
             "  summary pulses=P frames=N failed=X timeouts=T errors=none|CODE:COUNT,...\n"
-            "Exit status 0 when every pulse delivered a frame.\n\n"
+            "Exit status 0 when every pulse delivered a frame, 130 (143) when Ctrl-C\n"
+            "(SIGTERM) came first.\n\n"
             "options:\n") +
         kBitsHelp + kDeviceHelp +
         "  --pulses N        pulses to send (default 1; 0: only wait)\n"
