@@ -63,7 +63,10 @@ TEST_P(PixoraBadCommandLine, IsRefusedWithStatus2BeforeTheCameraIsOpened) {
     PixoraFixture pixora;
     const PixoraResult result = pixora.Run(GetParam().args);
     EXPECT_EQ(result.exitStatus, 2) << result.err;
-    EXPECT_FALSE(result.err.empty());
+    // One line, with one hint at the help.
+    EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
+    const size_t hint = result.err.find("help");
+    EXPECT_EQ(result.err.find("help", hint + 1), std::string::npos) << result.err;
     EXPECT_TRUE(result.out.empty());
     // Opening a camera writes the settings file's defaults; none may have been written.
     EXPECT_FALSE(std::filesystem::exists(pixora.SettingsFile()));

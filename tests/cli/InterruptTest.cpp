@@ -66,8 +66,8 @@ TEST(PixoraStopSignal, OpenEndedCommandsEndWithStatusZero) {
 }
 
 TEST(PixoraStopSignal, ClosesAnOpenDialogAndReleasesTheCamera) {
-    X11Desktop desktop;
-    if (!desktop.Connected())
+    const X11Desktop desktop;
+    if (desktop.Name().empty())
         GTEST_SKIP() << "no display";
     const std::pair<const char*, int> cases[] = {
         {"camera", SIGINT}, {"image", SIGTERM}, {"analog", SIGINT}};
@@ -75,7 +75,7 @@ TEST(PixoraStopSignal, ClosesAnOpenDialogAndReleasesTheCamera) {
         PixoraFixture pixora;
         pixora.UseDisplay(desktop.Name());
         auto process = pixora.Start({"dialog", dialog});
-        ASSERT_NE(desktop.WaitForWindowOf(process->Pid()), 0u) << dialog;
+        ASSERT_FALSE(desktop.WaitForWindowOf(process->Pid()).empty()) << dialog;
         double seconds = 0;
         const PixoraResult result = SignalAndWait(*process, signal, &seconds);
         EXPECT_EQ(result.exitStatus, 128 + signal) << dialog << ": " << result.err;

@@ -137,15 +137,6 @@ TEST(PixoraSettings, TheRangesInfoReportsAreExactlyWhatSetTakes) {
     }
 }
 
-TEST(PixoraSettings, UnknownSettingHintsAtTheHelpOnce) {
-    PixoraFixture pixora;
-    const PixoraResult result = pixora.Run({"set", "loudness", "3"});
-    EXPECT_EQ(result.exitStatus, 2);
-    const size_t hint = result.err.find("--help");
-    ASSERT_NE(hint, std::string::npos) << result.err;
-    EXPECT_EQ(result.err.find("--help", hint + 1), std::string::npos) << result.err;
-}
-
 TEST(PixoraSettings, ColourGainsAreRefusedOnGetAndSet) {
     PixoraFixture pixora;
     // The library reports no range for them: no value can be set.

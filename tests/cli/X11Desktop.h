@@ -1,44 +1,41 @@
-// The pixora program's windows as a user's desktop sees them, through an X connection of the
-// test's own: found by the process id on them, their titles and sizes, and the user's keys
-// and close button. And an X server of the test's own, for a screen of a chosen size.
+// The pixora program's windows as a user's desktop sees them: found by the process id on
+// them, named, measured and typed into with xdotool and xwininfo; closed with the message a
+// window manager's close button sends. And an X server of the test's own, for a screen of a
+// chosen size.
 #pragma once
 
-#include <X11/Xlib.h>
-
-#include <chrono>
 #include <string>
 #include <vector>
 
 namespace pixora::test {
 
+struct WindowSize {
+    int width = 0;
+    int height = 0;
+    bool operator==(const WindowSize&) const = default;
+};
+
 class X11Desktop {
 public:
-    // Connects to `display`, or to the test's DISPLAY when empty.
+    // The test's DISPLAY when `display` is empty; Name() is empty when there is none.
     explicit X11Desktop(const std::string& display = "");
-    ~X11Desktop();
-    X11Desktop(const X11Desktop&) = delete;
-    X11Desktop& operator=(const X11Desktop&) = delete;
-
-    bool Connected() const { return display_ != nullptr; }
     const std::string& Name() const { return name_; }
-    int ScreenWidth() const;
-    int ScreenHeight() const;
 
-    // The first top-level window carrying `pid` (_NET_WM_PID) that shows within `limit`; 0 if
-    // none does.
-    Window WaitForWindowOf(int pid, std::chrono::milliseconds limit = std::chrono::seconds(30));
-    std::string Title(Window window);
-    bool Size(Window window, int* width, int* height);
-    std::vector<Window> Children(Window window);
-
-    // A key press and release sent to `window`, as `xdotool key --window` sends them.
-    void PressKey(Window window, KeySym key);
-    // What a window manager's close button sends: WM_DELETE_WINDOW.
-    void PressCloseButton(Window window);
+    // The first shown window carrying `pid` (_NET_WM_PID) within 30 s, as "0x..."; empty if none.
+    std::string WaitForWindowOf(int pid) const;
+    std::string Title(const std::string& window) const;
+    WindowSize Size(const std::string& window) const;
+    // The sizes of the window's children.
+    std::vector<WindowSize> ChildSizes(const std::string& window) const;
+    // A key press sent to the window, as `xdotool key --window` sends it (keysym name).
+    void PressKey(const std::string& window, const std::string& key) const;
+    // WM_DELETE_WINDOW, as a window manager's close button sends it.
+    void PressCloseButton(const std::string& window) const;
 
 private:
+    std::string Run(const std::string& command) const;
+
     std::string name_;
-    Display* display_ = nullptr;
 };
 
 class PrivateXServer {
@@ -48,7 +45,6 @@ public:
     ~PrivateXServer();
     PrivateXServer(const PrivateXServer&) = delete;
     PrivateXServer& operator=(const PrivateXServer&) = delete;
-
     const std::string& Name() const { return name_; }
 
 private:
