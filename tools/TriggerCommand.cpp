@@ -1,9 +1,7 @@
 // pixora trigger: trigger mode, with pulses sent to the virtual camera, reporting each
 // delivered frame and each transfer time-out.
-#include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <thread>
 #include <vector>
 
 #include "Camera.h"
@@ -81,23 +79,6 @@ private:
     std::map<int32_t, int> errors_;
 };
 
-// Leaving trigger mode waits for the camera's armed read, which only a pulse or the camera's
-// transfer time-out (3 s) ends. Pulses sent while the stop waits end it at once; a frame one
-// of them brings is not counted.
-bool LeaveTriggerMode(PIXORA_HANDLE handle, int32_t device) {
-    std::atomic<bool> left{false};
-    std::thread pulses([&] {
-        while (!left.load()) {
-            PixoraSim_Trigger(device);
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    });
-    const bool stopped = Pixora_StopPreview(handle) == 1;
-    left.store(true);
-    pulses.join();
-    return stopped;
-}
-
 int RunTrigger(const Arguments& args) {
     if (!args.Operands().empty())
         throw UsageError("trigger takes no operands");
@@ -147,8 +128,8 @@ int RunTrigger(const Arguments& args) {
     const bool stopped = Interrupted();
     log.Poll(0);
     int status = kExitSuccess;
-    // Stopping ends the armed read; that is no time-out, so nothing is counted after it.
-    if (!LeaveTriggerMode(handle, device)) {
+    // Stopping cancels the armed read; that is no time-out, so nothing is counted after it.
+    if (Pixora_StopPreview(handle) != 1) {
         camera->ReportFailure("leaving trigger mode");
         status = kExitFailure;
     }
