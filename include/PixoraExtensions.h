@@ -30,6 +30,19 @@ PIXORA_API const char* PIXORA_CALL PixoraEx_ErrorText(int32_t code);
 PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFailureDetail(PIXORA_HANDLE camera, char* text,
                                                          int32_t size);
 
+/* --- Settings ------------------------------------------------------------------------- */
+
+/* The values Pixora_SetFilterValue accepts for `filterIndex` (a PIXORA_FILTER_* index, the
+ * same ranges as the 54 named setters): stores the smallest in `*minimum` and the largest in
+ * `*maximum` (either may be null) and returns 1. Indices whose every value is accepted
+ * (6, the packed Bayer gains, and 10, the white-balance request) report INT32_MIN and
+ * INT32_MAX. Returns 0, storing 0 in both, for an unknown index and for the colour gains
+ * 14..17, which this camera always refuses. Needs no camera handle. The exposure (18)
+ * reports 0..1067, what the library accepts; the camera keeps 8..1068 of it, as
+ * Pixora_GetCameraInfo reports. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFilterRange(int32_t filterIndex, int32_t* minimum,
+                                                      int32_t* maximum);
+
 #ifdef __cplusplus
 }
 #endif

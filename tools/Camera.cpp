@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "ErrorText.h"
+#include "PixoraExtensions.h"
 #include "ReleaseCheck.h"
 
 namespace pixora::cli {
@@ -55,9 +56,14 @@ int32_t Camera::ReportFailure(const std::string& what) {
         std::fprintf(stderr, "pixora: %s failed: %s\n", what.c_str(), DescribeError(code).c_str());
         ++reported;
     }
-    if (reported == 0)
-        std::fprintf(stderr, "pixora: %s failed (the library recorded no error code)\n",
-                     what.c_str());
+    if (reported == 0) {
+        // Failures without a code (a file that cannot be written) carry the system's reason.
+        char detail[512] = {};
+        if (PixoraEx_GetFailureDetail(handle_, detail, sizeof detail) == 1)
+            std::fprintf(stderr, "pixora: %s failed: %s\n", what.c_str(), detail);
+        else
+            std::fprintf(stderr, "pixora: %s failed (the library gave no reason)\n", what.c_str());
+    }
     return newest;
 }
 

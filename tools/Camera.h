@@ -25,7 +25,9 @@ public:
     int32_t Index() const { return index_; }
 
     // Prints "pixora: WHAT failed: error N (meaning)" for every code the library recorded
-    // since the last call, or that none was recorded. Returns the most recent code (0: none).
+    // since the last call; without a code, the reason the library kept for the failure
+    // (a file that cannot be written: missing folder, permission, disk full). Returns the
+    // most recent code (0: none).
     int32_t ReportFailure(const std::string& what);
     // Forgets recorded codes (after probing calls whose failure is expected).
     void DiscardErrors();

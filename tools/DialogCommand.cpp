@@ -4,7 +4,9 @@
 
 #include "Camera.h"
 #include "Commands.h"
+#include "DialogCloser.h"
 #include "ExitStatus.h"
+#include "Interrupt.h"
 
 namespace pixora::cli {
 
@@ -35,11 +37,22 @@ int RunDialog(const Arguments& args) {
     std::unique_ptr<Camera> camera = Camera::Open(device, false);
     if (!camera)
         return kExitFailure;
-    if (show(camera->Handle(), parent) != 1) {
-        camera->ReportFailure("showing the " + which + " dialog");
-        return kExitFailure;
+    int32_t shown = 0;
+    if (!Interrupted()) {
+        const DialogCloser closer;
+        shown = show(camera->Handle(), parent);
     }
-    return camera->Release() ? kExitSuccess : kExitFailure;
+    int status = kExitSuccess;
+    if (Interrupted()) {
+        // Closed on the stop request the way its close button closes it: as Cancel.
+        status = InterruptedStatus();
+    } else if (shown != 1) {
+        camera->ReportFailure("showing the " + which + " dialog");
+        status = kExitFailure;
+    }
+    if (!camera->Release() && status == kExitSuccess)
+        status = kExitFailure;
+    return status;
 }
 
 }  // namespace
@@ -53,7 +66,8 @@ Command DialogCommand() {
             "  image    picture adjustments, white balance and gray settings\n"
             "  analog   gain, exposure, vertical mirror and automatic exposure\n"
             "What the dialog keeps is stored in the settings file. A dialog needs a display;\n"
-            "without one the library reports error 4.\n\n"
+            "without one the library reports error 4. Ctrl-C or SIGTERM closes the dialog as\n"
+            "Cancel does and releases the camera (exit status 130 or 143).\n\n"
             "options:\n"
             "  --parent ID       X11 window id of the owner window (decimal or 0x...)\n"
             "  --device N        camera index 0..7 (default 0)\n",

@@ -8,7 +8,9 @@ inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 1;
 // The command line could not be understood (unknown command, option, value or format).
 inline constexpr int kExitUsage = 2;
-// Stopped by Ctrl-C before the requested end (128 + SIGINT, as shells report it).
+// Stopped by a signal before the requested end: 128 + the signal's number, as shells report
+// it; 130 for Ctrl-C (SIGINT), 143 for SIGTERM (see InterruptedStatus()).
+inline constexpr int kExitSignalBase = 128;
 inline constexpr int kExitInterrupted = 130;
 
 }  // namespace pixora::cli

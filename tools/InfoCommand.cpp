@@ -9,16 +9,11 @@
 #include "NamedSettings.h"
 #include "ProcessorFeatures.h"
 #include "SettingsFile.h"
+#include "Version.h"
 
 namespace pixora::cli {
 
 namespace {
-
-void PrintVersion() {
-    const auto version = static_cast<uint32_t>(Pixora_GetDllVersion());
-    std::printf("library version   %u.%u.%u (0x%08x)\n", (version >> 16) & 0xFF,
-                (version >> 8) & 0xFF, version & 0xFF, version);
-}
 
 bool PrintCameraInfo(Camera& camera) {
     char name[PIXORA_DEVICE_NAME_ENTRY] = {};
@@ -34,8 +29,12 @@ bool PrintCameraInfo(Camera& camera) {
         return false;
     }
     std::printf("sensor            %d x %d\n", info.sensorWidth, info.sensorHeight);
-    std::printf("gain range        %d..%d\n", info.gainMin, info.gainMax);
-    std::printf("exposure range    %d..%d\n", info.exposureMin, info.exposureMax);
+    // What set takes comes from the library's table, what the camera keeps from its record.
+    std::printf("gain range        %s accepted, the camera keeps %d..%d\n",
+                RangeText(*FindSetting("global-gain")).c_str(), info.gainMin, info.gainMax);
+    std::printf("exposure range    %s accepted, the camera keeps %d..%d\n",
+                RangeText(*FindSetting("exposure-time")).c_str(), info.exposureMin,
+                info.exposureMax);
     return true;
 }
 
@@ -48,10 +47,12 @@ void PrintSettings(Camera& camera) {
     std::printf("colour mode       %d bits per pixel\n", Pixora_GetColorMode(handle));
     std::printf("capture size      %d x %d\n", Pixora_Width(handle), Pixora_Height(handle));
     std::printf("wait time         %d ms\n", Pixora_GetWaitTime(handle));
+    std::printf("\n%-17s %-10s %s\n", "setting", "value", "accepted");
     for (const NamedSetting& setting : AllSettings()) {
         const std::optional<int32_t> value = ReadSetting(handle, setting);
         if (value)
-            std::printf("%-17s %d\n", setting.name, *value);
+            std::printf("%-17s %-10s %s\n", setting.name, FormatValue(setting, *value).c_str(),
+                        RangeText(setting).c_str());
     }
     // The colour gains are refused by this camera; their refusals are expected here.
     camera.DiscardErrors();
@@ -61,7 +62,7 @@ int RunInfo(const Arguments& args) {
     if (!args.Operands().empty())
         throw UsageError("info takes no operands");
     const int32_t device = DeviceOption(args);
-    PrintVersion();
+    std::printf("library version   %s\n", LibraryVersion().c_str());
     const ProcessorFeatures features = DetectProcessorFeatures();
     std::printf("processor         %s\n", features.available.c_str());
     std::printf("interpolation     %s\n", features.interpolation.c_str());
@@ -81,9 +82,10 @@ Command InfoCommand() {
             "library version, camera information, processor, settings",
             "usage: pixora info [--device N]\n\n"
             "Prints the library version, the camera's name and information record (sensor\n"
-            "size, gain and exposure ranges), the processor extensions and the colour\n"
-            "interpolation the library uses with them, the settings file in use and every\n"
-            "current setting. Exit status 1 when there is no camera at the index.\n\n"
+            "size; the gain and exposure the library accepts and what the camera keeps of\n"
+            "them), the processor extensions and the colour interpolation the library uses\n"
+            "with them, the settings file in use and every current setting with the values\n"
+            "it accepts. Exit status 1 when there is no camera at the index.\n\n"
             "options:\n"
             "  --device N        camera index 0..7 (default 0)\n",
             {{"device", true}},

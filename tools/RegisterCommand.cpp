@@ -31,17 +31,18 @@ int RunRegister(const Arguments& args) {
     if (!camera)
         return kExitFailure;
     int status = kExitSuccess;
-    if (write) {
-        if (Pixora_WriteRegister(camera->Handle(), address, value) != 1) {
-            camera->ReportFailure("writing register " + std::to_string(address));
-            status = kExitFailure;
-        }
+    if (write && Pixora_WriteRegister(camera->Handle(), address, value) != 1) {
+        camera->ReportFailure("writing register " + std::to_string(address));
+        status = kExitFailure;
     } else {
+        // A write is confirmed by reading back what the register now holds.
         int32_t ok = 0;
         const int32_t read = Pixora_ReadRegister(camera->Handle(), address, &ok);
         if (ok != 1) {
             camera->ReportFailure("reading register " + std::to_string(address));
             status = kExitFailure;
+        } else if (write) {
+            std::printf("register %d = %d\n", address, read);
         } else {
             std::printf("%d\n", read);
         }
@@ -60,7 +61,8 @@ Command RegisterCommand() {
             "       pixora reg write ADDR VALUE [--device N]\n\n"
             "Reads or writes one register of the camera. ADDR is 0..255 (registers 0..191\n"
             "exist; others fail with error 6), VALUE is 0..63 (registers hold 6 bits);\n"
-            "both decimal or hexadecimal with 0x. A read returns the value last written to\n"
+            "both decimal or hexadecimal with 0x. A write prints what the register holds\n"
+            "afterwards ('register ADDR = VALUE'). A read returns the value last written to\n"
             "the register in this run: the camera is programmed afresh each time it is\n"
             "opened, so a value written by an earlier run is not kept.\n\n"
             "options:\n"

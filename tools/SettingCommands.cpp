@@ -1,6 +1,5 @@
 // pixora get NAME / pixora set NAME VALUE: the camera settings by name.
 #include <cstdio>
-#include <limits>
 #include <string>
 
 #include "Camera.h"
@@ -15,7 +14,7 @@ namespace {
 const NamedSetting& SettingNamed(const std::string& name) {
     const NamedSetting* setting = FindSetting(name);
     if (setting == nullptr)
-        throw UsageError("unknown setting '" + name + "' (see 'pixora get --help')");
+        throw UsageError("unknown setting '" + name + "'");
     return *setting;
 }
 
@@ -34,12 +33,12 @@ int RunGet(const Arguments& args) {
             camera->ReportFailure(std::string("reading ") + only->name);
             status = kExitFailure;
         } else {
-            std::printf("%d\n", *value);
+            std::printf("%s\n", FormatValue(*only, *value).c_str());
         }
     } else {
         for (const NamedSetting& setting : AllSettings()) {
             if (const std::optional<int32_t> value = ReadSetting(camera->Handle(), setting))
-                std::printf("%-17s %d\n", setting.name, *value);
+                std::printf("%-17s %s\n", setting.name, FormatValue(setting, *value).c_str());
         }
         // The colour gains are refused by this camera; the listing leaves them out.
         camera->DiscardErrors();
@@ -49,20 +48,36 @@ int RunGet(const Arguments& args) {
     return status;
 }
 
+// " (asked for 5; the camera keeps 8..1068)" when the camera kept another value than the
+// one sent, else nothing.
+std::string KeptNote(Camera& camera, const NamedSetting& setting, int32_t asked, int32_t kept) {
+    if (asked == kept)
+        return "";
+    std::string note = " (asked for " + FormatValue(setting, asked);
+    if (const std::optional<ValueRange> keeps = CameraKeeps(camera.Handle(), setting))
+        note +=
+            "; the camera keeps " + std::to_string(keeps->min) + ".." + std::to_string(keeps->max);
+    return note + ")";
+}
+
 int RunSet(const Arguments& args) {
     if (args.Operands().size() != 2)
         throw UsageError("set needs a setting name and a value");
     const NamedSetting& setting = SettingNamed(args.Operands()[0]);
-    const int32_t value = CheckedInteger(args.Operands()[1], std::numeric_limits<int32_t>::min(),
-                                         std::numeric_limits<int32_t>::max(),
-                                         "the value of " + std::string(setting.name));
+    const int32_t value = ParseValue(setting, args.Operands()[1], setting.name);
     std::unique_ptr<Camera> camera = Camera::Open(DeviceOption(args), false);
     if (!camera)
         return kExitFailure;
     int status = kExitSuccess;
     if (!WriteSetting(camera->Handle(), setting, value)) {
         camera->ReportFailure("setting " + std::string(setting.name) + " to " +
-                              std::to_string(value));
+                              FormatValue(setting, value));
+        status = kExitFailure;
+    } else if (const std::optional<int32_t> stored = ReadSetting(camera->Handle(), setting)) {
+        std::printf("%s = %s%s\n", setting.name, FormatValue(setting, *stored).c_str(),
+                    KeptNote(*camera, setting, value, *stored).c_str());
+    } else {
+        camera->ReportFailure("reading " + std::string(setting.name) + " back");
         status = kExitFailure;
     }
     // Releasing the camera stores the settings for the next session.
@@ -75,8 +90,8 @@ std::string SettingsHelp(const char* usage, const char* what) {
     std::string help = std::string(usage) + "\n\n" + what + "\n\nsettings (accepted values):\n";
     for (const NamedSetting& setting : AllSettings()) {
         char line[160];
-        std::snprintf(line, sizeof line, "  %-18s %-10s %s\n", setting.name, setting.range,
-                      setting.meaning);
+        std::snprintf(line, sizeof line, "  %-18s %-10s %s\n", setting.name,
+                      RangeText(setting).c_str(), setting.meaning);
         help += line;
     }
     help +=
@@ -92,7 +107,8 @@ Command GetCommand() {
     static const std::string help = SettingsHelp(
         "usage: pixora get [NAME] [--device N]",
         "Prints the value of the setting NAME, or every setting with its name when no\n"
-        "NAME is given. Values are kept in the settings file between runs.");
+        "NAME is given, as it is entered (bayer-gain-rgb as 0xBBGGRR). Values are kept in\n"
+        "the settings file between runs.");
     return {"get",
             "a camera setting by name (or all of them)",
             help.c_str(),
@@ -103,9 +119,10 @@ Command GetCommand() {
 Command SetCommand() {
     static const std::string help = SettingsHelp(
         "usage: pixora set NAME VALUE [--device N]",
-        "Sets the setting NAME to VALUE (decimal, or hexadecimal with 0x) and keeps it in the\n"
-        "settings file for later runs. A value the camera does not accept fails with\n"
-        "error 9 and changes nothing.");
+        "Sets the setting NAME to VALUE (decimal, or hexadecimal with 0x), keeps it in the\n"
+        "settings file for later runs and prints what was stored, read back: 'NAME = VALUE',\n"
+        "noting the value asked for when the camera kept another. A value outside the\n"
+        "accepted range is a command-line error (exit status 2): no camera is opened.");
     return {"set", "change a camera setting by name", help.c_str(), {{"device", true}}, RunSet};
 }
 

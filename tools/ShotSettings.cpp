@@ -1,6 +1,7 @@
 #include "ShotSettings.h"
 
-#include <limits>
+#include <algorithm>
+#include <cstdio>
 #include <string>
 
 namespace pixora::cli {
@@ -20,16 +21,20 @@ constexpr ShotOption kValueOptions[] = {
 
 }  // namespace
 
-const char* const kShotOptionsHelp =
-    "  --gain G          analog gain 0..1023\n"
-    "  --exposure E      exposure 0..1067\n"
-    "  --white-balance   measure the white balance on this picture\n"
-    "  --bayer-mode M    colour of the first sensor sample 0..3\n"
-    "  --brightness B    -255..255      --contrast C   -127..127\n"
-    "  --hue H           -360..360      --saturation S -255..255\n"
-    "  --sharpness S     0..30          --gamma G      0..200 (100: unchanged)\n"
-    "  These apply to this run only; the stored settings are put back afterwards\n"
-    "  (use 'pixora set' to change them for good).\n";
+std::string ShotOptionsHelp() {
+    std::string help;
+    for (const ShotOption& option : kValueOptions) {
+        const NamedSetting* setting = FindSetting(option.setting);
+        char line[160];
+        std::snprintf(line, sizeof line, "  --%-15s %-10s %s\n", option.option,
+                      RangeText(*setting).c_str(), setting->meaning);
+        help += line;
+    }
+    return help +
+           "  --white-balance   measure the white balance on this picture\n"
+           "  These apply to this run only; the stored settings are put back afterwards\n"
+           "  (use 'pixora set' to change them for good).\n";
+}
 
 std::vector<OptionInfo> ShotOptionList() {
     std::vector<OptionInfo> list;
@@ -40,12 +45,13 @@ std::vector<OptionInfo> ShotOptionList() {
 }
 
 ShotRequest ParseShotOptions(const Arguments& args) {
-    constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
-    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
     ShotRequest request;
     for (const ShotOption& option : kValueOptions) {
-        if (const std::optional<int32_t> value = args.OptionalInteger(option.option, kMin, kMax))
-            request.values.emplace_back(option.setting, *value);
+        if (const std::string* text = args.Value(option.option)) {
+            const int32_t value =
+                ParseValue(*FindSetting(option.setting), *text, std::string("--") + option.option);
+            request.values.emplace_back(option.setting, value);
+        }
     }
     request.whiteBalance = args.Has("white-balance");
     return request;
@@ -96,9 +102,9 @@ void TemporarySettings::Restore() {
     }
     for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
         int32_t value = it->value;
-        // The camera reports exposures up to 1068 but takes at most 1067.
-        if (it->setting->filterIndex == PIXORA_FILTER_EXPOSURE_TIME && value > 1067)
-            value = 1067;
+        // The camera may keep an exposure (1068) that the library does not take back.
+        if (const std::optional<ValueRange> range = RangeOf(*it->setting))
+            value = std::clamp(value, range->min, range->max);
         WriteSetting(camera_.Handle(), *it->setting, value);
     }
     saved_.clear();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "Camera.h"
@@ -12,9 +13,9 @@
 
 namespace pixora::cli {
 
-// The options this file reads, and their help text.
+// The options this file reads, and their help text with the ranges the library takes.
 std::vector<OptionInfo> ShotOptionList();
-extern const char* const kShotOptionsHelp;
+std::string ShotOptionsHelp();
 
 // The shot options of a command line, checked before any camera is opened.
 struct ShotRequest {

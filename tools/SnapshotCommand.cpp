@@ -55,7 +55,7 @@ int RunSnapshot(const Arguments& args) {
             camera->ReportFailure("taking the snapshot");
             status = kExitFailure;
         } else if (Interrupted()) {
-            status = kExitInterrupted;
+            status = InterruptedStatus();
         } else {
             const int32_t mode = Pixora_GetColorMode(camera->Handle());
             for (const Output& output : outputs) {
@@ -92,7 +92,7 @@ std::string SnapshotHelp() {
                "options:\n") +
            kBitsHelp + kDeviceHelp +
            "  --format F        bmp, raw, jpeg (quality 100), jpeg70, jpeg20, png, tiff\n" +
-           kShotOptionsHelp;
+           ShotOptionsHelp();
 }
 
 }  // namespace

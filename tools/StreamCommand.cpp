@@ -156,8 +156,8 @@ int RunStream(const Arguments& args) {
         const bool limited = plan.seconds || plan.frames;
         if (streamFailed || counts.failed > 0 || (reachedEnd && counts.delivered == 0))
             status = kExitFailure;
-        else if (Interrupted() && limited && status == kExitSuccess)
-            status = kExitInterrupted;
+        else if (Interrupted() && limited && !reachedEnd && status == kExitSuccess)
+            status = InterruptedStatus();
     }
     if (!camera->Release() && status == kExitSuccess)
         status = kExitFailure;
@@ -190,9 +190,9 @@ std::string StreamHelp() {
            "  --save-every N    save every Nth delivered frame\n"
            "  --folder DIR      folder for saved frames (default stream-frames; created)\n"
            "  --format F        format of saved frames (default bmp)\n" +
-           kShotOptionsHelp +
-           "\nExit status 1 when a frame failed or none arrived, 130 when Ctrl-C came before\n"
-           "--seconds or --frames was reached.\n";
+           ShotOptionsHelp() +
+           "\nExit status 1 when a frame failed or none arrived, 130 (143) when Ctrl-C\n"
+           "(SIGTERM) came before --seconds or --frames was reached.\n";
 }
 
 }  // namespace

@@ -125,9 +125,10 @@ int RunTrigger(const Arguments& args) {
     while (!Interrupted() && log.Delivered() + log.Failed() < sent && Clock::now() < deadline)
         log.Poll(50);
 
+    const bool stopped = Interrupted();
     log.Poll(0);
     int status = kExitSuccess;
-    // Stopping aborts the armed read; that is no time-out, so nothing is counted after it.
+    // Stopping cancels the armed read; that is no time-out, so nothing is counted after it.
     if (Pixora_StopPreview(handle) != 1) {
         camera->ReportFailure("leaving trigger mode");
         status = kExitFailure;
@@ -136,8 +137,12 @@ int RunTrigger(const Arguments& args) {
                 static_cast<long long>(log.Delivered()), static_cast<long long>(log.Failed()),
                 static_cast<long long>(log.Timeouts()), ErrorList(log.Errors()).c_str());
     if (status == kExitSuccess) {
-        if (log.Delivered() < sent || log.Failed() > 0 || sent < pulses)
-            status = Interrupted() ? kExitInterrupted : kExitFailure;
+        const bool allDelivered = sent == pulses && log.Delivered() >= sent && log.Failed() == 0;
+        // With no pulses the command only watches for --wait: a stop cuts that short.
+        if (stopped && !(allDelivered && pulses > 0))
+            status = InterruptedStatus();
+        else if (!allDelivered)
+            status = kExitFailure;
     }
     if (!camera->Release() && status == kExitSuccess)
         status = kExitFailure;
@@ -155,7 +160,8 @@ Command TriggerCommand() {
             "pulse, each delivered frame ('frame N: ...') and each time the camera's transfer\n"
             "time-out passed without a pulse ('time-out: ...'), then\n"
             "  summary pulses=P frames=N failed=X timeouts=T errors=none|CODE:COUNT,...\n"
-            "Exit status 0 when every pulse delivered a frame.\n\n"
+            "Exit status 0 when every pulse delivered a frame, 130 (143) when Ctrl-C\n"
+            "(SIGTERM) came first.\n\n"
             "options:\n") +
         kBitsHelp + kDeviceHelp +
         "  --pulses N        pulses to send (default 1; 0: only wait)\n"

@@ -1,4 +1,4 @@
-// The PixoraEx_* extensions: error texts and failure reasons.
+// The PixoraEx_* extensions: error texts, failure reasons and the filter ranges.
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -6,6 +6,7 @@
 #include "PixoraExtensions.h"
 #include "api/SessionCall.h"
 #include "session/ErrorText.h"
+#include "session/FilterRanges.h"
 
 using pixora::CameraSession;
 using pixora::WithSession;
@@ -30,6 +31,16 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFailureDetail(PIXORA_HANDLE camera, c
         text[length] = '\0';
         return 1;
     });
+}
+
+PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFilterRange(int32_t filterIndex, int32_t* minimum,
+                                                       int32_t* maximum) {
+    const pixora::FilterRange* range = pixora::FindFilterRange(filterIndex);
+    if (minimum != nullptr)
+        *minimum = range != nullptr ? range->min : 0;
+    if (maximum != nullptr)
+        *maximum = range != nullptr ? range->max : 0;
+    return range != nullptr ? 1 : 0;
 }
 
 }  // extern "C"

@@ -25,6 +25,8 @@ int main(void) {
         return 5;
     if (PixoraEx_ErrorText(PIXORA_ERR_DEVICE_NOT_FOUND)[0] == '\0')
         return 6;
+    if (PixoraEx_GetFilterRange(PIXORA_FILTER_BRIGHTNESS, NULL, NULL) != 1)
+        return 7;
     PixoraMsg_DestroyWindow(window);
     printf("%u %d\n", (unsigned)info.size, (int)frame.size);
     return 0;

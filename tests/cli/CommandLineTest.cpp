@@ -28,6 +28,19 @@ TEST(PixoraHelp, EveryCommandHasHelpAndTheOverviewNamesThemAll) {
     EXPECT_FALSE(std::filesystem::exists(pixora.SettingsFile()));
 }
 
+TEST(PixoraHelp, VersionsAndHelpOfHelp) {
+    PixoraFixture pixora;
+    const PixoraResult version = pixora.Run({"--version"});
+    EXPECT_EQ(version.exitStatus, 0);
+    EXPECT_EQ(version.out, "pixora 25.5.2\nlibrary 25.5.2 (0x00190502)\n");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"help", "--help"}, std::vector<std::string>{"help", "help"}}) {
+        const PixoraResult help = pixora.Run(args);
+        EXPECT_EQ(help.exitStatus, 0);
+        EXPECT_EQ(help.out.rfind("usage: pixora help [COMMAND]", 0), 0u) << help.out;
+    }
+}
+
 TEST(PixoraHelp, NoCommandIsAUsageError) {
     PixoraFixture pixora;
     const PixoraResult result = pixora.Run({});
@@ -50,7 +63,10 @@ TEST_P(PixoraBadCommandLine, IsRefusedWithStatus2BeforeTheCameraIsOpened) {
     PixoraFixture pixora;
     const PixoraResult result = pixora.Run(GetParam().args);
     EXPECT_EQ(result.exitStatus, 2) << result.err;
-    EXPECT_FALSE(result.err.empty());
+    // One line, with one hint at the help.
+    EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
+    const size_t hint = result.err.find("help");
+    EXPECT_EQ(result.err.find("help", hint + 1), std::string::npos) << result.err;
     EXPECT_TRUE(result.out.empty());
     // Opening a camera writes the settings file's defaults; none may have been written.
     EXPECT_FALSE(std::filesystem::exists(pixora.SettingsFile()));
@@ -79,6 +95,10 @@ INSTANTIATE_TEST_SUITE_P(
                       BadLine{"SetWithoutValue", {"set", "brightness"}},
                       BadLine{"SetValueNotANumber", {"set", "brightness", "bright"}},
                       BadLine{"SetValueOutOf32Bits", {"set", "brightness", "4294967296"}},
+                      BadLine{"SetValueOutOfRange", {"set", "brightness", "300"}},
+                      BadLine{"SetExposureBeyondTheLibrarysRange", {"set", "exposure", "1068"}},
+                      BadLine{"SetColourGainThisCameraRefuses", {"set", "color-gain-blue", "1"}},
+                      BadLine{"ShotOptionOutOfRange", {"stream", "--gain", "1024"}},
                       BadLine{"RegUnknownAction", {"reg", "poke", "1"}},
                       BadLine{"RegAddressBeyond8Bits", {"reg", "read", "0x120"}},
                       BadLine{"RegValueBeyond6Bits", {"reg", "write", "40", "64"}},

@@ -207,9 +207,20 @@ PixoraResult PixoraProcess::Wait() {
 }
 
 std::map<std::string, std::string> PixoraFixture::Environment() const {
-    return {{"PIXORA_REGISTRY", SettingsFile()},
-            {"PIXORA_SIM", simulator_},
-            {"HOME", scratch_.Path().string()}};
+    std::map<std::string, std::string> environment = {{"PIXORA_REGISTRY", SettingsFile()},
+                                                      {"PIXORA_SIM", simulator_},
+                                                      {"HOME", scratch_.Path().string()}};
+    if (!display_.empty())
+        environment["DISPLAY"] = display_;
+    return environment;
+}
+
+PixoraResult SignalAndWait(PixoraProcess& process, int signal, double* seconds) {
+    const auto sent = std::chrono::steady_clock::now();
+    process.Signal(signal);
+    PixoraResult result = process.Wait();
+    *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count();
+    return result;
 }
 
 PixoraResult PixoraFixture::Run(const std::vector<std::string>& args) const {

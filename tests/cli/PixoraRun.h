@@ -32,6 +32,7 @@ public:
     PixoraProcess& operator=(const PixoraProcess&) = delete;
 
     void Signal(int signal);
+    int Pid() const { return pid_; }
     bool Running();
     // Waits until standard output holds `text` or the program ended; true when it holds it.
     bool WaitForOutput(const std::string& text,
@@ -61,6 +62,8 @@ public:
 
     // PIXORA_SIM of the runs that follow (default "cameras=0 fps=0 scene=bars").
     void Simulate(const std::string& settings) { simulator_ = settings; }
+    // The X display of the runs that follow (default none).
+    void UseDisplay(const std::string& name) { display_ = name; }
     std::string File(const std::string& name) const { return scratch_.File(name); }
     const TempDir& Scratch() const { return scratch_; }
     std::string SettingsFile() const { return scratch_.File("registry.reg"); }
@@ -74,7 +77,11 @@ private:
 
     TempDir scratch_;
     std::string simulator_ = "cameras=0 fps=0 scene=bars";
+    std::string display_;
 };
+
+// Runs `process` until it ends, after sending it `signal`; `seconds` is how long it took.
+PixoraResult SignalAndWait(PixoraProcess& process, int signal, double* seconds);
 
 std::string ReadFile(const std::string& path);
 

@@ -121,13 +121,16 @@ TEST(PixoraSnapshot, ShotOptionsChangeThePictureButNotTheStoredSettings) {
     EXPECT_EQ(pixora.Run({"get", "global-gain"}).out, "656\n");
 }
 
-TEST(PixoraSnapshot, RefusedShotOptionFailsWithErrorNineAndWritesNothing) {
+TEST(PixoraSnapshot, OutOfRangeShotOptionIsAUsageErrorNamingTheRange) {
     PixoraFixture pixora;
     const std::string file = pixora.File("never.bmp");
     const PixoraResult result = pixora.Run({"snapshot", "--hue", "361", file});
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_NE(result.err.find("error 9"), std::string::npos) << result.err;
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("--hue must be an integer from -360 to 360"), std::string::npos)
+        << result.err;
     EXPECT_FALSE(std::filesystem::exists(file));
+    // Refused before the camera was opened, which would have written the settings file.
+    EXPECT_FALSE(std::filesystem::exists(pixora.SettingsFile()));
 }
 
 TEST(PixoraSnapshot, UnwritablePathFailsAndTheOtherFilesAreStillWritten) {
@@ -136,7 +139,9 @@ TEST(PixoraSnapshot, UnwritablePathFailsAndTheOtherFilesAreStillWritten) {
     const std::string good = pixora.File("frame.png");
     const PixoraResult result = pixora.Run({"snapshot", missing, good});
     EXPECT_EQ(result.exitStatus, 1);
+    // The message says why: the system's reason, kept by the library.
     EXPECT_NE(result.err.find(missing), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("No such file or directory"), std::string::npos) << result.err;
     EXPECT_FALSE(std::filesystem::exists(missing));
     EXPECT_TRUE(IsPng(ReadFile(good)));
 }
