@@ -1,7 +1,7 @@
 # Installation: the shared library, both public headers, the pixora program, a CMake package
-# (find_package(PixoraSdk_530TZ) gives the imported target PixoraSdk_530TZ::PixoraSdk_530TZ)
-# and a pkg-config file. Both package files locate the tree from where they lie, so the
-# installed tree can be moved.
+# (find_package(PixoraSdk_530TZ) gives the imported target PixoraSdk_530TZ::PixoraSdk_530TZ),
+# a pkg-config file, and the documentation with the example programs. Both package files
+# locate the tree from where they lie, so the installed tree can be moved.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -25,6 +25,12 @@ if(TARGET pixora)
     set_target_properties(pixora PROPERTIES INSTALL_RPATH "$ORIGIN/${pixora_bin_to_lib}")
     install(TARGETS pixora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+
+# The pages, and beside them the examples they name as examples/..., ready to build against
+# this installation: share/doc/PixoraSdk_530TZ/ and share/doc/PixoraSdk_530TZ/examples/.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR}
+    FILES_MATCHING PATTERN "*.md")
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
 install(EXPORT PixoraSdk_530TZTargets
     NAMESPACE PixoraSdk_530TZ::

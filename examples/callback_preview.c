@@ -4,8 +4,10 @@
  *
  *   callback_preview [FILE.png]
  *
- * Build against an installed library:
- *   cc callback_preview.c $(pkg-config --cflags --libs PixoraSdk_530TZ) -o callback_preview
+ * Build against an installed library (with PKG_CONFIG_PATH naming its lib/pkgconfig folder
+ * when it is not installed under /usr); the run path lets the program find the library:
+ *   cc callback_preview.c $(pkg-config --cflags --libs PixoraSdk_530TZ) \
+ *       -Wl,-rpath,"$(pkg-config --variable=libdir PixoraSdk_530TZ)" -o callback_preview
  * or with CMake through find_package(PixoraSdk_530TZ) (see CMakeLists.txt here).
  */
 #define _POSIX_C_SOURCE 199309L

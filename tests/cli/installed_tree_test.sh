@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the built tree into a scratch prefix, moves it elsewhere, and builds and runs the
-# example program against it twice: through the CMake package and through pkg-config.
+# Installs the built tree into a scratch prefix, moves it elsewhere, checks the installed
+# documentation, and builds and runs the installed example program against it twice: through
+# the CMake package, and with the build command written in the example, through pkg-config.
 # Usage: installed_tree_test.sh BUILD_DIR SOURCE_DIR [SANITIZER]
 set -euo pipefail
 build=$1
@@ -40,10 +41,22 @@ pc=$(find "$prefix" -name 'PixoraSdk_530TZ.pc' | head -1)
 "$prefix/bin/pixora" list > "$scratch/list.txt" || fail "installed pixora list failed"
 grep -q Pixora530TZ_01 "$scratch/list.txt" || fail "installed pixora listed no camera"
 
+# The pages and the examples, side by side under share/doc.
+docdir="$prefix/share/doc/PixoraSdk_530TZ"
+for page in "$source"/docs/*.md; do
+    cmp -s "$page" "$docdir/$(basename "$page")" ||
+        fail "missing or different page $(basename "$page")"
+done
+for file in "$source"/examples/*; do
+    cmp -s "$file" "$docdir/examples/$(basename "$file")" ||
+        fail "missing or different example $(basename "$file")"
+done
+examples="$docdir/examples"
+
 is_png() { [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ]; }
 
-# Through find_package(PixoraSdk_530TZ).
-cmake -S "$source/examples" -B "$scratch/with-cmake" -DCMAKE_PREFIX_PATH="$prefix" \
+# Through find_package(PixoraSdk_530TZ), from the installed examples.
+cmake -S "$examples" -B "$scratch/with-cmake" -DCMAKE_PREFIX_PATH="$prefix" \
     -DCMAKE_C_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" > "$scratch/cmake.log" 2>&1 ||
     { cat "$scratch/cmake.log"; fail "configuring the examples with the CMake package failed"; }
 cmake --build "$scratch/with-cmake" > "$scratch/build.log" 2>&1 ||
@@ -51,17 +64,23 @@ cmake --build "$scratch/with-cmake" > "$scratch/build.log" 2>&1 ||
 "$scratch/with-cmake/callback_preview" "$scratch/cmake.png" || fail "example (CMake) failed"
 is_png "$scratch/cmake.png" || fail "example (CMake) wrote no PNG file"
 
-# Through pkg-config, as a plain compiler command.
+# Through pkg-config, with the command the example's comment gives, as written.
 export PKG_CONFIG_PATH
 PKG_CONFIG_PATH=$(dirname "$pc")
-cflags=$(pkg-config --cflags PixoraSdk_530TZ)
-libs=$(pkg-config --libs PixoraSdk_530TZ)
-libdir=$(pkg-config --variable=libdir PixoraSdk_530TZ)
 [ "$(pkg-config --modversion PixoraSdk_530TZ)" = "25.5.2" ] || fail "pkg-config version"
+command=$(awk '/^ \*   cc / { on = 1 } on { sub(/^ \*  */, ""); print; if (!/\\$/) exit }' \
+    "$examples/callback_preview.c")
+[ -n "$command" ] || fail "no cc command in the example's comment"
+mkdir "$scratch/with-pkg-config"
+cp "$examples/callback_preview.c" "$scratch/with-pkg-config/"
+# Sanitizer builds: the example takes the library's sanitizer.
 # shellcheck disable=SC2086
-cc -std=c99 $flags $cflags "$source/examples/callback_preview.c" -o "$scratch/callback_preview" \
-    $libs -Wl,-rpath,"$libdir" || fail "building the example with pkg-config failed"
-"$scratch/callback_preview" "$scratch/pkgconfig.png" || fail "example (pkg-config) failed"
+cc() { command cc $flags "$@"; }
+(cd "$scratch/with-pkg-config" && eval "$command") ||
+    fail "building the example with its own command failed: $command"
+# The program finds the library by its run path alone.
+env -u LD_LIBRARY_PATH "$scratch/with-pkg-config/callback_preview" "$scratch/pkgconfig.png" ||
+    fail "example (pkg-config) failed"
 is_png "$scratch/pkgconfig.png" || fail "example (pkg-config) wrote no PNG file"
 
-echo "installed tree: library, headers, program, CMake package and pkg-config file work"
+echo "installed tree: library, headers, program, docs, CMake package and pkg-config file work"
