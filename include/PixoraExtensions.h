@@ -1,8 +1,10 @@
 /*
  * PixoraExtensions.h - extensions of the 530TZ library beyond the camera functions of
  * PixoraSdk_530TZ.h, for applications and bindings that want more than a return value:
- * readable error texts and the reason behind a failed call. The camera functions and
- * their records keep their behaviour and sizes; everything here is additional.
+ * readable error texts and the reason behind a failed call, the ranges of the settings, and
+ * what the library knows of each frame (its number, time and the frames missed before it).
+ * The camera functions and their records keep their behaviour and sizes; everything here
+ * is additional.
  */
 #ifndef PIXORA_EXTENSIONS_H
 #define PIXORA_EXTENSIONS_H
@@ -41,7 +43,76 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFailureDetail(PIXORA_HANDLE camera, c
  * reports 0..1067, what the library accepts; the camera keeps 8..1068 of it, as
  * Pixora_GetCameraInfo reports. */
 PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFilterRange(int32_t filterIndex, int32_t* minimum,
-                                                      int32_t* maximum);
+                                                       int32_t* maximum);
+
+/* --- Frames ----------------------------------------------------------------------------- */
+
+/* What the library knows of one delivered frame. `sequence` numbers the frames the camera
+ * sent to this camera handle, 1 for the first, whichever capture read them; a gap between
+ * two frames an application received means frames that were skipped for a newer one (the
+ * preview keeps only the newest frame), lost in transfer, or could not be delivered.
+ * `timestampUs` is when the frame's transfer ended, in microseconds of the system's
+ * monotonic clock (CLOCK_MONOTONIC on Linux, the performance counter on Windows), so that
+ * it compares with the application's own reading of that clock. `dropped` is the number of
+ * frames the camera sent after the previous delivered frame and before this one that were
+ * not delivered. */
+typedef struct PixoraFrameMeta {
+    int32_t size; /* set by the caller: sizeof(PixoraFrameMeta), 24 */
+    int32_t dropped;
+    uint64_t sequence;
+    uint64_t timestampUs;
+} PixoraFrameMeta;
+
+/* Every frame the camera sent to a handle ends up in one of these counts. */
+typedef struct PixoraFrameCounts {
+    int32_t size; /* set by the caller: sizeof(PixoraFrameCounts), 32 */
+    int32_t reserved;
+    uint64_t delivered; /* announced, copied to the caller, or kept for Pixora_GetImage */
+    uint64_t dropped;   /* whole, but a newer frame was taken instead, or a stop left it */
+    uint64_t failed;    /* lost in transfer, or not convertible or copyable */
+} PixoraFrameCounts;
+
+#if defined(__cplusplus)
+static_assert(sizeof(PixoraFrameMeta) == 24, "PixoraFrameMeta is 24 bytes");
+static_assert(sizeof(PixoraFrameCounts) == 32, "PixoraFrameCounts is 32 bytes");
+#else
+typedef char PixoraFrameMetaSizeCheck[(sizeof(PixoraFrameMeta) == 24) ? 1 : -1];
+typedef char PixoraFrameCountsSizeCheck[(sizeof(PixoraFrameCounts) == 32) ? 1 : -1];
+#endif
+
+/* The meta of the frame whose PIXORA_WM_FRAME message carried `frame` (its wParam). 1 and
+ * *meta filled; 0 when `frame` is no frame record of the library, `meta` is null or its
+ * size field is below sizeof(PixoraFrameMeta). Records stay readable after Pixora_Release;
+ * each is reused 64 frames later, as PixoraFrameInfo is. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFrameMeta(const PixoraFrameInfo* frame,
+                                                     PixoraFrameMeta* meta);
+
+/* The newest frame the camera has processed, as Pixora_GetImage copies it (whole rows at
+ * the stride, `rowOrder` as there), together with that frame's meta: never a picture torn
+ * between two frames, and the meta is the picture's own. A null buffer with size 0 gives
+ * the meta alone. 1, or 0 with the error codes of Pixora_GetImage (5 also when no frame has
+ * been processed since the images were prepared); `meta` may be null. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFrame(PIXORA_HANDLE camera, void* buffer, int32_t size,
+                                                 int32_t rowOrder, PixoraFrameMeta* meta);
+
+/* Waits up to timeoutMs milliseconds (-1: without limit) for a frame newer than
+ * `afterSequence` (0: any frame) to be processed by the running capture. 1 when there is
+ * one (at once if there already is), 0 at the time-out or when the capture stops or is
+ * paused meanwhile, -1 for an unknown handle or when the handle is released meanwhile. It
+ * holds nothing of the camera while it waits: other threads' calls, Pixora_StopPreview and
+ * Pixora_Release among them, go on. Records no error. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_WaitFrame(PIXORA_HANDLE camera, uint64_t afterSequence,
+                                                  int32_t timeoutMs);
+
+/* The handle's frame counts so far. 1, or 0 for an unknown handle, a null `counts` or a
+ * size field below sizeof(PixoraFrameCounts) (nothing recorded). delivered + dropped +
+ * failed is every frame the camera sent, once no capture runs. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFrameCounts(PIXORA_HANDLE camera,
+                                                       PixoraFrameCounts* counts);
+
+/* The capture state: 0 idle, 1 preview, 2 capture (prepared for snapshots), 3 trigger;
+ * -1 for an unknown handle. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_GetCaptureState(PIXORA_HANDLE camera);
 
 #ifdef __cplusplus
 }

@@ -16,7 +16,10 @@ std::optional<FrameEvent> FrameWindow::Next(int32_t timeoutMs) {
         }
         event.delivered = true;
         // The record belongs to the library and is reused for later frames: copy it now.
-        std::memcpy(&event.info, reinterpret_cast<const void*>(message.wParam), sizeof event.info);
+        const auto* record = reinterpret_cast<const PixoraFrameInfo*>(message.wParam);
+        std::memcpy(&event.info, record, sizeof event.info);
+        event.meta.size = sizeof event.meta;
+        PixoraEx_GetFrameMeta(record, &event.meta);
         return event;
     }
     return std::nullopt;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "PixoraExtensions.h"
 #include "PixoraPlatform.h"
 
 namespace pixora::cli {
@@ -12,6 +13,7 @@ struct FrameEvent {
     bool delivered = false;  // a frame was handed over (else a frame failed)
     int32_t errorCode = 0;   // the code of a failed frame
     PixoraFrameInfo info{};  // copy of the frame's record, for a delivered frame
+    PixoraFrameMeta meta{};  // its number, time and the frames dropped before it
 };
 
 class FrameWindow {

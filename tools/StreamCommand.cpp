@@ -15,7 +15,6 @@
 #include "Interrupt.h"
 #include "SaveFormats.h"
 #include "ShotSettings.h"
-#include "SimulatorCounters.h"
 #include "StreamProgress.h"
 #include "Terminal.h"
 
@@ -89,7 +88,6 @@ int RunStream(const Arguments& args) {
         PIXORA_HANDLE handle = camera->Handle();
         std::vector<unsigned char> buffer(
             static_cast<size_t>(std::max<int64_t>(ImageBytes(handle), 0)));
-        const SimulatorCounters before = ReadSimulatorCounters(device);
         if (Pixora_CallBackPreview(handle, frames.Handle(), buffer.data(),
                                    static_cast<int32_t>(buffer.size()), 1) != 1) {
             camera->ReportFailure("starting the stream");
@@ -115,11 +113,8 @@ int RunStream(const Arguments& args) {
                     ++counts.delivered;
                     if (counts.delivered == 1 && shot.whiteBalance)
                         settings.EndWhiteBalance();
-                    // Frames sent but never handed over, allowing for the one in flight.
-                    const SimulatorCounters now = ReadSimulatorCounters(device);
-                    counts.dropped =
-                        std::max(counts.dropped, now.framesSent - before.framesSent -
-                                                     counts.delivered - counts.failed - 1);
+                    // The camera's frames between this one and the one before, not delivered.
+                    counts.dropped += event->meta.dropped;
                     if (plan.saveEvery > 0 && counts.delivered % plan.saveEvery == 0) {
                         char name[64];
                         std::snprintf(name, sizeof name, "frame-%06lld%s",
@@ -149,6 +144,11 @@ int RunStream(const Arguments& args) {
             camera->ReportFailure("stopping the stream");
             status = kExitFailure;
         }
+        // The library's own count also has the frames a stop left behind.
+        PixoraFrameCounts library{};
+        library.size = sizeof library;
+        if (PixoraEx_GetFrameCounts(handle, &library) == 1)
+            counts.dropped = static_cast<int64_t>(library.dropped);
         for (const auto& [code, count] : camera->TakeAnnouncedErrors())
             counts.errors[code] += count;
         progress.Summary(counts, plan.saveEvery > 0 ? "saved=" + std::to_string(saved) : "");

@@ -43,4 +43,75 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFilterRange(int32_t filterIndex, int3
     return range != nullptr ? 1 : 0;
 }
 
+namespace {
+
+void ToPublic(const pixora::FrameMeta& meta, PixoraFrameMeta* out) {
+    out->dropped = meta.dropped;
+    out->sequence = meta.sequence;
+    out->timestampUs = meta.timestampUs;
+}
+
+bool MetaFits(const PixoraFrameMeta* meta) {
+    return meta != nullptr && meta->size >= static_cast<int32_t>(sizeof(PixoraFrameMeta));
+}
+
+}  // namespace
+
+PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFrameMeta(const PixoraFrameInfo* frame,
+                                                     PixoraFrameMeta* meta) {
+    if (!MetaFits(meta))
+        return 0;
+    pixora::FrameMeta found;
+    if (!pixora::FrameRecordPool::Process().MetaOf(frame, &found))
+        return 0;
+    ToPublic(found, meta);
+    return 1;
+}
+
+PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFrame(PIXORA_HANDLE camera, void* buffer, int32_t size,
+                                                 int32_t rowOrder, PixoraFrameMeta* meta) {
+    if (meta != nullptr && !MetaFits(meta))
+        return WithSession(camera, 0, [](CameraSession& s) {
+            s.RecordError(pixora::ErrorCode::BufferError);
+            return 0;
+        });
+    return WithSession(camera, 0, [&](CameraSession& s) {
+        pixora::FrameMeta found;
+        if (s.GetFrame(buffer, size, rowOrder, &found) == 0)
+            return 0;
+        if (meta != nullptr)
+            ToPublic(found, meta);
+        return 1;
+    });
+}
+
+PIXORA_API int32_t PIXORA_CALL PixoraEx_WaitFrame(PIXORA_HANDLE camera, uint64_t afterSequence,
+                                                  int32_t timeoutMs) {
+    // Looked up, but not locked: the wait must not hold up the camera's other calls.
+    const std::shared_ptr<CameraSession> session =
+        pixora::HandleList().Lookup(pixora::HandleValue(camera));
+    if (!session || session->Released())
+        return -1;
+    return session->WaitFrame(afterSequence, timeoutMs);
+}
+
+PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFrameCounts(PIXORA_HANDLE camera,
+                                                       PixoraFrameCounts* counts) {
+    if (counts == nullptr || counts->size < static_cast<int32_t>(sizeof(PixoraFrameCounts)))
+        return 0;
+    return WithSession(camera, 0, [&](CameraSession& s) {
+        const pixora::FrameCounts found = s.Counts();
+        counts->reserved = 0;
+        counts->delivered = found.delivered;
+        counts->dropped = found.dropped;
+        counts->failed = found.failed;
+        return 1;
+    });
+}
+
+PIXORA_API int32_t PIXORA_CALL PixoraEx_GetCaptureState(PIXORA_HANDLE camera) {
+    return WithSession(camera, -1,
+                       [](CameraSession& s) { return static_cast<int32_t>(s.State()); });
+}
+
 }  // extern "C"

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "device/DriverAccess.h"
+#include "device/FrameCounter.h"
 #include "device/FrameGeometry.h"
 #include "device/RegisterMap.h"
 #include "device/TransferWorkers.h"
@@ -35,6 +36,15 @@ struct CameraWindow {
     int32_t y = 0;
     int32_t width = 0;
     int32_t height = 0;
+};
+
+// The device's frames so far: every frame the camera sent is one of received, and of
+// those, lost ones came short and skipped ones were whole but never handed out (a newer
+// frame replaced them, or a stop left them).
+struct FrameTally {
+    uint64_t received = 0;
+    uint64_t lost = 0;
+    uint64_t skipped = 0;
 };
 
 // Where a conversion writes: pixel memory of `capacity` bytes, rows `stride` bytes apart
@@ -139,13 +149,15 @@ public:
     // 3: the newest complete frame became the read slot (until ConvertLatest).
     int32_t PollFrame();
     // The read slot into `dest` and releases it; kDevOk, or kDevNoBuffer when the destination
-    // is missing or too small or PollFrame handed out no frame.
-    int32_t ConvertLatest(const RawDestination& dest);
-    int32_t ConvertLatest(ImageBuffer& image);
+    // is missing or too small or PollFrame handed out no frame. The frame's number and time
+    // go to *stamp when given (also when the copy fails).
+    int32_t ConvertLatest(const RawDestination& dest, FrameArrival* stamp = nullptr);
+    int32_t ConvertLatest(ImageBuffer& image, FrameArrival* stamp = nullptr);
     // The last single capture into `dest`; kDevOk, kDevNoBuffer, or kDevBusy while a
-    // capture still runs.
-    int32_t ConvertFrame(const RawDestination& dest);
-    int32_t ConvertFrame(ImageBuffer& image);
+    // capture still runs. The frame's number and time go to *stamp when given.
+    int32_t ConvertFrame(const RawDestination& dest, FrameArrival* stamp = nullptr);
+    int32_t ConvertFrame(ImageBuffer& image, FrameArrival* stamp = nullptr);
+    FrameTally Frames() const;
     // Stops the stream and returns how the run ended: kDevOk, kDevOpenFailed or
     // kDevTransferFailed; kDevOk when none was started. The read in progress is cancelled,
     // so the stop does not wait for the camera's next frame (where the driver cannot
@@ -154,6 +166,9 @@ public:
     // Cancels the single capture's read in progress, from any thread: the capture then
     // ends with kDevTransferFailed. A capture that starts afterwards is not affected.
     void CancelCapture();
+    // A whole captured frame that nobody converted (a trigger run stopped before its frame
+    // was delivered) is not going to be: it counts as skipped. Also done by the next capture.
+    void DiscardCapture();
     bool IsStreaming() const;
 
     uint32_t LastElapsedMs() const { return lastElapsedMs_.load(std::memory_order_relaxed); }
@@ -170,6 +185,7 @@ private:
     bool CaptureRunningLocked() const;
     bool StreamRunningLocked() const;
     void JoinFinishedCaptureLocked();
+    void DiscardCaptureLocked();
     void ReleaseBuffersLocked();
     int32_t CopyFrameLocked(const uint8_t* frame, uint32_t sampleWidth,
                             const RawDestination& dest) const;
@@ -203,8 +219,12 @@ private:
     int32_t slotCount_ = 0;
     CaptureBlock capture_;
     std::unique_ptr<std::thread> captureThread_;
+    // The last captured frame converted or counted as skipped: each whole capture is one or
+    // the other, once.
+    uint64_t captureAccountedSequence_ = 0;
     StreamBlock stream_;
     std::unique_ptr<std::thread> streamThread_;
+    FrameCounter frames_;
     bool streamSlotsValid_ = false;  // the ring of the last stream still refers to slots_
 };
 

@@ -150,6 +150,7 @@ int32_t PixoraDevice::CaptureFrame() {
         }
         // A worker left over from an expired wait has finished; its result is dropped.
         JoinFinishedCaptureLocked();
+        DiscardCaptureLocked();
         const uint32_t wide = sampleWidth_.load(std::memory_order_relaxed);
         capture_.destination = frameBuffer_.Data();
         capture_.byteCount =
@@ -157,6 +158,8 @@ int32_t PixoraDevice::CaptureFrame() {
         capture_.sampleWidth = wide;
         capture_.secondaryPair = false;
         capture_.devicePath = DevicePath();
+        capture_.counter = &frames_;
+        capture_.stamp = FrameArrival{};
         capture_.completion.Reset();
         capture_.done.store(0, std::memory_order_release);
         captureThread_ = StartWorkerThread([this] { SingleTransferWorker(port_, capture_); });
@@ -221,9 +224,14 @@ int32_t PixoraDevice::StartStream() {
     stream_.framesAttempted.store(0, std::memory_order_relaxed);
     stream_.result.store(kDevOk, std::memory_order_relaxed);
     stream_.error.store(0, std::memory_order_relaxed);
+    stream_.counter = &frames_;
     {
         std::lock_guard ring(stream_.ringMutex);
+        // A run that ended by itself was never stopped: its frames are counted now.
+        stream_.ring.Discard();
+        frames_.Skipped(stream_.ring.TakeSkipped());
         stream_.ring.Reset(static_cast<int32_t>(slots_.size()));
+        stream_.stamps.assign(slots_.size(), FrameArrival{});
     }
     stream_.completion.Reset();
     stream_.state.store(0, std::memory_order_release);
@@ -276,6 +284,12 @@ int32_t PixoraDevice::StopStream() {
                          std::memory_order_relaxed);
     lastFrameCount_.store(stream_.framesAttempted.load(std::memory_order_relaxed),
                           std::memory_order_relaxed);
+    {
+        // A frame the consumer never took is not going to be taken now.
+        std::lock_guard ring(stream_.ringMutex);
+        stream_.ring.Discard();
+        frames_.Skipped(stream_.ring.TakeSkipped());
+    }
     stream_.state.store(1, std::memory_order_relaxed);
     stream_.error.store(0, std::memory_order_relaxed);
     return stream_.result.load(std::memory_order_relaxed);
@@ -283,6 +297,30 @@ int32_t PixoraDevice::StopStream() {
 
 void PixoraDevice::CancelCapture() {
     capture_.pending.Cancel(port_);
+}
+
+void PixoraDevice::DiscardCapture() {
+    std::lock_guard lock(acquisitionMutex_);
+    if (!CaptureRunningLocked())
+        DiscardCaptureLocked();
+}
+
+void PixoraDevice::DiscardCaptureLocked() {
+    const uint64_t sequence = capture_.stamp.sequence;
+    if (capture_.result.load(std::memory_order_relaxed) == kDevOk &&
+        sequence > captureAccountedSequence_) {
+        frames_.Skipped(1);
+        captureAccountedSequence_ = sequence;
+    }
+}
+
+FrameTally PixoraDevice::Frames() const {
+    FrameTally tally;
+    std::lock_guard ring(stream_.ringMutex);
+    tally.received = frames_.ReceivedCount();
+    tally.lost = frames_.LostCount();
+    tally.skipped = frames_.SkippedCount() + stream_.ring.Skipped();
+    return tally;
 }
 
 bool PixoraDevice::IsStreaming() const {
@@ -327,7 +365,7 @@ RawDestination PixoraDevice::DestinationOf(ImageBuffer& image) {
     return dest;
 }
 
-int32_t PixoraDevice::ConvertLatest(const RawDestination& dest) {
+int32_t PixoraDevice::ConvertLatest(const RawDestination& dest, FrameArrival* stamp) {
     std::lock_guard lock(acquisitionMutex_);
     if (dest.pixels == nullptr || !streamSlotsValid_) {
         return kDevNoBuffer;
@@ -336,6 +374,8 @@ int32_t PixoraDevice::ConvertLatest(const RawDestination& dest) {
     {
         std::lock_guard ring(stream_.ringMutex);
         read = stream_.ring.ReadIndex();
+        if (stamp != nullptr && read >= 0 && static_cast<std::size_t>(read) < stream_.stamps.size())
+            *stamp = stream_.stamps[static_cast<std::size_t>(read)];
     }
     // Only a slot handed out by PollFrame: the writer keeps off it until it is released.
     if (read < 0 || static_cast<std::size_t>(read) >= slots_.size()) {
@@ -351,11 +391,11 @@ int32_t PixoraDevice::ConvertLatest(const RawDestination& dest) {
     return kDevOk;
 }
 
-int32_t PixoraDevice::ConvertLatest(ImageBuffer& image) {
-    return ConvertLatest(DestinationOf(image));
+int32_t PixoraDevice::ConvertLatest(ImageBuffer& image, FrameArrival* stamp) {
+    return ConvertLatest(DestinationOf(image), stamp);
 }
 
-int32_t PixoraDevice::ConvertFrame(const RawDestination& dest) {
+int32_t PixoraDevice::ConvertFrame(const RawDestination& dest, FrameArrival* stamp) {
     std::lock_guard lock(acquisitionMutex_);
     if (dest.pixels == nullptr) {
         return kDevNoBuffer;
@@ -363,11 +403,15 @@ int32_t PixoraDevice::ConvertFrame(const RawDestination& dest) {
     if (CaptureRunningLocked()) {
         return kDevBusy;
     }
+    if (stamp != nullptr)
+        *stamp = capture_.stamp;
+    if (capture_.stamp.sequence > captureAccountedSequence_)
+        captureAccountedSequence_ = capture_.stamp.sequence;
     return CopyFrameLocked(frameBuffer_.Data(), capture_.sampleWidth, dest);
 }
 
-int32_t PixoraDevice::ConvertFrame(ImageBuffer& image) {
-    return ConvertFrame(DestinationOf(image));
+int32_t PixoraDevice::ConvertFrame(ImageBuffer& image, FrameArrival* stamp) {
+    return ConvertFrame(DestinationOf(image), stamp);
 }
 
 }  // namespace pixora

@@ -8,9 +8,18 @@ void SlotRing::Reset(int32_t slotCount) {
     newest_ = -1;
     held_ = -1;
     fresh_ = false;
+    skipped_ = 0;
+}
+
+void SlotRing::Discard() {
+    if (fresh_ && newest_ >= 0)
+        ++skipped_;
+    fresh_ = false;
 }
 
 int32_t SlotRing::Publish() {
+    if (fresh_ && newest_ >= 0)
+        ++skipped_;  // the newest frame was never taken, and a newer one replaces it
     newest_ = write_;
     fresh_ = true;
     for (int32_t step = 1; step < slotCount_; ++step) {
@@ -23,6 +32,7 @@ int32_t SlotRing::Publish() {
     // Two slots, the other one held: the complete frame here is overwritten next.
     newest_ = -1;
     fresh_ = false;
+    ++skipped_;
     return write_;
 }
 

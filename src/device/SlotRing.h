@@ -34,12 +34,25 @@ public:
     // Consumer: done with the held slot.
     void Release() { held_ = -1; }
 
+    // Stopping: a newest frame never taken is not going to be; it counts as skipped.
+    void Discard();
+    // Complete frames since the reset that were replaced by a newer one (or overwritten)
+    // before the consumer took them, and those discarded.
+    uint64_t Skipped() const { return skipped_; }
+    // The same, counted from zero again.
+    uint64_t TakeSkipped() {
+        const uint64_t skipped = skipped_;
+        skipped_ = 0;
+        return skipped;
+    }
+
 private:
     int32_t slotCount_ = 0;
     int32_t write_ = 0;
     int32_t newest_ = -1;
     int32_t held_ = -1;
     bool fresh_ = false;  // the newest frame has not been taken yet
+    uint64_t skipped_ = 0;
 };
 
 }  // namespace pixora

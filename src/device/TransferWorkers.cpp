@@ -37,7 +37,11 @@ void SingleTransferWorker(DriverPort& port, CaptureBlock& block) {
         const int32_t transfer = PipeTransfer(port, handle, kPipeImage, block.byteCount,
                                               block.destination, block.secondaryPair, true, &moved);
         block.pending.End();
-        if (transfer != kPipeOk || moved != block.byteCount) {
+        const bool whole = transfer == kPipeOk && moved == block.byteCount;
+        // A frame that came short was still a frame of the camera's: it takes its number.
+        if (moved > 0 && block.counter != nullptr)
+            block.stamp = block.counter->Received(whole);
+        if (!whole) {
             result = kDevTransferFailed;
         }
         elapsed = TickCount() - start;
@@ -75,7 +79,11 @@ void StreamWorker(DriverPort& port, StreamBlock& block) {
                                                   slot, block.secondaryPair, true, &moved);
             ++frames;
             block.framesAttempted.store(frames, std::memory_order_relaxed);
-            if (transfer != kPipeOk || moved != block.bytesPerFrame) {
+            const bool whole = transfer == kPipeOk && moved == block.bytesPerFrame;
+            FrameArrival stamp;
+            if (moved > 0 && block.counter != nullptr)
+                stamp = block.counter->Received(whole);
+            if (!whole) {
                 // The partial slot is never published. After a stop request the read was
                 // cancelled: the run ends as stopped, not failed.
                 if (block.state.load(std::memory_order_acquire) != 1)
@@ -83,6 +91,7 @@ void StreamWorker(DriverPort& port, StreamBlock& block) {
                 break;
             }
             std::lock_guard lock(block.ringMutex);
+            block.stamps[static_cast<std::size_t>(block.ring.WriteIndex())] = stamp;
             block.ring.Publish();
         }
         block.pending.End();

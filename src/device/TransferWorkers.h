@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "device/FrameCounter.h"
 #include "device/SlotRing.h"
 #include "platform/DriverPort.h"
 #include "platform/ManualResetEvent.h"
@@ -42,6 +43,9 @@ struct CaptureBlock {
     bool secondaryPair = false;
     std::string devicePath;
     PendingTransfer pending;
+    // Numbers the frame; its number and time are set before `done`.
+    FrameCounter* counter = nullptr;
+    FrameArrival stamp;
 };
 
 // One stream run into a ring of slots.
@@ -56,8 +60,10 @@ struct StreamBlock {
     std::vector<uint8_t*> slots;
     // Shared by the worker (write side) and the consumer (read side); each step of either
     // side happens under the lock, so the writer never picks the slot the consumer takes.
-    std::mutex ringMutex;
+    mutable std::mutex ringMutex;
     SlotRing ring;
+    std::vector<FrameArrival> stamps;  // per slot: the frame it holds (under ringMutex)
+    FrameCounter* counter = nullptr;
     uint32_t sampleWidth = 0;
     bool secondaryPair = false;
     std::string devicePath;

@@ -15,6 +15,13 @@ uint32_t TimeGetTime() {
     return TickCount();
 }
 
+uint64_t MonotonicMicroseconds() {
+    using namespace std::chrono;
+    // steady_clock is CLOCK_MONOTONIC here.
+    return static_cast<uint64_t>(
+        duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
 void SleepMs(int64_t milliseconds) {
     if (milliseconds > 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));

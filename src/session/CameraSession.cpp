@@ -35,6 +35,7 @@ int32_t CameraSession::Release() {
     if (released_.exchange(true))
         return 0;
     Teardown();
+    NotifyCaptureStopped();
     return 1;
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -22,6 +23,7 @@
 namespace pixora {
 
 class DriverPort;
+struct FrameArrival;
 class ImageBuffer;
 class PixoraDevice;
 class PreviewWindow;
@@ -50,6 +52,13 @@ enum class ImageRole : int {
     Display = 7,
 };
 inline constexpr int kImageCount = 8;
+
+// The session's frames so far: every frame the camera sent ends up in one of these.
+struct FrameCounts {
+    uint64_t delivered = 0;  // handed out: announced, copied or kept for GetImage
+    uint64_t dropped = 0;    // whole, but a newer frame was taken instead, or a stop left it
+    uint64_t failed = 0;     // lost in transfer, or not convertible or copyable
+};
 
 // Placement of a child preview window: x, y, width, height.
 struct PreviewPlacement {
@@ -125,6 +134,14 @@ public:
                              int32_t height);
     int32_t SaveImage(const char* fileName, int32_t format);
 
+    // Frame metadata. GetFrame copies the newest processed frame like GetImage and gives its
+    // meta, both of one frame. WaitFrame is called without the call lock: it waits until a
+    // frame newer than `afterSequence` has been processed (1), the time-out passed or the
+    // capture stopped (0), or the session was released (-1).
+    int32_t GetFrame(void* buffer, int32_t size, int32_t rowOrder, FrameMeta* meta);
+    int32_t WaitFrame(uint64_t afterSequence, int32_t timeoutMs);
+    FrameCounts Counts() const;
+
     // Property dialogs. `call` is the caller's hold on CallMutex(): it is let go while the
     // modal dialog runs, so that other threads' calls proceed meanwhile, and taken again
     // before the dialog's outcome is applied. The dialog's own changes take it briefly.
@@ -189,8 +206,15 @@ private:
     // Converts the newest frame (stream) or the captured one, runs the chain and delivers
     // it; false when the frame could not be delivered.
     bool DeliverFrame(bool fromStream, int32_t frameRate);
-    // Runs the chain on the raw image the device just filled.
-    void ProcessCurrentFrame(int32_t mode);
+    // Runs the chain on the raw image the device just filled, the frame `meta` describes;
+    // frameMutex_ held.
+    void ProcessCurrentFrame(int32_t mode, const FrameMeta& meta);
+    // A frame's meta, its gap measured from the last frame handed out (frameMutex_).
+    FrameMeta MetaOf(const FrameArrival& arrival) const;
+    // A frame handed out: counted, and the next frame's gap measured from it (frameMutex_).
+    void CountDelivered(const FrameMeta& meta);
+    // Wakes WaitFrame callers: a stop or the release.
+    void NotifyCaptureStopped();
     int32_t CopyToCaller(const ImageBuffer* image, const FrameTarget& target);
     void PostFrameError(ErrorCode code);
     FrameTarget Target() const;
@@ -231,6 +255,14 @@ private:
     FrameRecordLease frameRecords_;
     // A frame went through the chain since the images were last prepared (frameMutex_).
     bool frameCaptured_ = false;
+    // The frame the output image holds, and the last one handed out (frameMutex_).
+    FrameMeta shownMeta_;
+    uint64_t lastDeliveredSequence_ = 0;
+    // Raised by every stop, so that a WaitFrame caller returns (frameMutex_).
+    uint64_t captureStops_ = 0;
+    std::condition_variable frameProcessed_;
+    std::atomic<uint64_t> framesDelivered_{0};
+    std::atomic<uint64_t> framesFailed_{0};
     FrameRateMeter rateMeter_;
     std::atomic<uint32_t (*)()> rateClock_;
 

@@ -1,5 +1,9 @@
 // The capture paths: stream preparation, snapshot, capture, preview, callback preview,
 // trigger, stopping, and handing frames out by copy or file.
+#include <algorithm>
+#include <chrono>
+#include <climits>
+
 #include "device/DeviceResult.h"
 #include "device/PixoraDevice.h"
 #include "image/ImageBuffer.h"
@@ -211,12 +215,15 @@ void CameraSession::EndWorker() {
     }
     // Only now: the worker may still be inside its last Set when the wait returns.
     workerDone_.reset();
+    // A trigger frame the worker captured but did not deliver before it ended.
+    device_->DiscardCapture();
 }
 
 int32_t CameraSession::StopPreview() {
     if (!RequireDevice())
         return 0;
     EndWorker();
+    NotifyCaptureStopped();
     if (state_.load() == CaptureState::Idle)
         return 1;
     state_.store(CaptureState::Idle);
@@ -326,19 +333,26 @@ int32_t CameraSession::SnapShot(void* buffer, int32_t size, int32_t rowOrder) {
         return 0;
 
     std::lock_guard frames(frameMutex_);
-    if (device_->ConvertFrame(*RawImage(mode)) != kDevOk) {
+    FrameArrival arrival;
+    if (device_->ConvertFrame(*RawImage(mode), &arrival) != kDevOk) {
+        framesFailed_.fetch_add(1);
         PostFrameError(ErrorCode::TransferFailed);
         RecordError(ErrorCode::TransferFailed);
         return 0;
     }
-    ProcessCurrentFrame(mode);
+    const FrameMeta meta = MetaOf(arrival);
+    ProcessCurrentFrame(mode, meta);
     if (buffer != nullptr && size != 0) {
         FrameTarget target = Target();
         target.buffer = buffer;
         target.size = size;
         target.rowOrder = rowOrder;
-        return CopyToCaller(OutputImage(mode), target);
+        if (CopyToCaller(OutputImage(mode), target) == 0) {
+            framesFailed_.fetch_add(1);
+            return 0;
+        }
     }
+    CountDelivered(meta);
     return 1;
 }
 
@@ -378,6 +392,83 @@ int32_t CameraSession::GetImage(void* buffer, int32_t size, int32_t rowOrder) {
     return CopyToCaller(image, target);
 }
 
+int32_t CameraSession::GetFrame(void* buffer, int32_t size, int32_t rowOrder, FrameMeta* meta) {
+    if (!RequireDevice())
+        return 0;
+    std::lock_guard frames(frameMutex_);
+    ImageBuffer* image = OutputImage(colorModeIndex_.load());
+    if (image == nullptr || image->IsEmpty() || !frameCaptured_) {
+        RecordError(image == nullptr ? ErrorCode::NoDevice : ErrorCode::BufferError);
+        return 0;
+    }
+    if (buffer != nullptr || size != 0) {
+        FrameTarget target = Target();
+        target.buffer = buffer;
+        target.size = size;
+        target.rowOrder = rowOrder;
+        if (buffer == nullptr) {
+            RecordError(ErrorCode::BufferError);
+            return 0;
+        }
+        if (CopyToCaller(image, target) == 0)
+            return 0;
+    }
+    if (meta != nullptr)
+        *meta = shownMeta_;
+    return 1;
+}
+
+int32_t CameraSession::WaitFrame(uint64_t afterSequence, int32_t timeoutMs) {
+    std::unique_lock frames(frameMutex_);
+    const uint64_t stops = captureStops_;
+    const auto ready = [&] {
+        return Released() || captureStops_ != stops ||
+               (frameCaptured_ && shownMeta_.sequence > afterSequence);
+    };
+    if (timeoutMs < 0) {
+        frameProcessed_.wait(frames, ready);
+    } else {
+        frameProcessed_.wait_for(frames, std::chrono::milliseconds(timeoutMs), ready);
+    }
+    if (Released())
+        return -1;
+    return frameCaptured_ && shownMeta_.sequence > afterSequence ? 1 : 0;
+}
+
+FrameCounts CameraSession::Counts() const {
+    FrameCounts counts;
+    counts.delivered = framesDelivered_.load();
+    counts.failed = framesFailed_.load();
+    if (device_) {
+        const FrameTally tally = device_->Frames();
+        counts.dropped = tally.skipped;
+        counts.failed += tally.lost;
+    }
+    return counts;
+}
+
+FrameMeta CameraSession::MetaOf(const FrameArrival& arrival) const {
+    // Frames the camera sent since the last one handed out, and not handed out.
+    const uint64_t gap = arrival.sequence > lastDeliveredSequence_
+                             ? arrival.sequence - lastDeliveredSequence_ - 1
+                             : 0;
+    return FrameMeta{arrival.sequence, arrival.timestampUs,
+                     static_cast<int32_t>(std::min<uint64_t>(gap, INT32_MAX))};
+}
+
+void CameraSession::CountDelivered(const FrameMeta& meta) {
+    lastDeliveredSequence_ = meta.sequence;
+    framesDelivered_.fetch_add(1);
+}
+
+void CameraSession::NotifyCaptureStopped() {
+    {
+        std::lock_guard frames(frameMutex_);
+        ++captureStops_;
+    }
+    frameProcessed_.notify_all();
+}
+
 int32_t CameraSession::SetPreviewWindow(PIXORA_HWND parent, int32_t x, int32_t y, int32_t width,
                                         int32_t height) {
     if (!RequireDevice())
@@ -408,7 +499,7 @@ int32_t CameraSession::SaveImage(const char* fileName, int32_t format) {
     return saved;
 }
 
-void CameraSession::ProcessCurrentFrame(int32_t mode) {
+void CameraSession::ProcessCurrentFrame(int32_t mode, const FrameMeta& meta) {
     FrameContext context{
         filter_,
         analog_,
@@ -421,6 +512,8 @@ void CameraSession::ProcessCurrentFrame(int32_t mode) {
         dialogRefresh_.get()};
     ProcessFrame(context);
     frameCaptured_ = true;
+    shownMeta_ = meta;
+    frameProcessed_.notify_all();
 }
 
 }  // namespace pixora

@@ -37,27 +37,34 @@ bool CameraSession::DeliverFrame(bool fromStream, int32_t frameRate) {
     if (mode < 0 || mode >= 6)
         return false;
     ImageBuffer* raw = RawImage(mode);
+    FrameArrival arrival;
     const int32_t converted =
-        fromStream ? device_->ConvertLatest(*raw) : device_->ConvertFrame(*raw);
+        fromStream ? device_->ConvertLatest(*raw, &arrival) : device_->ConvertFrame(*raw, &arrival);
     if (converted != kDevOk) {
+        framesFailed_.fetch_add(1);
         PostAppMessage(target.window, PIXORA_WM_FRAME, 0,
                        static_cast<intptr_t>(ErrorCode::TransferFailed));
         RecordError(ErrorCode::TransferFailed);
         return false;
     }
-    PixoraFrameInfo& info = frameRecords_.Next();
+    const FrameMeta meta = MetaOf(arrival);
+    FrameRecord& record = frameRecords_.Next();
+    PixoraFrameInfo& info = record.info;
     info.size = sizeof(PixoraFrameInfo);
     info.width = raw->Width();
     info.height = raw->Height();
     info.bitsPerPixel = kModeBits[mode];
     info.frameRate = frameRate;
     info.reserved = 0;
-    ProcessCurrentFrame(mode);
+    record.SetMeta(meta);
+    ProcessCurrentFrame(mode, meta);
     DrawFrame(mode);
     if (target.buffer != nullptr && target.size != 0 &&
         CopyToCaller(OutputImage(mode), target) == 0) {
+        framesFailed_.fetch_add(1);
         return false;
     }
+    CountDelivered(meta);
     PostAppMessage(target.window, PIXORA_WM_FRAME, reinterpret_cast<uintptr_t>(&info), 0);
     return true;
 }

@@ -1,10 +1,13 @@
 // The frame records whose addresses travel in frame messages. An application may read a
 // record long after its frame, even after the session that wrote it was released, so the
 // memory of a record is never given back: a released session's block of records returns to
-// the pool and serves the next session.
+// the pool and serves the next session. Beside each record lies what the library knows of
+// the frame (its number, time and the frames missed before it), found from the record's
+// address.
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -14,16 +17,37 @@
 
 namespace pixora {
 
+// What the library knows of one delivered frame.
+struct FrameMeta {
+    uint64_t sequence = 0;     // the camera's frame number (the device counts them)
+    uint64_t timestampUs = 0;  // monotonic microseconds at the end of its transfer
+    int32_t dropped = 0;       // frames since the previous delivered one, not delivered
+};
+
+// A record and its frame's meta. The record comes first: its address is the message's.
+struct FrameRecord {
+    PixoraFrameInfo info{};
+    // Written by the worker, read by any application thread through the record's address.
+    std::atomic<uint64_t> sequence{0};
+    std::atomic<uint64_t> timestampUs{0};
+    std::atomic<int32_t> dropped{0};
+
+    void SetMeta(const FrameMeta& meta);
+    FrameMeta Meta() const;
+};
+
 // One session's records, used in turn: each delivered frame's record stays untouched for
 // the next kFrameRecords - 1 frames, so an application reading it late is not raced.
 class FrameRecordBlock {
 public:
     static constexpr int kFrameRecords = 64;
     // The record for the next frame (the worker's alone until it is posted).
-    PixoraFrameInfo& Next();
+    FrameRecord& Next();
+    // The record whose info lies at `info`, or null when it is none of this block's.
+    const FrameRecord* Find(const void* info) const;
 
 private:
-    std::array<PixoraFrameInfo, kFrameRecords> records_{};
+    std::array<FrameRecord, kFrameRecords> records_{};
     int next_ = 0;
 };
 
@@ -37,6 +61,9 @@ public:
     void GiveBack(FrameRecordBlock* block);
     // Blocks made so far (free or in use).
     std::size_t BlockCount() const;
+    // The meta of the frame whose record lies at `info`; false when `info` is no record of
+    // any session (then *meta is untouched).
+    bool MetaOf(const void* info, FrameMeta* meta) const;
 
 private:
     mutable std::mutex mutex_;
@@ -52,7 +79,7 @@ public:
     FrameRecordLease(const FrameRecordLease&) = delete;
     FrameRecordLease& operator=(const FrameRecordLease&) = delete;
 
-    PixoraFrameInfo& Next() { return block_->Next(); }
+    FrameRecord& Next() { return block_->Next(); }
 
 private:
     FrameRecordBlock* block_;

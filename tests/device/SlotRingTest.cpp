@@ -110,5 +110,33 @@ TEST(SlotRing, RandomInterleavingsNeverHandOutAStaleOrBusySlot) {
     }
 }
 
+// Every published frame is either taken once or counted as skipped, whatever the order of
+// publishing, taking and releasing, and whatever the number of slots.
+TEST(SlotRingTest, EveryPublishedFrameIsTakenOrSkipped) {
+    std::mt19937 random(11);
+    for (int32_t count : {2, 3, 10}) {
+        SlotRing ring;
+        ring.Reset(count);
+        uint64_t published = 0;
+        uint64_t taken = 0;
+        for (int step = 0; step < 20000; ++step) {
+            const unsigned op = random() % 4;
+            if (op <= 1) {
+                ring.Publish();
+                ++published;
+            } else if (op == 2) {
+                taken += ring.Take() >= 0 ? 1 : 0;
+            } else {
+                ring.Release();
+            }
+        }
+        ring.Discard();
+        EXPECT_EQ(taken + ring.Skipped(), published) << count << " slots";
+        EXPECT_EQ(ring.TakeSkipped(), published - taken);
+        EXPECT_EQ(ring.Skipped(), 0u);
+        EXPECT_EQ(ring.Take(), -1);
+    }
+}
+
 }  // namespace
 }  // namespace pixora

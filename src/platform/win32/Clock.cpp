@@ -15,6 +15,16 @@ uint32_t TimeGetTime() {
     return static_cast<uint32_t>(timeGetTime());
 }
 
+uint64_t MonotonicMicroseconds() {
+    LARGE_INTEGER frequency;
+    LARGE_INTEGER now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    const uint64_t ticks = static_cast<uint64_t>(now.QuadPart);
+    const uint64_t perSecond = static_cast<uint64_t>(frequency.QuadPart);
+    return ticks / perSecond * 1000000u + ticks % perSecond * 1000000u / perSecond;
+}
+
 void SleepMs(int64_t milliseconds) {
     if (milliseconds <= 0) {
         Sleep(0);  // gives up the rest of the time slice, as yielding does

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "PixoraExtensions.h"
 #include "PixoraPlatform.h"
 #include "PixoraSdk_530TZ.h"
 
