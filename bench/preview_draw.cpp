@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "image/ImageBuffer.h"
-#include "platform/WindowSurface.h"
-#include "platform/X11HostWindow.h"
 #include "preview/PreviewWindow.h"
+#include "preview/WindowSurface.h"
+#include "preview/linux/X11HostWindow.h"
 
 namespace {
 

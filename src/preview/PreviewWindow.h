@@ -14,7 +14,7 @@
 #include <string>
 
 #include "PixoraSdk_530TZ.h"
-#include "platform/WindowSurface.h"
+#include "preview/WindowSurface.h"
 
 namespace pixora {
 

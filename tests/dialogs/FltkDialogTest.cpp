@@ -29,7 +29,7 @@
 #include "imaging/ExposureControl.h"
 #include "platform/FltkDialogHost.h"
 #include "platform/MessageWindow.h"
-#include "platform/X11HostWindow.h"
+#include "preview/linux/X11HostWindow.h"
 
 namespace pixora {
 namespace {

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "PreviewTestImages.h"
-#include "platform/OffscreenSurface.h"
-#include "platform/WindowSurface.h"
+#include "preview/OffscreenSurface.h"
+#include "preview/WindowSurface.h"
 
 namespace pixora::test {
 namespace {

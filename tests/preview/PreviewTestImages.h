@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "image/ImageBuffer.h"
-#include "platform/WindowSurface.h"
 #include "preview/PreviewWindow.h"
+#include "preview/WindowSurface.h"
 
 namespace pixora::test {
 

@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "PreviewTestImages.h"
-#include "platform/X11HostWindow.h"
 #include "preview/PreviewWindow.h"
+#include "preview/linux/X11HostWindow.h"
 
 namespace pixora::test {
 namespace {

@@ -8,7 +8,7 @@
 #include "PixoraPlatform.h"
 #include "TempDir.h"
 #ifndef _WIN32
-#include "platform/X11HostWindow.h"
+#include "preview/linux/X11HostWindow.h"
 #endif
 #include "preview/PreviewWindow.h"
 #include "session/CameraSession.h"

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "image/ImageBuffer.h"
-#include "platform/WindowSurface.h"
-#include "platform/win32/Win32Surface.h"
 #include "preview/PreviewWindow.h"
+#include "preview/WindowSurface.h"
+#include "preview/win32/Win32Surface.h"
 
 namespace pixora {
 namespace {

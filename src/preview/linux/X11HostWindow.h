@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "PixoraSdk_530TZ.h"
-#include "platform/WindowSurface.h"
+#include "preview/WindowSurface.h"
 
 // Xlib's connection type, declared so that this header needs no X11 header.
 struct _XDisplay;

@@ -22,7 +22,7 @@
 
 #include <memory>
 
-#include "platform/WindowSurface.h"
+#include "preview/WindowSurface.h"
 
 namespace pixora {
 

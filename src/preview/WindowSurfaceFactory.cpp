@@ -1,12 +1,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/OffscreenSurface.h"
-#include "platform/WindowSurface.h"
+#include "preview/OffscreenSurface.h"
+#include "preview/WindowSurface.h"
 #ifdef _WIN32
-#include "platform/win32/Win32Surface.h"
+#include "preview/win32/Win32Surface.h"
 #else
-#include "platform/X11Surface.h"
+#include "preview/linux/X11Surface.h"
 #endif
 
 namespace pixora {

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/WindowSurface.h"
+#include "preview/WindowSurface.h"
 
 namespace pixora::surface_detail {
 

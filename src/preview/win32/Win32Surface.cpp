@@ -1,4 +1,4 @@
-#include "platform/win32/Win32Surface.h"
+#include "preview/win32/Win32Surface.h"
 
 #include <windows.h>
 
@@ -8,7 +8,7 @@
 #include <new>
 #include <string>
 
-#include "platform/WindowSurfaceRows.h"
+#include "preview/WindowSurfaceRows.h"
 
 namespace pixora {
 namespace {

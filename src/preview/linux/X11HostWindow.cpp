@@ -1,4 +1,4 @@
-#include "platform/X11HostWindow.h"
+#include "preview/linux/X11HostWindow.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -6,7 +6,7 @@
 #include <new>
 
 #include "platform/X11ErrorTrap.h"
-#include "platform/X11PixelFormat.h"
+#include "preview/linux/X11PixelFormat.h"
 
 namespace pixora {
 

@@ -1,4 +1,4 @@
-#include "platform/X11Surface.h"
+#include "preview/linux/X11Surface.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -9,10 +9,10 @@
 #include <atomic>
 #include <new>
 
-#include "platform/WindowSurfaceRows.h"
-#include "platform/X11DrawImage.h"
 #include "platform/X11ErrorTrap.h"
-#include "platform/X11PixelFormat.h"
+#include "preview/WindowSurfaceRows.h"
+#include "preview/linux/X11DrawImage.h"
+#include "preview/linux/X11PixelFormat.h"
 
 namespace pixora {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/X11DrawImage.h"
+#include "preview/linux/X11DrawImage.h"
 
 #include <X11/Xutil.h>
 #include <sys/ipc.h>

@@ -1,11 +1,11 @@
-#include "platform/X11PixelFormat.h"
+#include "preview/linux/X11PixelFormat.h"
 
 #include <X11/Xutil.h>
 
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/WindowSurfaceRows.h"
+#include "preview/WindowSurfaceRows.h"
 
 namespace pixora {
 namespace {

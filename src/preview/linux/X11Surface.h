@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "platform/WindowSurface.h"
+#include "preview/WindowSurface.h"
 
 namespace pixora {
 

@@ -4,7 +4,7 @@
 
 #include <X11/Xlib.h>
 
-#include "platform/WindowSurface.h"
+#include "preview/WindowSurface.h"
 
 namespace pixora {
 

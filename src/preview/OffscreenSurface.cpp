@@ -1,10 +1,10 @@
-#include "platform/OffscreenSurface.h"
+#include "preview/OffscreenSurface.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
-#include "platform/WindowSurfaceRows.h"
+#include "preview/WindowSurfaceRows.h"
 
 namespace pixora {
 
