@@ -8,7 +8,7 @@
 #include "dialogs/AnalogGainPage.h"
 #include "dialogs/DialogRefreshChannel.h"
 #include "dialogs/PropertyDialogs.h"
-#include "platform/DialogWindow.h"
+#include "dialogs/host/DialogWindow.h"
 
 namespace pixora {
 

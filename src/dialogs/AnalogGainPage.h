@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "dialogs/PropertyDialogs.h"
-#include "platform/DialogWindow.h"
+#include "dialogs/host/DialogWindow.h"
 
 namespace pixora {
 

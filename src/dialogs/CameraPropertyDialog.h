@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "dialogs/CameraFormatTable.h"
-#include "platform/DialogWindow.h"
+#include "dialogs/host/DialogWindow.h"
 
 namespace pixora {
 

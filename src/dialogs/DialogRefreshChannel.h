@@ -9,8 +9,8 @@
 #include <functional>
 #include <memory>
 
+#include "dialogs/host/DialogMailbox.h"
 #include "imaging/DialogRefresh.h"
-#include "platform/DialogMailbox.h"
 
 namespace pixora {
 

@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "dialogs/FilterEnableFlags.h"
-#include "platform/DialogWindow.h"
+#include "dialogs/host/DialogWindow.h"
 #include "session/SettingsRecords.h"
 
 namespace pixora {

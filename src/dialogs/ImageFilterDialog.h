@@ -10,7 +10,7 @@
 #include "dialogs/GrayFilterPage.h"
 #include "dialogs/ImageFilterPage.h"
 #include "dialogs/PropertyDialogs.h"
-#include "platform/DialogWindow.h"
+#include "dialogs/host/DialogWindow.h"
 
 namespace pixora {
 

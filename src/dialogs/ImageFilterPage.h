@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "dialogs/FilterEnableFlags.h"
-#include "platform/DialogWindow.h"
+#include "dialogs/host/DialogWindow.h"
 #include "session/SettingsRecords.h"
 
 namespace pixora {

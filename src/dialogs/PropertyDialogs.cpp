@@ -4,9 +4,9 @@
 #include "dialogs/CameraPropertyDialog.h"
 #include "dialogs/DialogTemplates.h"
 #include "dialogs/ImageFilterDialog.h"
-#include "platform/DialogHost.h"
-#include "platform/DialogHosts.h"
-#include "platform/DialogLanguage.h"
+#include "dialogs/host/DialogHost.h"
+#include "dialogs/host/DialogHosts.h"
+#include "dialogs/host/DialogLanguage.h"
 
 namespace pixora {
 

@@ -2,7 +2,7 @@
 //
 // Each Run* call shows one modal dialog on the calling thread and returns when the user
 // closed it. The dialog is drawn by the dialog host of the process: a test host when one is
-// installed (platform/DialogHosts.h), else real windows when a display is present. Without
+// installed (dialogs/host/DialogHosts.h), else real windows when a display is present. Without
 // any host, or when the host fails to show the dialog, nothing is changed and the call
 // returns kDialogNoHost (the session then records its "no dialog" error).
 //

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/DialogWindow.h"
+#include "dialogs/host/DialogWindow.h"
 
 namespace pixora {
 

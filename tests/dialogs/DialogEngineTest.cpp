@@ -11,8 +11,8 @@
 #include "DialogTestSupport.h"
 #include "dialogs/DialogRefreshChannel.h"
 #include "dialogs/DialogTemplates.h"
-#include "platform/DialogLanguage.h"
-#include "platform/DialogMailbox.h"
+#include "dialogs/host/DialogLanguage.h"
+#include "dialogs/host/DialogMailbox.h"
 
 namespace pixora {
 namespace {

@@ -13,8 +13,8 @@
 
 #include "TempDir.h"
 #include "dialogs/PropertyDialogs.h"
-#include "platform/DialogHosts.h"
-#include "platform/HeadlessDialogHost.h"
+#include "dialogs/host/DialogHosts.h"
+#include "dialogs/host/HeadlessDialogHost.h"
 #include "session/SettingsRecords.h"
 
 namespace pixora::test {

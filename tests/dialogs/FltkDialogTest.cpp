@@ -26,8 +26,8 @@
 #include "DialogTestSupport.h"
 #include "StreamingThread.h"
 #include "dialogs/DialogTemplates.h"
+#include "dialogs/host/linux/FltkDialogHost.h"
 #include "imaging/ExposureControl.h"
-#include "platform/FltkDialogHost.h"
 #include "platform/MessageWindow.h"
 #include "preview/linux/X11HostWindow.h"
 

@@ -9,9 +9,9 @@
 
 #include "RaceFixture.h"
 #include "dialogs/DialogTemplates.h"
-#include "platform/DialogHosts.h"
-#include "platform/HeadlessDialogHost.h"
-#include "platform/HeadlessWindow.h"
+#include "dialogs/host/DialogHosts.h"
+#include "dialogs/host/HeadlessDialogHost.h"
+#include "dialogs/host/HeadlessWindow.h"
 #include "soak/SoakSupport.h"
 
 namespace pixora::test {

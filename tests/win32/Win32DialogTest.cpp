@@ -18,10 +18,10 @@
 
 #include "dialogs/DialogTemplates.h"
 #include "dialogs/PropertyDialogs.h"
-#include "platform/DialogHosts.h"
-#include "platform/DialogLanguage.h"
-#include "platform/win32/Win32DialogHost.h"
-#include "platform/win32/Win32DialogTemplate.h"
+#include "dialogs/host/DialogHosts.h"
+#include "dialogs/host/DialogLanguage.h"
+#include "dialogs/host/win32/Win32DialogHost.h"
+#include "dialogs/host/win32/Win32DialogTemplate.h"
 
 namespace pixora {
 namespace {

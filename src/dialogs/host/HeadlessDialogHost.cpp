@@ -1,4 +1,4 @@
-#include "platform/HeadlessDialogHost.h"
+#include "dialogs/host/HeadlessDialogHost.h"
 
 #include <utility>
 

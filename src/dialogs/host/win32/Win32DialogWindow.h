@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/DialogWindow.h"
+#include "dialogs/host/DialogWindow.h"
 
 namespace pixora {
 

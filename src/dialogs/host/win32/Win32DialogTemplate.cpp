@@ -1,9 +1,9 @@
-#include "platform/win32/Win32DialogTemplate.h"
+#include "dialogs/host/win32/Win32DialogTemplate.h"
 
 #include <cstring>
 #include <string>
 
-#include "platform/win32/Win32Text.h"
+#include "dialogs/host/win32/Win32Text.h"
 
 namespace pixora {
 namespace {

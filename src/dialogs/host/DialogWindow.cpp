@@ -1,4 +1,4 @@
-#include "platform/DialogWindow.h"
+#include "dialogs/host/DialogWindow.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/DialogTemplate.h"
+#include "dialogs/host/DialogTemplate.h"
 
 namespace pixora {
 

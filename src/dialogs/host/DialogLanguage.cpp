@@ -1,4 +1,4 @@
-#include "platform/DialogLanguage.h"
+#include "dialogs/host/DialogLanguage.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/win32/Win32Text.h"
+#include "dialogs/host/win32/Win32Text.h"
 
 #include <windows.h>
 

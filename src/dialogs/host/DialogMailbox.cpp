@@ -1,4 +1,4 @@
-#include "platform/DialogMailbox.h"
+#include "dialogs/host/DialogMailbox.h"
 
 #include <utility>
 

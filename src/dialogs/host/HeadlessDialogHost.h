@@ -1,5 +1,5 @@
 // The dialog host for tests: dialogs keep their controls in memory, and a script plays the
-// user. Install it with SetDialogTestHost (platform/DialogHosts.h).
+// user. Install it with SetDialogTestHost (dialogs/host/DialogHosts.h).
 #pragma once
 
 #include <atomic>
@@ -7,8 +7,8 @@
 #include <functional>
 #include <mutex>
 
-#include "platform/DialogHost.h"
-#include "platform/HeadlessWindow.h"
+#include "dialogs/host/DialogHost.h"
+#include "dialogs/host/HeadlessWindow.h"
 
 namespace pixora {
 

@@ -1,11 +1,11 @@
-#include "platform/DialogHosts.h"
+#include "dialogs/host/DialogHosts.h"
 
 #include <atomic>
 
 #ifdef _WIN32
-#include "platform/win32/Win32DialogHost.h"
+#include "dialogs/host/win32/Win32DialogHost.h"
 #elif PIXORA_HAVE_FLTK
-#include "platform/FltkDialogHost.h"
+#include "dialogs/host/linux/FltkDialogHost.h"
 #endif
 
 namespace pixora {

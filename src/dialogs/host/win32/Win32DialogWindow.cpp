@@ -1,9 +1,9 @@
-#include "platform/win32/Win32DialogWindow.h"
+#include "dialogs/host/win32/Win32DialogWindow.h"
 
 #include <commctrl.h>
 
-#include "platform/win32/Win32DialogTemplate.h"
-#include "platform/win32/Win32Text.h"
+#include "dialogs/host/win32/Win32DialogTemplate.h"
+#include "dialogs/host/win32/Win32Text.h"
 
 namespace pixora {
 

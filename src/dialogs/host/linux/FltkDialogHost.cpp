@@ -1,4 +1,4 @@
-#include "platform/FltkDialogHost.h"
+#include "dialogs/host/linux/FltkDialogHost.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Double_Window.H>
@@ -12,7 +12,7 @@
 #include <memory>
 #include <thread>
 
-#include "platform/FltkDialogWindow.h"
+#include "dialogs/host/linux/FltkDialogWindow.h"
 #include "platform/MessageWindow.h"
 #include "platform/X11ErrorTrap.h"
 

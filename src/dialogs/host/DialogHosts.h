@@ -3,7 +3,7 @@
 // not be shown).
 #pragma once
 
-#include "platform/DialogHost.h"
+#include "dialogs/host/DialogHost.h"
 
 namespace pixora {
 

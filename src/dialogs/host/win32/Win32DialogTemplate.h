@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/DialogTemplate.h"
+#include "dialogs/host/DialogTemplate.h"
 
 namespace pixora {
 

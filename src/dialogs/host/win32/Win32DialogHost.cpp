@@ -1,11 +1,11 @@
-#include "platform/win32/Win32DialogHost.h"
+#include "dialogs/host/win32/Win32DialogHost.h"
 
 #include <windows.h>
 
 #include <commctrl.h>
 
-#include "platform/win32/Win32DialogTemplate.h"
-#include "platform/win32/Win32DialogWindow.h"
+#include "dialogs/host/win32/Win32DialogTemplate.h"
+#include "dialogs/host/win32/Win32DialogWindow.h"
 
 namespace pixora {
 namespace {

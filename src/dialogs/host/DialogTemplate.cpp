@@ -1,4 +1,4 @@
-#include "platform/DialogTemplate.h"
+#include "dialogs/host/DialogTemplate.h"
 
 namespace pixora {
 

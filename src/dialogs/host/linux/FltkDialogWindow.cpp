@@ -1,4 +1,4 @@
-#include "platform/FltkDialogWindow.h"
+#include "dialogs/host/linux/FltkDialogWindow.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Button.H>
@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/FltkDialogWidgets.h"
+#include "dialogs/host/linux/FltkDialogWidgets.h"
 
 namespace pixora {
 

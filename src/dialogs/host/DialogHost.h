@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "PixoraSdk_530TZ.h"
-#include "platform/DialogTemplate.h"
-#include "platform/DialogWindow.h"
+#include "dialogs/host/DialogTemplate.h"
+#include "dialogs/host/DialogWindow.h"
 
 namespace pixora {
 

@@ -1,4 +1,4 @@
-#include "platform/FltkDialogWidgets.h"
+#include "dialogs/host/linux/FltkDialogWidgets.h"
 
 #include <FL/Fl.H>
 #include <FL/fl_draw.H>

@@ -17,8 +17,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/DialogMailbox.h"
-#include "platform/DialogTemplate.h"
+#include "dialogs/host/DialogMailbox.h"
+#include "dialogs/host/DialogTemplate.h"
 
 namespace pixora {
 

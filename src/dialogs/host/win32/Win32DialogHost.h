@@ -12,7 +12,7 @@
 // window functions either way.
 #pragma once
 
-#include "platform/DialogHost.h"
+#include "dialogs/host/DialogHost.h"
 
 namespace pixora {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/DialogHost.h"
+#include "dialogs/host/DialogHost.h"
 
 namespace pixora {
 

@@ -1,4 +1,4 @@
-#include "platform/HeadlessWindow.h"
+#include "dialogs/host/HeadlessWindow.h"
 
 #include <algorithm>
 
