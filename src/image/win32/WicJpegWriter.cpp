@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "image/JpegWriter.h"
-#include "platform/win32/WicEncoder.h"
+#include "image/win32/WicEncoder.h"
 
 namespace pixora {
 

@@ -1,4 +1,4 @@
-#include "platform/win32/WicEncoder.h"
+#include "image/win32/WicEncoder.h"
 
 #include <objidl.h>
 #include <ocidl.h>

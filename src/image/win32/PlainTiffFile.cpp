@@ -1,4 +1,4 @@
-#include "platform/win32/PlainTiffFile.h"
+#include "image/win32/PlainTiffFile.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "image/PngWriter.h"
-#include "platform/win32/WicEncoder.h"
+#include "image/win32/WicEncoder.h"
 
 namespace pixora {
 

@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "image/TiffWriter.h"
-#include "platform/win32/PlainTiffFile.h"
-#include "platform/win32/WicEncoder.h"
+#include "image/win32/PlainTiffFile.h"
+#include "image/win32/WicEncoder.h"
 
 namespace pixora {
 
