@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "platform/X11ErrorTrap.h"
+#include "platform/linux/X11ErrorTrap.h"
 
 namespace pixora {
 

@@ -5,7 +5,7 @@
 
 #include <new>
 
-#include "platform/X11ErrorTrap.h"
+#include "platform/linux/X11ErrorTrap.h"
 #include "preview/linux/X11PixelFormat.h"
 
 namespace pixora {

@@ -9,7 +9,7 @@
 #include <atomic>
 #include <new>
 
-#include "platform/X11ErrorTrap.h"
+#include "platform/linux/X11ErrorTrap.h"
 #include "preview/WindowSurfaceRows.h"
 #include "preview/linux/X11DrawImage.h"
 #include "preview/linux/X11PixelFormat.h"

@@ -14,7 +14,7 @@
 
 #include "dialogs/host/linux/FltkDialogWindow.h"
 #include "platform/MessageWindow.h"
-#include "platform/X11ErrorTrap.h"
+#include "platform/linux/X11ErrorTrap.h"
 
 namespace pixora {
 

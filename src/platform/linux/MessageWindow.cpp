@@ -1,7 +1,5 @@
 // Queues of the library's own; the Windows build has real message-only windows instead
-// (win32/MessageOnlyWindows.cpp).
-#ifndef _WIN32
-
+// (platform/win32/MessageOnlyWindows.cpp).
 #include "platform/MessageWindow.h"
 
 #include <chrono>
@@ -132,5 +130,3 @@ bool PostAppMessage(PIXORA_HWND window, uint32_t message, uintptr_t wParam, intp
 }
 
 }  // namespace pixora
-
-#endif  // _WIN32

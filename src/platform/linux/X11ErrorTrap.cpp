@@ -1,4 +1,4 @@
-#include "platform/X11ErrorTrap.h"
+#include "platform/linux/X11ErrorTrap.h"
 
 #include <algorithm>
 #include <chrono>
