@@ -11,7 +11,7 @@
 #include "imaging/KernelBlocks.h"
 #include "imaging/ProcessFrame.h"
 #include "imaging/ProcessorInfo.h"
-#include "session/SettingsRecords.h"
+#include "settings/SettingsRecords.h"
 
 namespace {
 

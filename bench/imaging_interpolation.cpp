@@ -12,7 +12,7 @@
 #include "imaging/ImagingKernels.h"
 #include "imaging/KernelBlocks.h"
 #include "imaging/ProcessorInfo.h"
-#include "session/SettingsRecords.h"
+#include "settings/SettingsRecords.h"
 
 #if __has_include(<opencv2/imgproc.hpp>)
 // Its headers predate C++20's rules on mixing enumerations.

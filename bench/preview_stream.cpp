@@ -23,7 +23,7 @@
 #include "imaging/ProcessorInfo.h"
 #include "preview/PreviewWindow.h"
 #include "session/CopyToCaller.h"
-#include "session/SettingsRecords.h"
+#include "settings/SettingsRecords.h"
 
 namespace {
 

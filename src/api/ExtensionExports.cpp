@@ -6,7 +6,7 @@
 #include "PixoraExtensions.h"
 #include "api/SessionCall.h"
 #include "session/ErrorText.h"
-#include "session/FilterRanges.h"
+#include "settings/FilterRanges.h"
 
 using pixora::CameraSession;
 using pixora::WithSession;

@@ -1,7 +1,7 @@
 #include "dialogs/AnalogGainDialog.h"
 
 #include "dialogs/DialogTemplates.h"
-#include "dialogs/SettingsPersistence.h"
+#include "settings/SettingsPersistence.h"
 
 namespace pixora {
 

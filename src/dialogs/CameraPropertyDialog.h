@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "dialogs/CameraFormatTable.h"
 #include "dialogs/host/DialogWindow.h"
+#include "settings/CameraFormatTable.h"
 
 namespace pixora {
 

@@ -7,7 +7,7 @@
 
 #include "dialogs/FilterEnableFlags.h"
 #include "dialogs/host/DialogWindow.h"
-#include "session/SettingsRecords.h"
+#include "settings/SettingsRecords.h"
 
 namespace pixora {
 

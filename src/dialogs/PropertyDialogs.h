@@ -18,7 +18,7 @@
 
 #include "PixoraSdk_530TZ.h"
 #include "imaging/DialogRefresh.h"
-#include "session/SettingsRecords.h"
+#include "settings/SettingsRecords.h"
 
 namespace pixora {
 

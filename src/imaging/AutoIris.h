@@ -9,7 +9,7 @@
 #include "image/ImageBuffer.h"
 #include "imaging/DialogRefresh.h"
 #include "imaging/ExposureControl.h"
-#include "session/SettingsRecords.h"
+#include "settings/SettingsRecords.h"
 
 namespace pixora {
 

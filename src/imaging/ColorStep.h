@@ -8,7 +8,7 @@
 #include "imaging/DialogRefresh.h"
 #include "imaging/KernelBlocks.h"
 #include "imaging/ProcessorInfo.h"
-#include "session/SettingsRecords.h"
+#include "settings/SettingsRecords.h"
 
 namespace pixora {
 

@@ -10,7 +10,7 @@
 #include "imaging/DialogRefresh.h"
 #include "imaging/ExposureControl.h"
 #include "imaging/ProcessorInfo.h"
-#include "session/SettingsRecords.h"
+#include "settings/SettingsRecords.h"
 
 namespace pixora {
 

@@ -3,13 +3,13 @@
 #include <new>
 
 #include "device/PixoraDevice.h"
-#include "dialogs/SettingsPersistence.h"
 #include "image/ImageBuffer.h"
 #include "platform/Clock.h"
 #include "platform/DriverPort.h"
 #include "preview/PreviewWindow.h"
 #include "session/SensorInitTable.h"
 #include "session/SessionAdapters.h"
+#include "settings/SettingsPersistence.h"
 
 namespace pixora {
 

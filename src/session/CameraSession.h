@@ -14,11 +14,11 @@
 #include "PixoraSdk_530TZ.h"
 #include "imaging/ProcessorInfo.h"
 #include "platform/ManualResetEvent.h"
-#include "session/CaptureFormat.h"
 #include "session/ErrorStack.h"
 #include "session/FrameRateMeter.h"
 #include "session/FrameRecordPool.h"
-#include "session/SettingsRecords.h"
+#include "settings/CaptureFormat.h"
+#include "settings/SettingsRecords.h"
 
 namespace pixora {
 

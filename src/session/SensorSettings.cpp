@@ -3,7 +3,7 @@
 #include "device/PixoraDevice.h"
 #include "platform/Clock.h"
 #include "session/CameraSession.h"
-#include "session/FilterRanges.h"
+#include "settings/FilterRanges.h"
 
 namespace pixora {
 

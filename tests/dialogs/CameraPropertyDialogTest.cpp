@@ -9,7 +9,7 @@
 #include "DialogTestSupport.h"
 #include "dialogs/DialogTemplates.h"
 #include "platform/SettingsStore.h"
-#include "session/CaptureFormat.h"
+#include "settings/CaptureFormat.h"
 
 namespace pixora {
 namespace {

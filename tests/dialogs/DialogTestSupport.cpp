@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "dialogs/SettingsPersistence.h"
+#include "settings/SettingsPersistence.h"
 
 namespace pixora::test {
 

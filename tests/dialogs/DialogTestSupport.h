@@ -15,7 +15,7 @@
 #include "dialogs/PropertyDialogs.h"
 #include "dialogs/host/DialogHosts.h"
 #include "dialogs/host/HeadlessDialogHost.h"
-#include "session/SettingsRecords.h"
+#include "settings/SettingsRecords.h"
 
 namespace pixora::test {
 

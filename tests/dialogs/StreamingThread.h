@@ -13,7 +13,7 @@
 #include "image/ImageBuffer.h"
 #include "imaging/DialogRefresh.h"
 #include "imaging/ExposureControl.h"
-#include "session/SettingsRecords.h"
+#include "settings/SettingsRecords.h"
 
 namespace pixora::test {
 

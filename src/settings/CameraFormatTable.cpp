@@ -1,10 +1,10 @@
-#include "dialogs/CameraFormatTable.h"
+#include "settings/CameraFormatTable.h"
 
 #include <cstdio>
 #include <string>
 
 #include "platform/SettingsStore.h"
-#include "session/CaptureFormat.h"
+#include "settings/CaptureFormat.h"
 
 namespace pixora {
 

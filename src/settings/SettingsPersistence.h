@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "session/SettingsRecords.h"
+#include "settings/SettingsRecords.h"
 
 namespace pixora {
 

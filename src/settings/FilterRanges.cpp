@@ -1,4 +1,4 @@
-#include "session/FilterRanges.h"
+#include "settings/FilterRanges.h"
 
 #include <limits>
 

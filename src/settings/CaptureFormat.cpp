@@ -1,4 +1,4 @@
-#include "session/CaptureFormat.h"
+#include "settings/CaptureFormat.h"
 
 #include <cstdio>
 

@@ -1,10 +1,10 @@
-#include "dialogs/SettingsPersistence.h"
+#include "settings/SettingsPersistence.h"
 
 #include <string>
 #include <vector>
 
 #include "platform/SettingsStore.h"
-#include "session/CaptureFormat.h"
+#include "settings/CaptureFormat.h"
 
 namespace pixora {
 
