@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "settings/SensorSize.h"  // kSensorWidth, kSensorHeight
+
 namespace pixora {
 
 // Lines are `pitch` samples long; the image starts at line `activeLine`, column
@@ -17,13 +19,12 @@ struct FrameGeometry {
     int32_t transferSamples = 0;
 };
 
-// The full-window geometry every open camera starts with.
+// The full-window geometry every open camera starts with (the sensor size is in
+// settings/SensorSize.h).
 inline constexpr int32_t kLinePitch = 1791;
 inline constexpr int32_t kActiveColumn = 424;
 inline constexpr int32_t kTotalLines = 1060;
 inline constexpr int32_t kActiveLine = 14;
-inline constexpr int32_t kSensorWidth = 1360;
-inline constexpr int32_t kSensorHeight = 1024;
 inline constexpr int32_t kDefaultSlotCount = 10;
 
 // kDevOk, kDevBadHorizontal or kDevBadVertical for a proposed geometry. Negative offsets

@@ -21,7 +21,7 @@ constexpr DialogText kTabLabel{"Stream Format", "ストリーム形式"};
 
 constexpr int32_t kGeometryEditCount = 6;
 
-std::string SizeLabel(const SizeEntry& e) {
+std::string SizeLabel(const FormatSettings& e) {
     char label[40];
     std::snprintf(label, sizeof label, "%d x %d", static_cast<int>(e.captureWidth),
                   static_cast<int>(e.captureHeight));
@@ -38,7 +38,7 @@ void CameraPropertyDialog::FillList(DialogWindow& dialog, int32_t id, const char
     dialog.ComboSetCurSel(id, selection);
 }
 
-void CameraPropertyDialog::ShowGeometry(DialogWindow& dialog, const SizeEntry& entry) {
+void CameraPropertyDialog::ShowGeometry(DialogWindow& dialog, const FormatSettings& entry) {
     const std::array<int32_t, 6> values = GeometryOf(entry);
     for (int32_t i = 0; i < kGeometryEditCount; ++i)
         dialog.SetItemInt(kIdTotalWidthEdit + i, values[static_cast<std::size_t>(i)], false);
@@ -61,8 +61,8 @@ void CameraPropertyDialog::OnInitDialog(DialogWindow& dialog) {
     dialog.ComboSetCurSel(kIdSizeList, table_.sizeIndex);
 
     // A stored size number outside the table shows the values of an empty entry.
-    const SizeEntry* shown = table_.Entry(table_.sizeIndex);
-    ShowGeometry(dialog, shown != nullptr ? *shown : SizeEntry{});
+    const FormatSettings* shown = table_.Entry(table_.sizeIndex);
+    ShowGeometry(dialog, shown != nullptr ? *shown : kEmptySize);
     dialog.SetItemInt(kIdWaitTimeEdit, table_.waitTime, false);
 
     for (int32_t id : {kIdApply, kIdSizeList, kIdSubSampleList, kIdClockList})
@@ -87,7 +87,7 @@ void CameraPropertyDialog::OnCommand(DialogWindow& dialog, int32_t id, int32_t n
         if (id == kIdSizeList) {
             table_.sizeIndex = dialog.ComboGetCurSel(kIdSizeList);
             if (table_.sizeIndex != table_.Count()) {
-                if (const SizeEntry* e = table_.Entry(table_.sizeIndex)) {
+                if (const FormatSettings* e = table_.Entry(table_.sizeIndex)) {
                     const std::array<int32_t, 6> values = GeometryOf(*e);
                     for (int32_t i = 0; i < 5; ++i) {
                         dialog.SetItemInt(kIdTotalWidthEdit + i,
@@ -119,7 +119,7 @@ void CameraPropertyDialog::ReadControls(DialogWindow& dialog) {
     const int32_t count = table_.Count();
     if (table_.sizeIndex == count) {
         // The custom item, always last: a new entry, unless the table is full.
-        SizeEntry added;
+        FormatSettings added = kEmptySize;
         SetGeometry(added, values);
         if (table_.Append(added)) {
             dialog.ComboInsertString(kIdSizeList, count, SizeLabel(added));
@@ -129,11 +129,11 @@ void CameraPropertyDialog::ReadControls(DialogWindow& dialog) {
             // edits show it again so that a later OK does not write the refused values.
             table_.sizeIndex = loadedSizeIndex_;
             dialog.ComboSetCurSel(kIdSizeList, table_.sizeIndex);
-            const SizeEntry* kept = table_.Entry(table_.sizeIndex);
-            ShowGeometry(dialog, kept != nullptr ? *kept : SizeEntry{});
+            const FormatSettings* kept = table_.Entry(table_.sizeIndex);
+            ShowGeometry(dialog, kept != nullptr ? *kept : kEmptySize);
         }
     } else if (table_.sizeIndex >= 0 && table_.sizeIndex < count) {
-        SizeEntry& e = *table_.Entry(table_.sizeIndex);
+        FormatSettings& e = *table_.Entry(table_.sizeIndex);
         SetGeometry(e, values);
         dialog.ComboDeleteString(kIdSizeList, table_.sizeIndex);
         dialog.ComboInsertString(kIdSizeList, table_.sizeIndex, SizeLabel(e));

@@ -20,7 +20,7 @@ public:
 private:
     // Takes the lists' selections and the edits into the table.
     void ReadControls(DialogWindow& dialog);
-    void ShowGeometry(DialogWindow& dialog, const SizeEntry& entry);
+    void ShowGeometry(DialogWindow& dialog, const FormatSettings& entry);
     void FillList(DialogWindow& dialog, int32_t id, const char* const* items, int32_t count,
                   int32_t selection);
 

@@ -1,29 +1,15 @@
 #include "settings/CameraFormatTable.h"
 
-#include <cstdio>
-#include <string>
-
 #include "platform/SettingsStore.h"
-#include "settings/CaptureFormat.h"
 
 namespace pixora {
 
-namespace {
-
-std::string SizeKeyName(int32_t number) {
-    char name[32];
-    std::snprintf(name, sizeof name, "Size_%02d", static_cast<int>(number));
-    return name;
-}
-
-}  // namespace
-
-std::array<int32_t, 6> GeometryOf(const SizeEntry& e) {
+std::array<int32_t, 6> GeometryOf(const FormatSettings& e) {
     return {e.totalWidth,    e.totalHeight, e.captureWidth,
             e.captureHeight, e.startColumn, e.startRow};
 }
 
-void SetGeometry(SizeEntry& e, const std::array<int32_t, 6>& v) {
+void SetGeometry(FormatSettings& e, const std::array<int32_t, 6>& v) {
     e.totalWidth = v[0];
     e.totalHeight = v[1];
     e.captureWidth = v[2];
@@ -41,14 +27,7 @@ void CameraFormatTable::Load() {
         auto size = key->OpenSubKey(SizeKeyName(loaded));
         if (!size)
             break;
-        SizeEntry& e = sizes_[static_cast<std::size_t>(loaded)];
-        size->Read("TH", &e.totalWidth);
-        size->Read("TV", &e.totalHeight);
-        size->Read("EH", &e.captureWidth);
-        size->Read("EV", &e.captureHeight);
-        size->Read("EHS", &e.startColumn);
-        size->Read("EVS", &e.startRow);
-        size->Read("Buf", &e.bufferCount);
+        ReadSize(*size, sizes_[static_cast<std::size_t>(loaded)]);
     }
     count_ = loaded;
     key->Read("Size", &sizeIndex);
@@ -66,14 +45,7 @@ bool CameraFormatTable::Save() const {
         auto size = key->CreateSubKey(SizeKeyName(n));
         if (!size)
             break;
-        const SizeEntry& e = sizes_[static_cast<std::size_t>(n)];
-        size->Write({{"TH", e.totalWidth},
-                     {"TV", e.totalHeight},
-                     {"EH", e.captureWidth},
-                     {"EV", e.captureHeight},
-                     {"EHS", e.startColumn},
-                     {"EVS", e.startRow},
-                     {"Buf", e.bufferCount}});
+        WriteSize(*size, sizes_[static_cast<std::size_t>(n)]);
     }
     key->Write({{"Size", sizeIndex},
                 {"Color", colorIndex},
@@ -83,19 +55,19 @@ bool CameraFormatTable::Save() const {
     return true;
 }
 
-const SizeEntry* CameraFormatTable::Entry(int32_t index) const {
+const FormatSettings* CameraFormatTable::Entry(int32_t index) const {
     if (index < 0 || index >= kCapacity)
         return nullptr;
     return &sizes_[static_cast<std::size_t>(index)];
 }
 
-SizeEntry* CameraFormatTable::Entry(int32_t index) {
+FormatSettings* CameraFormatTable::Entry(int32_t index) {
     if (index < 0 || index >= kCapacity)
         return nullptr;
     return &sizes_[static_cast<std::size_t>(index)];
 }
 
-bool CameraFormatTable::Append(const SizeEntry& entry) {
+bool CameraFormatTable::Append(const FormatSettings& entry) {
     if (count_ >= kCapacity)
         return false;
     sizes_[static_cast<std::size_t>(count_)] = entry;

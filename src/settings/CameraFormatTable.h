@@ -5,25 +5,22 @@
 #include <array>
 #include <cstdint>
 
+#include "settings/CaptureFormat.h"
+
 namespace pixora {
 
-struct SizeEntry {
-    int32_t totalWidth = 0;     // "TH"
-    int32_t totalHeight = 0;    // "TV"
-    int32_t captureWidth = 0;   // "EH"
-    int32_t captureHeight = 0;  // "EV"
-    int32_t startColumn = 0;    // "EHS"
-    int32_t startRow = 0;       // "EVS"
-    int32_t bufferCount = 10;   // "Buf"
-};
+// An entry no size subkey has filled: an empty window and 10 buffers.
+inline constexpr FormatSettings kEmptySize{0, 0, 0, 0, 0, 0, 10};
 
 // The six values the dialog's geometry edits show, in edit order (1039..1044).
-std::array<int32_t, 6> GeometryOf(const SizeEntry& entry);
-void SetGeometry(SizeEntry& entry, const std::array<int32_t, 6>& values);
+std::array<int32_t, 6> GeometryOf(const FormatSettings& entry);
+void SetGeometry(FormatSettings& entry, const std::array<int32_t, 6>& values);
 
 class CameraFormatTable {
 public:
     static constexpr int32_t kCapacity = 100;
+
+    CameraFormatTable() { sizes_.fill(kEmptySize); }
 
     // Reads the sizes "Size_00", "Size_01", ... up to the first missing number, then
     // "Size", "Color", "SubSample", "WaitTime" and "Clock". Values that cannot be read
@@ -33,11 +30,11 @@ public:
     bool Save() const;
 
     // Null for an index outside the table.
-    const SizeEntry* Entry(int32_t index) const;
-    SizeEntry* Entry(int32_t index);
+    const FormatSettings* Entry(int32_t index) const;
+    FormatSettings* Entry(int32_t index);
     int32_t Count() const { return count_; }
     // Appends an entry; false (nothing written) when the table is full.
-    bool Append(const SizeEntry& entry);
+    bool Append(const FormatSettings& entry);
 
     int32_t sizeIndex = 0;
     int32_t colorIndex = 0;
@@ -46,7 +43,7 @@ public:
     int32_t clockIndex = 0;
 
 private:
-    std::array<SizeEntry, kCapacity> sizes_{};
+    std::array<FormatSettings, kCapacity> sizes_;
     int32_t count_ = 0;
 };
 

@@ -8,12 +8,6 @@ namespace pixora {
 
 namespace {
 
-std::string SizeKeyName(int32_t number) {
-    char name[32];
-    std::snprintf(name, sizeof name, "Size_%02d", number);
-    return name;
-}
-
 void WriteDefaults() {
     auto key = RegistryKey::Create(kSettingsKey);
     if (!key)
@@ -21,18 +15,37 @@ void WriteDefaults() {
     auto size = key->CreateSubKey(SizeKeyName(0));
     if (!size)
         return;
-    const FormatSettings geometry;
-    size->Write({{"TH", geometry.totalWidth},
-                 {"TV", geometry.totalHeight},
-                 {"EH", geometry.captureWidth},
-                 {"EV", geometry.captureHeight},
-                 {"EHS", geometry.startColumn},
-                 {"EVS", geometry.startRow},
-                 {"Buf", geometry.bufferCount}});
+    WriteSize(*size, FormatSettings{});
     key->Write({{"Size", 0}, {"Color", 2}, {"SubSample", 0}, {"WaitTime", 10}, {"Clock", 0}});
 }
 
 }  // namespace
+
+std::string SizeKeyName(int32_t number) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Size_%02d", static_cast<int>(number));
+    return name;
+}
+
+void ReadSize(const RegistryKey& size, FormatSettings& format) {
+    size.Read("TH", &format.totalWidth);
+    size.Read("TV", &format.totalHeight);
+    size.Read("EH", &format.captureWidth);
+    size.Read("EV", &format.captureHeight);
+    size.Read("EHS", &format.startColumn);
+    size.Read("EVS", &format.startRow);
+    size.Read("Buf", &format.bufferCount);
+}
+
+bool WriteSize(RegistryKey& size, const FormatSettings& format) {
+    return size.Write({{"TH", format.totalWidth},
+                       {"TV", format.totalHeight},
+                       {"EH", format.captureWidth},
+                       {"EV", format.captureHeight},
+                       {"EHS", format.startColumn},
+                       {"EVS", format.startRow},
+                       {"Buf", format.bufferCount}});
+}
 
 bool GeometryValid(const FormatSettings& f, int32_t subSampleIndex) {
     if (f.captureWidth < 0 || f.captureHeight < 0 || f.startColumn < 0 || f.startRow < 0) {
@@ -61,13 +74,7 @@ int32_t LoadGeometry(FormatSettings& format) {
     auto size = key->OpenSubKey(SizeKeyName(number));
     if (!size)
         return 0;
-    size->Read("TH", &format.totalWidth);
-    size->Read("TV", &format.totalHeight);
-    size->Read("EH", &format.captureWidth);
-    size->Read("EV", &format.captureHeight);
-    size->Read("EHS", &format.startColumn);
-    size->Read("EVS", &format.startRow);
-    size->Read("Buf", &format.bufferCount);
+    ReadSize(*size, format);
     return 1;
 }
 

@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
-#include "device/FrameGeometry.h"  // kSensorWidth, kSensorHeight
+#include "settings/SensorSize.h"
 
 namespace pixora {
+
+class RegistryKey;
 
 inline constexpr const char* kSettingsKey = "Software\\Mendal\\Pixora530TZSdk";
 
@@ -27,6 +30,14 @@ struct FormatValues {
     int32_t waitTimeMs = 10;
     int32_t clock = 0;
 };
+
+// A size subkey of the settings key: "Size_00", "Size_01", ... for `number`.
+std::string SizeKeyName(int32_t number);
+// Reads the values of a size subkey ("TH", "TV", "EH", "EV", "EHS", "EVS", "Buf"); a missing
+// value leaves its field unchanged.
+void ReadSize(const RegistryKey& size, FormatSettings& format);
+// Writes them in one replacement of the settings file; false when that fails.
+bool WriteSize(RegistryKey& size, const FormatSettings& format);
 
 // True when the window lies inside the sensor and the sub-sample index is 0, 1 or 2.
 bool GeometryValid(const FormatSettings& format, int32_t subSampleIndex);
