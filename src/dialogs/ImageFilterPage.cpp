@@ -1,28 +1,35 @@
 #include "dialogs/ImageFilterPage.h"
 
+#include "PixoraSdk_530TZ.h"
 #include "dialogs/DialogTemplates.h"
 #include "dialogs/SliderRow.h"
+#include "settings/FilterRanges.h"
 
 namespace pixora {
 
 namespace {
 
+// A row edits the picture-record entry of one filter index, within that index's range: the
+// filter table is where both come from, as for the filter-value exports.
 struct FilterRow {
-    FilterField entry;
+    int32_t filterIndex;
     SliderRow controls;
-    SliderRange range;
+    int32_t ticFrequency;
+
+    const FilterRange& Range() const { return *FindFilterRange(filterIndex); }
+    FilterField Entry() const { return Range().field; }
 };
 
 constexpr FilterRow kRows[] = {
-    {FilterField::Brightness, {2001, 2002, 2004}, {-255, 255, 64}},
-    {FilterField::Contrast, {2011, 2012, 2014}, {-127, 127, 32}},
-    {FilterField::Hue, {2021, 2022, 2024}, {-360, 360, 90}},
-    {FilterField::Saturation, {2031, 2032, 2034}, {-255, 255, 64}},
-    {FilterField::Sharpness, {2041, 2042, 2044}, {0, 30, 4}},
-    {FilterField::BayerGainRed, {2051, 2052, 2054}, {0, 400, 32}},
-    {FilterField::BayerGainGreen, {2061, 2062, 2063}, {0, 400, 32}},
-    {FilterField::BayerGainBlue, {2071, 2072, 2073}, {0, 400, 32}},
-    {FilterField::Gamma, {2081, 2082, 2084}, {0, 200, 32}},
+    {PIXORA_FILTER_BRIGHTNESS, {2001, 2002, 2004}, 64},
+    {PIXORA_FILTER_CONTRAST, {2011, 2012, 2014}, 32},
+    {PIXORA_FILTER_HUE, {2021, 2022, 2024}, 90},
+    {PIXORA_FILTER_SATURATION, {2031, 2032, 2034}, 64},
+    {PIXORA_FILTER_SHARPNESS, {2041, 2042, 2044}, 4},
+    {PIXORA_FILTER_BAYER_GAIN_RED, {2051, 2052, 2054}, 32},
+    {PIXORA_FILTER_BAYER_GAIN_GREEN, {2061, 2062, 2063}, 32},
+    {PIXORA_FILTER_BAYER_GAIN_BLUE, {2071, 2072, 2073}, 32},
+    {PIXORA_FILTER_GAMMA, {2081, 2082, 2084}, 32},
 };
 
 constexpr int32_t kBayerModes = 4;
@@ -36,7 +43,9 @@ void ImageFilterPage::OnInitDialog(DialogWindow& page) {
     ready_ = false;
     for (std::size_t i = 0; i < std::size(kRows); ++i) {
         const FilterRow& row = kRows[i];
-        InitSliderRow(page, row.controls, row.range, filter_.Get(row.entry), flags_[i] != 0);
+        const FilterRange& range = row.Range();
+        InitSliderRow(page, row.controls, {range.min, range.max, row.ticFrequency},
+                      filter_.Get(range.field), flags_[i] != 0);
     }
     const bool colorControls = flags_[kColorControlsFlag] != 0;
     page.EnableItem(kIdOnceButton, colorControls);
@@ -71,7 +80,7 @@ void ImageFilterPage::OnCommand(DialogWindow& page, int32_t id, int32_t notifyCo
     for (const FilterRow& row : kRows) {
         if (row.controls.edit == id) {
             const int32_t value = page.GetItemInt(id, nullptr, true);  // not clamped
-            filter_.Set(row.entry, value);
+            filter_.Set(row.Entry(), value);
             page.TrackbarSetPos(row.controls.trackbar, value);
             return;
         }
@@ -83,7 +92,7 @@ void ImageFilterPage::OnHScroll(DialogWindow& page, int32_t id) {
         if (row.controls.trackbar == id) {
             const int32_t pos = page.TrackbarGetPos(id);
             page.SetItemInt(row.controls.edit, pos, true);
-            filter_.Set(row.entry, pos);
+            filter_.Set(row.Entry(), pos);
             return;
         }
     }
@@ -95,7 +104,7 @@ void ImageFilterPage::Refresh(DialogWindow& page) {
     const bool wasReady = ready_;
     ready_ = false;
     for (const FilterRow& row : kRows)
-        ShowSliderValue(page, row.controls, filter_.Get(row.entry));
+        ShowSliderValue(page, row.controls, filter_.Get(row.Entry()));
     ready_ = wasReady;
     ShowBayerMode(page);
 }
@@ -108,7 +117,7 @@ void ImageFilterPage::ShowBayerMode(DialogWindow& page) {
 
 void ImageFilterPage::Read(DialogWindow& page) {
     for (const FilterRow& row : kRows)
-        filter_.Set(row.entry, page.GetItemInt(row.controls.edit, nullptr, true));
+        filter_.Set(row.Entry(), page.GetItemInt(row.controls.edit, nullptr, true));
     for (int32_t m = 0; m < kBayerModes; ++m) {
         if (page.IsItemChecked(kIdBayerMode0Radio + m)) {
             filter_.Set(FilterField::BayerMode, m);

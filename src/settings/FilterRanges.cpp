@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "PixoraSdk_530TZ.h"
+
 namespace pixora {
 
 namespace {
@@ -14,29 +16,29 @@ using enum FilterTarget;
 constexpr FilterField kNoField = FilterField::Spare28;
 
 constexpr FilterRange kFilterRanges[] = {
-    {1, Picture, FilterField::Brightness, -255, 255},
-    {2, Picture, FilterField::Contrast, -127, 127},
-    {3, Picture, FilterField::Hue, -360, 360},
-    {4, Picture, FilterField::Saturation, -255, 255},
-    {5, Picture, FilterField::Sharpness, 0, 30},
-    {6, PackedBayerGains, kNoField, kAny, kAnyMax},
-    {7, Picture, FilterField::BayerGainRed, 0, 400},
-    {8, Picture, FilterField::BayerGainGreen, 0, 400},
-    {9, Picture, FilterField::BayerGainBlue, 0, 400},
-    {10, WhiteBalanceRequest, kNoField, kAny, kAnyMax},
-    {11, Picture, FilterField::Gamma, 0, 200},
-    {12, Picture, FilterField::BayerMode, 0, 3},
-    {13, GlobalGain, kNoField, 0, 1023},
-    {18, Exposure, kNoField, 0, 1067},
-    {19, Picture, FilterField::GrayMode, 0, 2},
-    {20, Picture, FilterField::GrayGainR, 0, 255},
-    {21, Picture, FilterField::GrayGainG1, 0, 255},
-    {22, Picture, FilterField::GrayGainG2, 0, 255},
-    {23, Picture, FilterField::GrayGainB, 0, 255},
-    {24, Picture, FilterField::GrayOffsetR, -255, 255},
-    {25, Picture, FilterField::GrayOffsetG1, -255, 255},
-    {26, Picture, FilterField::GrayOffsetG2, -255, 255},
-    {27, Picture, FilterField::GrayOffsetB, -255, 255},
+    {PIXORA_FILTER_BRIGHTNESS, Picture, FilterField::Brightness, -255, 255},
+    {PIXORA_FILTER_CONTRAST, Picture, FilterField::Contrast, -127, 127},
+    {PIXORA_FILTER_HUE, Picture, FilterField::Hue, -360, 360},
+    {PIXORA_FILTER_SATURATION, Picture, FilterField::Saturation, -255, 255},
+    {PIXORA_FILTER_SHARPNESS, Picture, FilterField::Sharpness, 0, 30},
+    {PIXORA_FILTER_BAYER_GAIN_RGB, PackedBayerGains, kNoField, kAny, kAnyMax},
+    {PIXORA_FILTER_BAYER_GAIN_RED, Picture, FilterField::BayerGainRed, 0, 400},
+    {PIXORA_FILTER_BAYER_GAIN_GREEN, Picture, FilterField::BayerGainGreen, 0, 400},
+    {PIXORA_FILTER_BAYER_GAIN_BLUE, Picture, FilterField::BayerGainBlue, 0, 400},
+    {PIXORA_FILTER_BAYER_GAIN_AUTO, WhiteBalanceRequest, kNoField, kAny, kAnyMax},
+    {PIXORA_FILTER_GAMMA, Picture, FilterField::Gamma, 0, 200},
+    {PIXORA_FILTER_BAYER_MODE, Picture, FilterField::BayerMode, 0, 3},
+    {PIXORA_FILTER_GLOBAL_GAIN, GlobalGain, kNoField, 0, 1023},
+    {PIXORA_FILTER_EXPOSURE_TIME, Exposure, kNoField, 0, 1067},
+    {PIXORA_FILTER_GRAY_MODE, Picture, FilterField::GrayMode, 0, 2},
+    {PIXORA_FILTER_GRAY_GAIN_R, Picture, FilterField::GrayGainR, 0, 255},
+    {PIXORA_FILTER_GRAY_GAIN_G1, Picture, FilterField::GrayGainG1, 0, 255},
+    {PIXORA_FILTER_GRAY_GAIN_G2, Picture, FilterField::GrayGainG2, 0, 255},
+    {PIXORA_FILTER_GRAY_GAIN_B, Picture, FilterField::GrayGainB, 0, 255},
+    {PIXORA_FILTER_GRAY_OFFSET_R, Picture, FilterField::GrayOffsetR, -255, 255},
+    {PIXORA_FILTER_GRAY_OFFSET_G1, Picture, FilterField::GrayOffsetG1, -255, 255},
+    {PIXORA_FILTER_GRAY_OFFSET_G2, Picture, FilterField::GrayOffsetG2, -255, 255},
+    {PIXORA_FILTER_GRAY_OFFSET_B, Picture, FilterField::GrayOffsetB, -255, 255},
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The filter indices of the filter-value exports: what each one changes and the values a
-// set accepts. This one table serves the session's setter and getter and the range export
-// that applications (and the pixora program) read the ranges from.
+// set accepts. This one table serves the session's setter and getter, the sliders of the
+// image filter page, and the range export that applications (and the pixora program) read
+// the ranges from.
 #pragma once
 
 #include <cstdint>
