@@ -3,11 +3,11 @@
 #include <new>
 
 #include "device/PixoraDevice.h"
+#include "device/SensorInitTable.h"
 #include "image/ImageBuffer.h"
 #include "platform/Clock.h"
 #include "platform/DriverPort.h"
 #include "preview/PreviewWindow.h"
-#include "session/SensorInitTable.h"
 #include "session/SessionAdapters.h"
 #include "settings/SettingsPersistence.h"
 

@@ -4,8 +4,8 @@
 
 #include "device/DeviceResult.h"
 #include "device/PixoraDevice.h"
+#include "device/SensorInitTable.h"
 #include "session/CameraSession.h"
-#include "session/SensorInitTable.h"
 
 namespace pixora {
 

@@ -4,7 +4,7 @@
 #include "FakeDriverPort.h"
 #include "device/PixoraDevice.h"
 #include "device/RegisterMap.h"
-#include "session/SensorInitTable.h"
+#include "device/SensorInitTable.h"
 
 namespace pixora {
 namespace {

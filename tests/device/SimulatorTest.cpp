@@ -7,9 +7,9 @@
 
 #include "device/DeviceResult.h"
 #include "device/PixoraDevice.h"
+#include "device/SensorInitTable.h"
 #include "image/ImageBuffer.h"
 #include "platform/Clock.h"
-#include "session/SensorInitTable.h"
 #include "simulator/VirtualCameraBus.h"
 
 namespace pixora {

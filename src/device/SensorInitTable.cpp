@@ -1,4 +1,4 @@
-#include "session/SensorInitTable.h"
+#include "device/SensorInitTable.h"
 
 #include <array>
 #include <cstddef>
