@@ -1,6 +1,6 @@
-#include <cstdlib>
-#include <cstring>
+#include <string>
 
+#include "platform/Environment.h"
 #include "preview/OffscreenSurface.h"
 #include "preview/WindowSurface.h"
 #ifdef _WIN32
@@ -16,14 +16,14 @@ SurfaceChoice ResolveChoice(SurfaceChoice choice) {
     if (choice != SurfaceChoice::Automatic) {
         return choice;
     }
-    const char* forced = std::getenv("PIXORA_PREVIEW_SURFACE");
-    if (forced != nullptr && std::strcmp(forced, "offscreen") == 0) {
+    const std::string forced = EnvironmentValue("PIXORA_PREVIEW_SURFACE").value_or("");
+    if (forced == "offscreen") {
         return SurfaceChoice::OffScreen;
     }
-    if (forced != nullptr && std::strcmp(forced, "x11") == 0) {
+    if (forced == "x11") {
         return SurfaceChoice::X11;
     }
-    if (forced != nullptr && std::strcmp(forced, "win32") == 0) {
+    if (forced == "win32") {
         return SurfaceChoice::Win32;
     }
     return SurfaceChoice::Automatic;
@@ -31,8 +31,7 @@ SurfaceChoice ResolveChoice(SurfaceChoice choice) {
 
 #ifndef _WIN32
 bool DisplayNamed() {
-    const char* display = std::getenv("DISPLAY");
-    return display != nullptr && display[0] != '\0';
+    return !EnvironmentValue("DISPLAY").value_or("").empty();
 }
 #endif
 

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/Environment.h"
+
 namespace pixora {
 
 namespace {
@@ -30,8 +32,7 @@ VirtualCameraBus::~VirtualCameraBus() = default;
 
 VirtualCameraBus& VirtualCameraBus::Instance() {
     static VirtualCameraBus* const bus = [] {
-        const char* text = std::getenv("PIXORA_SIM");
-        std::string settings = text != nullptr ? text : "";
+        std::string settings = EnvironmentValue("PIXORA_SIM").value_or("");
         SimSettings parsed;
         std::string error;
         if (!ParseSimSettings(settings, parsed, error)) {

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/Environment.h"
+
 namespace pixora {
 
 namespace {
@@ -208,14 +210,14 @@ FileText ReadSettingsFile(const std::string& path) {
 SettingsStore::SettingsStore(std::string filePath) : path_(std::move(filePath)) {}
 
 std::string SettingsStore::DefaultPath() {
-    if (const char* explicitPath = std::getenv("PIXORA_REGISTRY"); explicitPath && *explicitPath) {
+    const std::string explicitPath = EnvironmentValue("PIXORA_REGISTRY").value_or("");
+    if (!explicitPath.empty())
         return explicitPath;
-    }
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
-        return std::string(xdg) + "/pixora/registry.reg";
-    }
-    const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : ".") + "/.config/pixora/registry.reg";
+    const std::string xdg = EnvironmentValue("XDG_CONFIG_HOME").value_or("");
+    if (!xdg.empty())
+        return xdg + "/pixora/registry.reg";
+    const std::string home = EnvironmentValue("HOME").value_or("");
+    return (home.empty() ? std::string(".") : home) + "/.config/pixora/registry.reg";
 }
 
 std::unique_ptr<SettingsStore> SettingsStore::ForCurrentUser() {

@@ -11,8 +11,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <optional>
+#include <string>
 #include <utility>
 
+#include "platform/Environment.h"
 #include "platform/SettingsStore.h"
 #include "platform/win32/SettingsText.h"
 
@@ -144,8 +147,9 @@ void CollectKeys(HKEY key, const std::string& path, RegistryContents& contents) 
 SettingsStore::SettingsStore(std::string filePath) : path_(std::move(filePath)) {}
 
 std::string SettingsStore::DefaultPath() {
-    if (const char* redirected = std::getenv("PIXORA_REGISTRY"); redirected && *redirected)
-        return redirected;
+    if (const std::optional<std::string> redirected = EnvironmentValue("PIXORA_REGISTRY");
+        redirected && !redirected->empty())
+        return *redirected;
     return kRoot;
 }
 

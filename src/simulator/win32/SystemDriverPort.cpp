@@ -1,9 +1,7 @@
 // Which driver the Windows library talks to: the installed kernel driver, or with
 // PIXORA_DRIVER=virtual the virtual camera (there is no driver under Wine, so the tests
 // run that way). Chosen once, on first use.
-#include <cstdlib>
-#include <cstring>
-
+#include "platform/Environment.h"
 #include "platform/win32/Win32DriverPort.h"
 #include "simulator/VirtualCameraBus.h"
 
@@ -12,8 +10,7 @@ namespace pixora {
 namespace {
 
 DriverPort& ChooseDriverPort() {
-    const char* choice = std::getenv("PIXORA_DRIVER");
-    if (choice != nullptr && std::strcmp(choice, "virtual") == 0) {
+    if (EnvironmentValue("PIXORA_DRIVER") == "virtual") {
         return VirtualCameraBus::Instance();
     }
     return Win32KernelDriverPort();
