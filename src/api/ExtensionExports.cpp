@@ -9,6 +9,7 @@
 #include "settings/FilterRanges.h"
 
 using pixora::CameraSession;
+using pixora::WithCapture;
 using pixora::WithSession;
 
 extern "C" {
@@ -75,9 +76,9 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFrame(PIXORA_HANDLE camera, void* buf
             s.RecordError(pixora::ErrorCode::BufferError);
             return 0;
         });
-    return WithSession(camera, 0, [&](CameraSession& s) {
+    return WithCapture(camera, 0, [&](pixora::CaptureMachine& c) {
         pixora::FrameMeta found;
-        if (s.GetFrame(buffer, size, rowOrder, &found) == 0)
+        if (c.GetFrame(buffer, size, rowOrder, &found) == 0)
             return 0;
         if (meta != nullptr)
             ToPublic(found, meta);
@@ -90,9 +91,10 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_WaitFrame(PIXORA_HANDLE camera, uint64_t
     // Looked up, but not locked: the wait must not hold up the camera's other calls.
     const std::shared_ptr<CameraSession> session =
         pixora::HandleList().Lookup(pixora::HandleValue(camera));
-    if (!session || session->Released())
+    if (!session || session->Released() || session->Machine() == nullptr)
         return -1;
-    return session->WaitFrame(afterSequence, timeoutMs);
+    // The machinery, once made, lives as long as the session this call holds.
+    return session->Machine()->WaitFrame(afterSequence, timeoutMs);
 }
 
 PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFrameCounts(PIXORA_HANDLE camera,
@@ -100,7 +102,8 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFrameCounts(PIXORA_HANDLE camera,
     if (counts == nullptr || counts->size < static_cast<int32_t>(sizeof(PixoraFrameCounts)))
         return 0;
     return WithSession(camera, 0, [&](CameraSession& s) {
-        const pixora::FrameCounts found = s.Counts();
+        const pixora::FrameCounts found =
+            s.Machine() != nullptr ? s.Machine()->Counts() : pixora::FrameCounts{};
         counts->reserved = 0;
         counts->delivered = found.delivered;
         counts->dropped = found.dropped;
@@ -110,8 +113,10 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFrameCounts(PIXORA_HANDLE camera,
 }
 
 PIXORA_API int32_t PIXORA_CALL PixoraEx_GetCaptureState(PIXORA_HANDLE camera) {
-    return WithSession(camera, -1,
-                       [](CameraSession& s) { return static_cast<int32_t>(s.State()); });
+    return WithSession(camera, -1, [](CameraSession& s) {
+        return static_cast<int32_t>(s.Machine() != nullptr ? s.Machine()->State()
+                                                           : pixora::CaptureState::Idle);
+    });
 }
 
 }  // extern "C"

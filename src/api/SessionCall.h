@@ -7,6 +7,7 @@
 #include "PixoraSdk_530TZ.h"
 #include "api/PixoraHandleList.h"
 #include "session/CameraSession.h"
+#include "session/CaptureMachine.h"
 
 namespace pixora {
 
@@ -25,6 +26,16 @@ int32_t WithSession(PIXORA_HANDLE camera, int32_t failure, Operation&& operation
     if (session->Released())
         return failure;
     return operation(*session);
+}
+
+// Runs `operation` on the capture machinery of `camera`'s session: as WithSession, and a
+// session without its device records NoDevice and gives `failure`.
+template <typename Operation>
+int32_t WithCapture(PIXORA_HANDLE camera, int32_t failure, Operation&& operation) {
+    return WithSession(camera, failure, [&](CameraSession& s) {
+        CaptureMachine* capture = s.RequireCapture();
+        return capture != nullptr ? operation(*capture) : failure;
+    });
 }
 
 // The same for operations that let the call lock go for a while (the modal dialogs): the

@@ -7,6 +7,8 @@
 #include "platform/Clock.h"
 
 using pixora::CameraSession;
+using pixora::CaptureMachine;
+using pixora::WithCapture;
 using pixora::WithSession;
 using pixora::WithSessionLock;
 
@@ -49,63 +51,69 @@ PIXORA_API int32_t PIXORA_CALL Pixora_GetLastError(PIXORA_HANDLE camera) {
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_Preview(PIXORA_HANDLE camera) {
-    return WithSession(camera, 0, [](CameraSession& s) { return s.Preview(); });
+    return WithCapture(camera, 0, [](CaptureMachine& c) { return c.Preview(); });
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_CallBackPreview(PIXORA_HANDLE camera,
                                                       PIXORA_HWND notifyWindow, void* buffer,
                                                       int32_t bufferSize, int32_t rowOrder) {
-    return WithSession(camera, 0, [&](CameraSession& s) {
-        return s.CallBackPreview(notifyWindow, buffer, bufferSize, rowOrder);
+    return WithCapture(camera, 0, [&](CaptureMachine& c) {
+        return c.CallBackPreview(notifyWindow, buffer, bufferSize, rowOrder);
     });
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_StartPreview(PIXORA_HANDLE camera) {
-    return WithSession(camera, 0, [](CameraSession& s) { return s.StartPreview(); });
+    return WithCapture(camera, 0, [](CaptureMachine& c) { return c.StartPreview(); });
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_StopPreview(PIXORA_HANDLE camera) {
-    return WithSession(camera, 0, [](CameraSession& s) { return s.StopPreview(); });
+    return WithCapture(camera, 0, [](CaptureMachine& c) { return c.StopPreview(); });
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_Close(PIXORA_HANDLE camera) {
-    return WithSession(camera, 0, [](CameraSession& s) { return s.Close(); });
+    // Without a device this records NoDevice, as stopping does, and still succeeds.
+    return WithSession(camera, 0, [](CameraSession& s) {
+        if (CaptureMachine* capture = s.RequireCapture())
+            capture->Close();
+        return 1;
+    });
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_SnapShot(PIXORA_HANDLE camera, void* buffer,
                                                int32_t bufferSize, int32_t rowOrder) {
-    return WithSession(camera, 0,
-                       [&](CameraSession& s) { return s.SnapShot(buffer, bufferSize, rowOrder); });
+    return WithCapture(camera, 0,
+                       [&](CaptureMachine& c) { return c.SnapShot(buffer, bufferSize, rowOrder); });
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_Capture(PIXORA_HANDLE camera) {
-    return WithSession(camera, 0, [](CameraSession& s) { return s.Capture(); });
+    return WithCapture(camera, 0, [](CaptureMachine& c) { return c.Capture(); });
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_Trigger(PIXORA_HANDLE camera, PIXORA_HWND notifyWindow,
                                               void* buffer, int32_t bufferSize, int32_t rowOrder) {
-    return WithSession(camera, 0, [&](CameraSession& s) {
-        return s.Trigger(notifyWindow, buffer, bufferSize, rowOrder);
+    return WithCapture(camera, 0, [&](CaptureMachine& c) {
+        return c.Trigger(notifyWindow, buffer, bufferSize, rowOrder);
     });
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_GetImage(PIXORA_HANDLE camera, void* buffer,
                                                int32_t bufferSize, int32_t rowOrder) {
-    return WithSession(camera, 0,
-                       [&](CameraSession& s) { return s.GetImage(buffer, bufferSize, rowOrder); });
+    return WithCapture(camera, 0,
+                       [&](CaptureMachine& c) { return c.GetImage(buffer, bufferSize, rowOrder); });
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_SetPreviewWindow(PIXORA_HANDLE camera, PIXORA_HWND parent,
                                                        int32_t x, int32_t y, int32_t width,
                                                        int32_t height) {
-    return WithSession(camera, 0, [&](CameraSession& s) {
-        return s.SetPreviewWindow(parent, x, y, width, height);
+    return WithCapture(camera, 0, [&](CaptureMachine& c) {
+        c.SetPreviewWindow(parent, pixora::PreviewPlacement{x, y, width, height});
+        return 1;
     });
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_SaveImage(PIXORA_HANDLE camera, const char* fileName,
                                                 int32_t format) {
-    return WithSession(camera, 0, [&](CameraSession& s) { return s.SaveImage(fileName, format); });
+    return WithCapture(camera, 0, [&](CaptureMachine& c) { return c.SaveImage(fileName, format); });
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_SetColorMode(PIXORA_HANDLE camera, int32_t bitsPerPixel) {

@@ -7,7 +7,7 @@
 #include "image/ImageBuffer.h"
 #include "platform/Clock.h"
 #include "platform/DriverPort.h"
-#include "preview/PreviewWindow.h"
+#include "session/CaptureMachine.h"
 #include "session/SessionAdapters.h"
 #include "settings/SettingsPersistence.h"
 
@@ -22,10 +22,7 @@ constexpr int32_t kColorModeBits[6] = {8, 16, 24, 32, 48, 64};
 CameraSession::CameraSession() : CameraSession(SystemDriverPort()) {}
 
 CameraSession::CameraSession(DriverPort& port)
-    : port_(port),
-      dialogRefresh_(std::make_unique<SessionDialogRefresh>()),
-      rateMeter_(TimeGetTime()),
-      rateClock_(&TimeGetTime) {}
+    : port_(port), dialogRefresh_(std::make_unique<SessionDialogRefresh>()) {}
 
 CameraSession::~CameraSession() {
     Teardown();
@@ -35,7 +32,6 @@ int32_t CameraSession::Release() {
     if (released_.exchange(true))
         return 0;
     Teardown();
-    NotifyCaptureStopped();
     return 1;
 }
 
@@ -44,18 +40,23 @@ void CameraSession::Teardown() {
         return;
     tornDown_ = true;
     if (HasDevice()) {
-        SaveAnalogSettings(analog_);
-        SaveFilterSettings(filter_);
-        SaveGraySettings(filter_);
+        SaveAnalogSettings(settings_.analog);
+        SaveFilterSettings(settings_.filter);
+        SaveGraySettings(settings_.filter);
     }
-    // Without a device this records NoDevice, as stopping always does.
-    Close();
-    preview_.reset();
+    if (capture_) {
+        // Everything of the capture ends before the device goes; the machinery itself stays
+        // for WaitFrame callers that still hold the session.
+        capture_->Shutdown();
+    } else {
+        RecordError(ErrorCode::NoDevice);  // as stopping always does without a device
+    }
     cameraControl_.reset();
     device_.reset();
-    std::lock_guard frames(frameMutex_);
-    for (auto& image : images_)
-        image.reset();
+}
+
+CaptureMachine* CameraSession::RequireCapture() {
+    return RequireDevice() ? capture_.get() : nullptr;
 }
 
 bool CameraSession::RequireDevice() {
@@ -65,14 +66,14 @@ bool CameraSession::RequireDevice() {
     return false;
 }
 
-bool CameraSession::AllocateDeviceAndImages() {
+bool CameraSession::AllocateDeviceAndImages(SessionImages& images) {
     try {
         device_ = std::make_unique<PixoraDevice>(port_);
     } catch (const std::bad_alloc&) {
         device_.reset();
     }
     bool complete = device_ != nullptr;
-    for (auto& image : images_) {
+    for (auto& image : images) {
         image.reset(new (std::nothrow) ImageBuffer);
         complete = complete && image != nullptr;
     }
@@ -81,9 +82,8 @@ bool CameraSession::AllocateDeviceAndImages() {
 
 int32_t CameraSession::Initialize(PIXORA_HWND errorWindow) {
     IdentifyProcessor(&processor_);
-    const bool allocated = AllocateDeviceAndImages();
-    if (allocated)
-        cameraControl_ = std::make_unique<SessionCameraControl>(*device_);
+    SessionImages images;
+    const bool allocated = AllocateDeviceAndImages(images);
     errors_.SetErrorWindow(errorWindow);
     if (!allocated) {
         // A session without its device or images reports NoDevice on every later call.
@@ -91,26 +91,32 @@ int32_t CameraSession::Initialize(PIXORA_HWND errorWindow) {
         RecordError(ErrorCode::BufferError);
         return 0;
     }
+    cameraControl_ = std::make_unique<SessionCameraControl>(*device_);
+    capture_ = std::make_unique<CaptureMachine>(
+        CaptureParts{*device_, settings_, processor_, errors_, *cameraControl_, *dialogRefresh_},
+        std::move(images));
     device_->Open(0);
     SensorInitTable(*device_);
     LoadGeometry();
-    if (!GeometryValid()) {
+    FormatSettings& format = settings_.format;
+    if (!settings_.GeometryValid()) {
         RecordError(ErrorCode::BadGeometry);
-        format_.totalWidth = kSensorWidth;
-        format_.totalHeight = kSensorHeight;
-        format_.captureWidth = kSensorWidth;
-        format_.captureHeight = kSensorHeight;
-        format_.startColumn = 0;
-        format_.startRow = 0;
+        format.totalWidth = kSensorWidth;
+        format.totalHeight = kSensorHeight;
+        format.captureWidth = kSensorWidth;
+        format.captureHeight = kSensorHeight;
+        format.startColumn = 0;
+        format.startRow = 0;
     }
-    device_->SetWindow(format_.startColumn, format_.startRow, format_.captureWidth,
-                       format_.captureHeight, subSampleIndex_.load());
-    placement_ = PreviewPlacement{0, 0, format_.captureWidth, format_.captureHeight};
-    LoadFilterSettings(filter_);
-    LoadGraySettings(filter_);
-    LoadAnalogSettings(analog_, 0);
-    device_->SetGain(analog_.Get(AnalogField::GlobalGain));
-    device_->SetExposure(analog_.Get(AnalogField::Exposure));
+    device_->SetWindow(format.startColumn, format.startRow, format.captureWidth,
+                       format.captureHeight, settings_.subSampleIndex.load());
+    capture_->SetPreviewWindow(nullptr,
+                               PreviewPlacement{0, 0, format.captureWidth, format.captureHeight});
+    LoadFilterSettings(settings_.filter);
+    LoadGraySettings(settings_.filter);
+    LoadAnalogSettings(settings_.analog, 0);
+    device_->SetGain(settings_.analog.Get(AnalogField::GlobalGain));
+    device_->SetExposure(settings_.analog.Get(AnalogField::Exposure));
     LoadFormat();
     return 1;
 }
@@ -118,7 +124,7 @@ int32_t CameraSession::Initialize(PIXORA_HWND errorWindow) {
 int32_t CameraSession::SetColorMode(int32_t bitsPerPixel) {
     for (int32_t index = 0; index < 6; ++index) {
         if (kColorModeBits[index] == bitsPerPixel) {
-            colorModeIndex_.store(index);
+            settings_.colorModeIndex.store(index);
             return 1;
         }
     }
@@ -127,29 +133,29 @@ int32_t CameraSession::SetColorMode(int32_t bitsPerPixel) {
 }
 
 int32_t CameraSession::GetColorMode() const {
-    const int32_t index = colorModeIndex_.load();
+    const int32_t index = settings_.colorModeIndex.load();
     return (index >= 0 && index < 6) ? kColorModeBits[index] : -1;
 }
 
 int32_t CameraSession::SetWaitTime(int32_t milliseconds) {
     if (milliseconds < 0)
         return 0;
-    waitTimeMs_.store(milliseconds);
+    settings_.waitTimeMs.store(milliseconds);
     return 1;
 }
 
 int32_t CameraSession::LoadGeometry() {
-    return pixora::LoadGeometry(format_);
+    return pixora::LoadGeometry(settings_.format);
 }
 
 int32_t CameraSession::LoadFormat() {
-    FormatValues values{colorModeIndex_.load(), subSampleIndex_.load(), waitTimeMs_.load(),
-                        clock_.load()};
+    FormatValues values{settings_.colorModeIndex.load(), settings_.subSampleIndex.load(),
+                        settings_.waitTimeMs.load(), settings_.clock.load()};
     const int32_t result = pixora::LoadFormat(values);
-    colorModeIndex_.store(values.colorModeIndex);
-    subSampleIndex_.store(values.subSampleIndex);
-    waitTimeMs_.store(values.waitTimeMs);
-    clock_.store(values.clock);
+    settings_.colorModeIndex.store(values.colorModeIndex);
+    settings_.subSampleIndex.store(values.subSampleIndex);
+    settings_.waitTimeMs.store(values.waitTimeMs);
+    settings_.clock.store(values.clock);
     return result;
 }
 

@@ -1,11 +1,12 @@
-// The session's worker thread: the preview loop polling the device's ring, and the trigger
-// loop arming one capture after another.
+// The capture worker thread: the preview loop polling the device's ring, and the trigger
+// loop arming one capture after another; starting and ending it.
 #include "device/DeviceResult.h"
 #include "device/PixoraDevice.h"
 #include "image/ImageBuffer.h"
 #include "platform/Clock.h"
 #include "platform/MessageWindow.h"
-#include "session/CameraSession.h"
+#include "platform/WorkerThread.h"
+#include "session/CaptureMachine.h"
 
 namespace pixora {
 
@@ -16,10 +17,45 @@ constexpr int32_t kPollEndedWithError = 1;
 constexpr int32_t kPollNewFrame = 3;
 constexpr int64_t kPausedSleepMs = 10;
 constexpr int32_t kModeBits[6] = {8, 16, 24, 32, 48, 64};
+// How often a stop repeats the cancel of an armed read while the worker has not ended.
+constexpr int64_t kCancelRetryMs = 20;
 
 }  // namespace
 
-void CameraSession::WorkerMain() {
+int32_t CaptureMachine::StartWorker() {
+    runFlag_.store(1);
+    stopRequested_.Reset();
+    workerDone_ = std::make_unique<ManualResetEvent>();
+    worker_ = StartWorkerThread([this] { WorkerMain(); });
+    if (!worker_) {
+        workerDone_.reset();
+        return 0;
+    }
+    return 1;
+}
+
+void CaptureMachine::EndWorker() {
+    runFlag_.store(0);
+    stopRequested_.Set();
+    if (workerDone_) {
+        // A trigger worker may wait in an armed read for a pulse that never comes: cancel
+        // the read, again each pass in case the worker was just arming anew.
+        do {
+            device_.CancelCapture();
+        } while (!workerDone_->Wait(kCancelRetryMs));
+    }
+    if (worker_) {
+        if (worker_->joinable())
+            worker_->join();
+        worker_.reset();
+    }
+    // Only now: the worker may still be inside its last Set when the wait returns.
+    workerDone_.reset();
+    // A trigger frame the worker captured but did not deliver before it ended.
+    device_.DiscardCapture();
+}
+
+void CaptureMachine::WorkerMain() {
     rateMeter_.Restart(rateClock_.load()());
     if (state_.load() == CaptureState::Trigger) {
         TriggerLoop();
@@ -29,7 +65,7 @@ void CameraSession::WorkerMain() {
     workerDone_->Set();
 }
 
-bool CameraSession::DeliverFrame(bool fromStream, int32_t frameRate) {
+bool CaptureMachine::DeliverFrame(bool fromStream, int32_t frameRate) {
     const FrameTarget target = Target();
     std::lock_guard frames(frameMutex_);
     // Read under the frame lock, which a preparation holds while the images change.
@@ -39,7 +75,7 @@ bool CameraSession::DeliverFrame(bool fromStream, int32_t frameRate) {
     ImageBuffer* raw = RawImage(mode);
     FrameArrival arrival;
     const int32_t converted =
-        fromStream ? device_->ConvertLatest(*raw, &arrival) : device_->ConvertFrame(*raw, &arrival);
+        fromStream ? device_.ConvertLatest(*raw, &arrival) : device_.ConvertFrame(*raw, &arrival);
     if (converted != kDevOk) {
         framesFailed_.fetch_add(1);
         PostAppMessage(target.window, PIXORA_WM_FRAME, 0,
@@ -69,7 +105,7 @@ bool CameraSession::DeliverFrame(bool fromStream, int32_t frameRate) {
     return true;
 }
 
-void CameraSession::PauseWorker(int64_t milliseconds) {
+void CaptureMachine::PauseWorker(int64_t milliseconds) {
     if (milliseconds > 0) {
         stopRequested_.Wait(milliseconds);
     } else {
@@ -77,12 +113,12 @@ void CameraSession::PauseWorker(int64_t milliseconds) {
     }
 }
 
-void CameraSession::PreviewLoop() {
+void CaptureMachine::PreviewLoop() {
     while (runFlag_.load() != 0) {
-        PauseWorker(waitTimeMs_.load());
+        PauseWorker(settings_.waitTimeMs.load());
         if (runFlag_.load() != 1)
             continue;
-        const int32_t polled = device_->PollFrame();
+        const int32_t polled = device_.PollFrame();
         // Once the stream has been started, "not streaming" means it ended by itself without
         // a transfer error: the camera could not be opened, and no frame will ever come.
         const bool endedUnopened =
@@ -99,8 +135,8 @@ void CameraSession::PreviewLoop() {
     }
 }
 
-bool CameraSession::ArmTrigger() {
-    const int32_t armed = device_->CaptureFrame();
+bool CaptureMachine::ArmTrigger() {
+    const int32_t armed = device_.CaptureFrame();
     if (armed == kDevOk)
         return true;
     // Only the trigger state this worker serves falls back to idle; a state the
@@ -114,14 +150,14 @@ bool CameraSession::ArmTrigger() {
     return false;
 }
 
-void CameraSession::TriggerLoop() {
+void CaptureMachine::TriggerLoop() {
     ArmTrigger();
     while (runFlag_.load() != 0) {
         if (runFlag_.load() != 1) {
             SleepMs(kPausedSleepMs);
             continue;
         }
-        const int32_t finished = device_->FinishCapture();
+        const int32_t finished = device_.FinishCapture();
         if (finished == kDevBusy) {
             SleepMs(kPausedSleepMs);
             continue;

@@ -6,6 +6,7 @@
 #include "device/PixoraDevice.h"
 #include "device/SensorInitTable.h"
 #include "session/CameraSession.h"
+#include "session/CaptureMachine.h"
 
 namespace pixora {
 
@@ -32,9 +33,7 @@ int32_t CameraSession::SetDeviceNumber(int32_t index) {
     // Opening resets the camera's window and buffers, which a running transfer uses: a
     // capture in progress is stopped, the camera selected, and the capture started again on
     // the new camera with the same window and target.
-    const CaptureState state = state_.load();
-    if (state != CaptureState::Idle || worker_)
-        StopPreview();
+    const CaptureState state = capture_->Suspend();
     const int32_t opened = device_->Open(index);
     if (opened == kDevBusy) {
         RecordError(ErrorCode::DeviceIoFailed);
@@ -42,19 +41,7 @@ int32_t CameraSession::SetDeviceNumber(int32_t index) {
     }
     if (opened == kDevOk)
         SensorInitTable(*device_);
-    switch (state) {
-        case CaptureState::Preview:
-            StartPreview();
-            break;
-        case CaptureState::Capture:
-            Capture();
-            break;
-        case CaptureState::Trigger:
-            EnterTriggerMode(Target());
-            break;
-        case CaptureState::Idle:
-            break;
-    }
+    capture_->Restart(state);
     return 1;
 }
 

@@ -6,6 +6,7 @@
 #include "device/PixoraDevice.h"
 #include "dialogs/PropertyDialogs.h"
 #include "session/CameraSession.h"
+#include "session/CaptureMachine.h"
 #include "session/SessionAdapters.h"
 
 namespace pixora {
@@ -59,12 +60,7 @@ int32_t CameraSession::CameraDialog(PIXORA_HWND parent, CallLock& call) {
         RecordError(ErrorCode::WindowFailed);
         return 0;
     }
-    const CaptureState state = state_.load();
-    if (state == CaptureState::Preview || state == CaptureState::Capture) {
-        StopPreview();
-    } else if (state == CaptureState::Trigger) {
-        runFlag_.store(2);
-    }
+    const CaptureState paused = capture_->Pause();
     call.unlock();
     const int32_t code = RunCameraPropertyDialog(parent);
     call.lock();
@@ -76,47 +72,35 @@ int32_t CameraSession::CameraDialog(PIXORA_HWND parent, CallLock& call) {
     }
     // Resume what the dialog paused, unless another thread's call changed the capture while
     // the dialog was open.
-    if (state == CaptureState::Preview && state_.load() == CaptureState::Idle) {
-        StartPreview();
-    } else if (state == CaptureState::Capture && state_.load() == CaptureState::Idle) {
-        Capture();
-    } else if (state == CaptureState::Trigger) {
-        int32_t paused = 2;
-        runFlag_.compare_exchange_strong(paused, 1);
+    capture_->Resume(paused);
+    return 1;
+}
+
+// Runs one of the two settings dialogs without the call lock: 1, or 0 when nothing could
+// be shown (error 4) or the session was released meanwhile.
+template <typename Context, typename Run>
+int32_t CameraSession::RunSettingsDialog(Run run, PIXORA_HWND parent, CallLock& call) {
+    if (!RequireDevice())
+        return 0;
+    Context context(*this, *dialogRefresh_);
+    call.unlock();
+    const int32_t code = run(context, parent);
+    call.lock();
+    if (Released())
+        return 0;
+    if (code == kDialogNoHost) {
+        RecordError(ErrorCode::WindowFailed);
+        return 0;
     }
     return 1;
 }
 
 int32_t CameraSession::ImageDialog(PIXORA_HWND parent, CallLock& call) {
-    if (!RequireDevice())
-        return 0;
-    ImageContext context(*this, *dialogRefresh_);
-    call.unlock();
-    const int32_t code = RunImageFilterDialog(context, parent);
-    call.lock();
-    if (Released())
-        return 0;
-    if (code == kDialogNoHost) {
-        RecordError(ErrorCode::WindowFailed);
-        return 0;
-    }
-    return 1;
+    return RunSettingsDialog<ImageContext>(RunImageFilterDialog, parent, call);
 }
 
 int32_t CameraSession::AnalogDialog(PIXORA_HWND parent, CallLock& call) {
-    if (!RequireDevice())
-        return 0;
-    AnalogContext context(*this, *dialogRefresh_);
-    call.unlock();
-    const int32_t code = RunAnalogGainDialog(context, parent);
-    call.lock();
-    if (Released())
-        return 0;
-    if (code == kDialogNoHost) {
-        RecordError(ErrorCode::WindowFailed);
-        return 0;
-    }
-    return 1;
+    return RunSettingsDialog<AnalogContext>(RunAnalogGainDialog, parent, call);
 }
 
 void CameraSession::DialogSetGain(int32_t gain) {

@@ -1,12 +1,17 @@
-// The session's side of the preview window: opening it with the stored placement, drawing
+// The capture machinery's side of the preview window: opening it with the stored placement, drawing
 // each frame and closing it.
 #include "image/ImageBuffer.h"
 #include "preview/PreviewWindow.h"
-#include "session/CameraSession.h"
+#include "session/CaptureMachine.h"
 
 namespace pixora {
 
-bool CameraSession::CreatePreviewWindow() {
+void CaptureMachine::SetPreviewWindow(PIXORA_HWND parent, const PreviewPlacement& placement) {
+    previewParent_ = parent;
+    placement_ = placement;
+}
+
+bool CaptureMachine::CreatePreviewWindow() {
     if (!preview_)
         preview_ = std::make_unique<PreviewWindow>();
     PreviewWindowRequest request;
@@ -15,9 +20,9 @@ bool CameraSession::CreatePreviewWindow() {
     request.y = placement_.y;
     request.width = placement_.width;
     request.height = placement_.height;
-    request.imageWidth = format_.captureWidth;
-    request.imageHeight = format_.captureHeight;
-    request.subSampleStep = subSampleIndex_.load();
+    request.imageWidth = settings_.format.captureWidth;
+    request.imageHeight = settings_.format.captureHeight;
+    request.subSampleStep = settings_.subSampleIndex.load();
     request.owner = this;
     if (!preview_->Open(request)) {
         RecordError(ErrorCode::WindowFailed);
@@ -26,16 +31,16 @@ bool CameraSession::CreatePreviewWindow() {
     return true;
 }
 
-bool CameraSession::HasPreviewWindow() const {
+bool CaptureMachine::HasPreviewWindow() const {
     return preview_ && preview_->HasWindow();
 }
 
-void CameraSession::DestroyPreviewWindow() {
+void CaptureMachine::DestroyPreviewWindow() {
     if (preview_)
         preview_->Close();
 }
 
-void CameraSession::DrawFrame(int32_t mode) {
+void CaptureMachine::DrawFrame(int32_t mode) {
     if (!preview_)
         return;
     PreviewImages images;

@@ -23,26 +23,26 @@ int32_t CameraSession::SetFilterValue(int32_t index, int32_t value) {
     }
     switch (range->target) {
         case FilterTarget::Picture:
-            filter_.Set(range->field, value);
+            settings_.filter.Set(range->field, value);
             break;
         case FilterTarget::PackedBayerGains:
-            filter_.Set(FilterField::BayerGainRed, value & 0xFF);
-            filter_.Set(FilterField::BayerGainGreen, (value >> 8) & 0xFF);
-            filter_.Set(FilterField::BayerGainBlue, (value >> 16) & 0xFF);
+            settings_.filter.Set(FilterField::BayerGainRed, value & 0xFF);
+            settings_.filter.Set(FilterField::BayerGainGreen, (value >> 8) & 0xFF);
+            settings_.filter.Set(FilterField::BayerGainBlue, (value >> 16) & 0xFF);
             break;
         case FilterTarget::WhiteBalanceRequest:
-            filter_.Set(FilterField::WhiteBalanceRequest, value != 0 ? 1 : 0);
+            settings_.filter.Set(FilterField::WhiteBalanceRequest, value != 0 ? 1 : 0);
             break;
         case FilterTarget::GlobalGain:
             for (AnalogField f :
                  {AnalogField::GlobalGain, AnalogField::ColorGainG1, AnalogField::ColorGainR,
                   AnalogField::ColorGainB, AnalogField::ColorGainG2}) {
-                analog_.Set(f, value);
+                settings_.analog.Set(f, value);
             }
             device_->SetGain(value);
             break;
         case FilterTarget::Exposure:
-            analog_.Set(AnalogField::Exposure, value);
+            settings_.analog.Set(AnalogField::Exposure, value);
             device_->SetExposure(value);
             break;
     }
@@ -62,15 +62,15 @@ int32_t CameraSession::GetFilterValue(int32_t index, int32_t* ok) {
     int32_t value = 0;
     switch (range->target) {
         case FilterTarget::Picture:
-            value = filter_.Get(range->field);
+            value = settings_.filter.Get(range->field);
             break;
         case FilterTarget::PackedBayerGains:
-            value = ((filter_.Get(FilterField::BayerGainBlue) & 0xFF) << 16) |
-                    ((filter_.Get(FilterField::BayerGainGreen) & 0xFF) << 8) |
-                    (filter_.Get(FilterField::BayerGainRed) & 0xFF);
+            value = ((settings_.filter.Get(FilterField::BayerGainBlue) & 0xFF) << 16) |
+                    ((settings_.filter.Get(FilterField::BayerGainGreen) & 0xFF) << 8) |
+                    (settings_.filter.Get(FilterField::BayerGainRed) & 0xFF);
             break;
         case FilterTarget::WhiteBalanceRequest:
-            value = filter_.Get(FilterField::WhiteBalanceRequest);
+            value = settings_.filter.Get(FilterField::WhiteBalanceRequest);
             break;
         case FilterTarget::GlobalGain:
             value = device_->GetGain();
@@ -89,14 +89,14 @@ int32_t CameraSession::GetFilterValue(int32_t index, int32_t* ok) {
 int32_t CameraSession::SetMirrorV(int32_t flag) {
     if (!RequireDevice())
         return 0;
-    analog_.Set(AnalogField::VerticalMirror, flag != 0 ? 1 : 0);
+    settings_.analog.Set(AnalogField::VerticalMirror, flag != 0 ? 1 : 0);
     return 1;
 }
 
 int32_t CameraSession::GetMirrorV() {
     if (!RequireDevice())
         return 0;
-    return analog_.Get(AnalogField::VerticalMirror);
+    return settings_.analog.Get(AnalogField::VerticalMirror);
 }
 
 int32_t CameraSession::SetAutoIris(int32_t mode) {
@@ -104,14 +104,14 @@ int32_t CameraSession::SetAutoIris(int32_t mode) {
         RecordError(ErrorCode::BadArgument);
         return 0;
     }
-    analog_.Set(AnalogField::AutoIris, mode);
+    settings_.analog.Set(AnalogField::AutoIris, mode);
     return 1;
 }
 
 int32_t CameraSession::GetAutoIris(int32_t* ok) const {
     if (ok != nullptr)
         *ok = 1;
-    return analog_.Get(AnalogField::AutoIris);
+    return settings_.analog.Get(AnalogField::AutoIris);
 }
 
 int32_t CameraSession::WriteRegister(int32_t address, int32_t value) {

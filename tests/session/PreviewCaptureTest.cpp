@@ -12,6 +12,7 @@
 #endif
 #include "preview/PreviewWindow.h"
 #include "session/CameraSession.h"
+#include "session/CaptureMachine.h"
 
 namespace pixora {
 namespace {
@@ -23,13 +24,15 @@ protected:
         PixoraSim_Configure("cameras=0 fps=0 scene=bars maxwait=300");
         ASSERT_EQ(session_.Initialize(nullptr), 1);
         session_.SetWaitTime(0);
+        capture_ = session_.Machine();
+        ASSERT_NE(capture_, nullptr);
     }
     void TearDown() override { PixoraSim_Reset(); }
 
     // Waits until the window shows a picture whose top-left differs from black.
     bool WaitForPicture(SurfacePicture& picture) {
         for (int i = 0; i < 200; ++i) {
-            if (session_.PreviewSurface()->ReadBack(picture) && picture.width > 0 &&
+            if (capture_->PreviewSurface()->ReadBack(picture) && picture.width > 0 &&
                 picture.Pixel(picture.width / 16, picture.height / 8)[0] > 100) {
                 return true;
             }
@@ -40,13 +43,14 @@ protected:
 
     test::ScopedRegistry registry_;
     CameraSession session_;
+    CaptureMachine* capture_ = nullptr;
 };
 
 TEST_F(PreviewCapture, TopLevelWindowShowsTheFrameRightWayUp) {
     for (int bits : {8, 24, 48}) {
         ASSERT_EQ(session_.SetColorMode(bits), 1);
-        ASSERT_EQ(session_.Preview(), 1) << bits;
-        PreviewWindow* window = session_.PreviewSurface();
+        ASSERT_EQ(capture_->Preview(), 1) << bits;
+        PreviewWindow* window = capture_->PreviewSurface();
         ASSERT_NE(window, nullptr);
         EXPECT_FALSE(window->IsChild());
         EXPECT_EQ(window->ClassName().rfind("VideoRenderer_", 0), 0u);
@@ -59,7 +63,7 @@ TEST_F(PreviewCapture, TopLevelWindowShowsTheFrameRightWayUp) {
         EXPECT_LT(picture.Pixel(1320, 100)[1], 40) << bits;
         EXPECT_LT(picture.Pixel(5, 1000)[1], 40) << bits;
         EXPECT_GT(picture.Pixel(1350, 1000)[1], 120) << bits;
-        EXPECT_EQ(session_.Close(), 1);
+        EXPECT_EQ(capture_->Close(), 1);
         EXPECT_FALSE(window->HasWindow());
     }
 }
@@ -71,9 +75,9 @@ TEST_F(PreviewCapture, ChildWindowTakesThePlacementAndScales) {
     if (!host)
         GTEST_SKIP() << "no X display";
     ASSERT_EQ(session_.SetColorMode(24), 1);
-    ASSERT_EQ(session_.SetPreviewWindow(host->Handle(), 10, 20, 340, 256), 1);
-    ASSERT_EQ(session_.Preview(), 1);
-    PreviewWindow* window = session_.PreviewSurface();
+    capture_->SetPreviewWindow(host->Handle(), PreviewPlacement{10, 20, 340, 256});
+    ASSERT_EQ(capture_->Preview(), 1);
+    PreviewWindow* window = capture_->PreviewSurface();
     EXPECT_TRUE(window->IsChild());
     const SurfaceGeometry geometry = window->Geometry();
     EXPECT_EQ(geometry.x, 10);
@@ -94,19 +98,19 @@ TEST_F(PreviewCapture, ChildWindowTakesThePlacementAndScales) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_TRUE(resized);
-    EXPECT_EQ(session_.Close(), 1);
+    EXPECT_EQ(capture_->Close(), 1);
     EXPECT_TRUE(host->Children().empty());
 }
 #endif
 
 TEST_F(PreviewCapture, RepeatedPreviewsReplaceTheirWindow) {
-    ASSERT_EQ(session_.Preview(), 1);
-    ASSERT_EQ(session_.StopPreview(), 1);
-    ASSERT_EQ(session_.Preview(), 1);
-    ASSERT_EQ(session_.Preview(), 1);  // already previewing: same window
-    EXPECT_TRUE(session_.PreviewSurface()->HasWindow());
-    EXPECT_EQ(session_.Close(), 1);
-    EXPECT_FALSE(session_.PreviewSurface()->HasWindow());
+    ASSERT_EQ(capture_->Preview(), 1);
+    ASSERT_EQ(capture_->StopPreview(), 1);
+    ASSERT_EQ(capture_->Preview(), 1);
+    ASSERT_EQ(capture_->Preview(), 1);  // already previewing: same window
+    EXPECT_TRUE(capture_->PreviewSurface()->HasWindow());
+    EXPECT_EQ(capture_->Close(), 1);
+    EXPECT_FALSE(capture_->PreviewSurface()->HasWindow());
 }
 
 }  // namespace
