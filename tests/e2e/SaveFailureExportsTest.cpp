@@ -34,7 +34,8 @@ TEST_F(SaveFailureExports, AFifoIsRefusedAtOnceAndTheSessionStaysUsable) {
         EXPECT_EQ(Pixora_SaveImage(camera_, fifo.c_str(), format), 0) << format;
         EXPECT_NE(Detail().find("not a regular file"), std::string::npos) << Detail();
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    // A blocking open would wait for a reader for ever; the bound only has to be finite.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
     EXPECT_EQ(Pixora_GetColorMode(camera_), 24);
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
