@@ -357,13 +357,17 @@ void CaptureMachine::Resume(CaptureState paused) {
 }
 
 void CaptureMachine::Shutdown() {
+    {
+        // Raised before the stop, so that a WaitFrame caller the stop wakes sees the end.
+        std::lock_guard frames(frameMutex_);
+        shutDown_ = true;
+    }
     Close();
     preview_.reset();
     {
         std::lock_guard frames(frameMutex_);
         for (auto& image : images_)
             image.reset();
-        shutDown_ = true;
     }
     frameProcessed_.notify_all();
 }
