@@ -2,38 +2,39 @@
 #include <cstdlib>
 
 #include "imaging/HueSaturation.h"
+#include "imaging/VectorTarget.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
 
 namespace pixora {
-
-#if defined(__x86_64__)
 namespace {
 
-#define PIXORA_AVX2 __attribute__((target("avx2")))
+#if defined(__x86_64__)
+
+PIXORA_AVX2_BEGIN
 
 // floor(x / n) for 0 <= x < 2^16 and 1 <= n <= 510, truncated toward zero for negative x:
 // the correctly rounded single-precision quotient is off by less than 1 / n, so it never
 // reaches the next integer and truncation gives the exact integer quotient.
-PIXORA_AVX2 inline __m256i Divide(__m256i x, __m256i n) {
+inline __m256i Divide(__m256i x, __m256i n) {
     return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(x), _mm256_cvtepi32_ps(n)));
 }
 
-PIXORA_AVX2 inline __m256i Choose(__m256i mask, __m256i whenSet, __m256i whenClear) {
+inline __m256i Choose(__m256i mask, __m256i whenSet, __m256i whenClear) {
     return _mm256_blendv_epi8(whenClear, whenSet, mask);
 }
 
 // Lanes with low <= value < high.
-PIXORA_AVX2 inline __m256i InRange(__m256i value, int32_t low, int32_t high) {
+inline __m256i InRange(__m256i value, int32_t low, int32_t high) {
     const __m256i atLeast = _mm256_cmpgt_epi32(value, _mm256_set1_epi32(low - 1));
     const __m256i below = _mm256_cmpgt_epi32(_mm256_set1_epi32(high), value);
     return _mm256_and_si256(atLeast, below);
 }
 
 // angle % 360 with the dividend's sign, for angles in -720 .. 1079.
-PIXORA_AVX2 inline __m256i Remainder360(__m256i angle) {
+inline __m256i Remainder360(__m256i angle) {
     const __m256i turn = _mm256_set1_epi32(360);
     const __m256i over1 = _mm256_cmpgt_epi32(angle, _mm256_set1_epi32(359));
     const __m256i over2 = _mm256_cmpgt_epi32(angle, _mm256_set1_epi32(719));
@@ -43,7 +44,7 @@ PIXORA_AVX2 inline __m256i Remainder360(__m256i angle) {
     return _mm256_add_epi32(angle, _mm256_and_si256(under, turn));
 }
 
-PIXORA_AVX2 inline __m256i Channel(__m256i m1, __m256i m2, __m256i angle) {
+inline __m256i Channel(__m256i m1, __m256i m2, __m256i angle) {
     const __m256i h = Remainder360(angle);
     const __m256i span = _mm256_sub_epi32(m2, m1);
     const __m256i rise = _mm256_add_epi32(m1, _mm256_srai_epi32(_mm256_mullo_epi32(span, h), 6));
@@ -59,8 +60,7 @@ PIXORA_AVX2 inline __m256i Channel(__m256i m1, __m256i m2, __m256i angle) {
 }
 
 // Eight pixels of ShiftHueSaturation, lane for lane.
-PIXORA_AVX2 void ShiftEight(int32_t* blue, int32_t* green, int32_t* red,
-                            const HueSaturationBlock& block) {
+void ShiftEight(int32_t* blue, int32_t* green, int32_t* red, const HueSaturationBlock& block) {
     const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(blue));
     const __m256i g = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(green));
     const __m256i r = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(red));
@@ -122,11 +122,12 @@ PIXORA_AVX2 void ShiftEight(int32_t* blue, int32_t* green, int32_t* red,
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(red), outRed);
 }
 
-// Rows of pixels in groups of eight; Load reads one channel sample (0..255) and Store
-// writes one back.
-template <typename Load, typename Store>
-void Rows(const PixelRegion& region, const HueSaturationBlock& block, int32_t sampleBytes,
-          Load load, Store store) {
+PIXORA_AVX2_END
+
+// Rows of pixels in groups of eight.
+template <typename Samples>
+void Rows(const PixelRegion& region, const HueSaturationBlock& block) {
+    constexpr int32_t kSampleBytes = Samples::kBytes;
     int32_t blue[8];
     int32_t green[8];
     int32_t red[8];
@@ -139,16 +140,16 @@ void Rows(const PixelRegion& region, const HueSaturationBlock& block, int32_t sa
                 // Short groups repeat their last pixel in the spare lanes.
                 const int32_t at = column + std::min(i, count - 1);
                 const uint8_t* p = sourceRow + ptrdiff_t{at} * region.sourceBytesPerPixel;
-                blue[i] = load(p);
-                green[i] = load(p + sampleBytes);
-                red[i] = load(p + 2 * sampleBytes);
+                blue[i] = Samples::Load(p);
+                green[i] = Samples::Load(p + kSampleBytes);
+                red[i] = Samples::Load(p + 2 * kSampleBytes);
             }
             ShiftEight(blue, green, red, block);
             for (int32_t i = 0; i < count; ++i) {
                 uint8_t* p = destRow + ptrdiff_t{column + i} * region.destBytesPerPixel;
-                store(p, blue[i]);
-                store(p + sampleBytes, green[i]);
-                store(p + 2 * sampleBytes, red[i]);
+                Samples::Store(p, blue[i]);
+                Samples::Store(p + kSampleBytes, green[i]);
+                Samples::Store(p + 2 * kSampleBytes, red[i]);
             }
         }
     }
@@ -162,47 +163,51 @@ bool LanesFit(const HueSaturationBlock& block) {
            std::abs(int64_t{block.saturation}) <= 100000;
 }
 
+#endif
+
+// Channel samples as the scalar members read and write them, and the member each belongs to.
+struct Bytes {
+    static constexpr int32_t kBytes = 1;
+    static int32_t Load(const uint8_t* p) { return *p; }
+    static void Store(uint8_t* p, int32_t v) { *p = static_cast<uint8_t>(v); }
+    static void Scalar(const PixelRegion& region, const HueSaturationBlock& block) {
+        HueSaturation24(region, block);
+    }
+};
+
+// Words brought to 8 bits and back.
+struct Words {
+    static constexpr int32_t kBytes = 2;
+    static int32_t Load(const uint8_t* p) {
+        return static_cast<int32_t>(std::min<uint32_t>(LoadWord(p), 1023) / 4);
+    }
+    static void Store(uint8_t* p, int32_t v) { StoreWord(p, static_cast<uint32_t>(v * 4)); }
+    static void Scalar(const PixelRegion& region, const HueSaturationBlock& block) {
+        HueSaturation48(region, block);
+    }
+};
+
+// The lanes where the shifts fit them, else the scalar member; other processors always take
+// the scalar member.
+template <typename Samples>
+void Member(const PixelRegion& region, const HueSaturationBlock& block) {
+#if defined(__x86_64__)
+    if (!region.IsEmpty() && LanesFit(block)) {
+        Rows<Samples>(region, block);
+        return;
+    }
+#endif
+    Samples::Scalar(region, block);
+}
+
 }  // namespace
 
 void HueSaturation24Avx2(const PixelRegion& region, const HueSaturationBlock& block) {
-    if (region.IsEmpty()) {
-        return;
-    }
-    if (!LanesFit(block)) {
-        HueSaturation24(region, block);
-        return;
-    }
-    Rows(
-        region, block, 1, [](const uint8_t* p) { return int32_t{*p}; },
-        [](uint8_t* p, int32_t v) { *p = static_cast<uint8_t>(v); });
+    Member<Bytes>(region, block);
 }
 
 void HueSaturation48Avx2(const PixelRegion& region, const HueSaturationBlock& block) {
-    if (region.IsEmpty()) {
-        return;
-    }
-    if (!LanesFit(block)) {
-        HueSaturation48(region, block);
-        return;
-    }
-    Rows(
-        region, block, 2,
-        [](const uint8_t* p) {
-            return static_cast<int32_t>(std::min<uint32_t>(LoadWord(p), 1023) / 4);
-        },
-        [](uint8_t* p, int32_t v) { StoreWord(p, static_cast<uint32_t>(v * 4)); });
+    Member<Words>(region, block);
 }
-
-#else
-
-void HueSaturation24Avx2(const PixelRegion& region, const HueSaturationBlock& block) {
-    HueSaturation24(region, block);
-}
-
-void HueSaturation48Avx2(const PixelRegion& region, const HueSaturationBlock& block) {
-    HueSaturation48(region, block);
-}
-
-#endif
 
 }  // namespace pixora
