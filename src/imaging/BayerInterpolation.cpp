@@ -111,6 +111,9 @@ void InteriorRow(const PixelRegion& region, int32_t row, int32_t first, int32_t 
 
 template <typename Samples, Arithmetic Kind>
 void Interior(const PixelRegion& region, const InterpolationBlock& block) {
+    if (region.IsEmpty()) {
+        return;
+    }
     const int32_t redFactor = bayer::GainFactor(block.gainR);
     const int32_t blueFactor = bayer::GainFactor(block.gainB);
     for (int32_t row = 2; row <= region.height - 3; ++row) {
@@ -121,6 +124,9 @@ void Interior(const PixelRegion& region, const InterpolationBlock& block) {
 
 template <typename Samples>
 void Border(const PixelRegion& region, const InterpolationBlock& block) {
+    if (region.IsEmpty()) {
+        return;
+    }
     const int32_t redFactor = bayer::GainFactor(block.gainR);
     const int32_t blueFactor = bayer::GainFactor(block.gainB);
     const int32_t width = region.width;
@@ -157,23 +163,14 @@ void Border(const PixelRegion& region, const InterpolationBlock& block) {
 }  // namespace
 
 void InterpolateReference8(const PixelRegion& region, const InterpolationBlock& block) {
-    if (region.IsEmpty()) {
-        return;
-    }
     Interior<Bytes, Arithmetic::Reference>(region, block);
 }
 
 void InterpolateBorder8(const PixelRegion& region, const InterpolationBlock& block) {
-    if (region.IsEmpty()) {
-        return;
-    }
     Border<Bytes>(region, block);
 }
 
 void InterpolateFast8(const PixelRegion& region, const InterpolationBlock& block) {
-    if (region.IsEmpty()) {
-        return;
-    }
     if (!bayer::FastFactorsFit(bayer::GainFactor(block.gainR), bayer::GainFactor(block.gainB))) {
         Interior<Bytes, Arithmetic::Reference>(region, block);
         return;
@@ -182,16 +179,10 @@ void InterpolateFast8(const PixelRegion& region, const InterpolationBlock& block
 }
 
 void Interpolate16(const PixelRegion& region, const InterpolationBlock& block) {
-    if (region.IsEmpty()) {
-        return;
-    }
     Interior<Words, Arithmetic::Reference>(region, block);
 }
 
 void InterpolateBorder16(const PixelRegion& region, const InterpolationBlock& block) {
-    if (region.IsEmpty()) {
-        return;
-    }
     Border<Words>(region, block);
 }
 

@@ -66,12 +66,6 @@ inline int32_t ScaleFast(int32_t sum, int32_t factor) {
     return std::min(((sum >> 4) * factor) >> 7, 255);
 }
 
-struct Rgb {
-    int32_t red;
-    int32_t green;
-    int32_t blue;
-};
-
 // Weighted sums and green mean of one pixel.
 template <typename Fetch>
 inline void Sums(const Fetch& fetch, const QuadLayout& q, int32_t& red, int32_t& green,
