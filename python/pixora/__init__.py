@@ -1,0 +1,64 @@
+"""The 530TZ camera from Python: numpy pictures, streams with frame numbers and times,
+settings as attributes, and errors as exceptions.
+
+Example::
+
+    import pixora
+
+    print(pixora.cameras())                 # [(0, 'Pixora530TZ_01')]
+    with pixora.Camera() as cam:
+        cam.exposure = 400
+        picture = cam.snapshot()            # (1024, 1360, 3) uint8, RGB
+        for frame in cam.stream(count=30):
+            print(frame.sequence, frame.timestamp, frame.dropped)
+
+The package drives the shared library (libPixoraSdk_530TZ.so, PixoraSdk_530TZ.dll) through
+ctypes: the library it was installed with, or the one named by the environment variable
+PIXORA_LIBRARY. ``pixora.simulator`` controls the library's virtual camera.
+"""
+
+from . import images, simulator
+from ._library import library_path
+from .camera import Camera, CameraInfo, FrameCounts, cameras
+from .constants import AutoIris, CaptureState, ErrorCode, Fault, Filter, SaveFormat, Scene
+from .errors import CameraClosedError, LibraryError, PixoraError
+from .frames import Frame, Stream, monotonic
+from .settings import ALIASES, SETTINGS, setting_range
+
+__version__ = "25.5.2"
+
+
+def library_version() -> str:
+    """The loaded library's version (Pixora_GetDllVersion), for example ``"25.5.2"``."""
+    from ._library import library
+
+    version = library().Pixora_GetDllVersion()
+    return f"{version >> 16 & 0xFF}.{version >> 8 & 0xFF}.{version & 0xFF}"
+
+
+__all__ = [
+    "ALIASES",
+    "AutoIris",
+    "Camera",
+    "CameraClosedError",
+    "CameraInfo",
+    "CaptureState",
+    "ErrorCode",
+    "Fault",
+    "Filter",
+    "Frame",
+    "FrameCounts",
+    "LibraryError",
+    "PixoraError",
+    "SETTINGS",
+    "SaveFormat",
+    "Scene",
+    "Stream",
+    "cameras",
+    "images",
+    "library_path",
+    "library_version",
+    "monotonic",
+    "setting_range",
+    "simulator",
+]

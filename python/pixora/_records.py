@@ -1,0 +1,108 @@
+"""The library's records as ctypes structures, field for field as the C headers lay them out.
+
+Records with a ``size`` field are created with it already set (``new_record``), as the
+library expects from its callers.
+"""
+
+import ctypes
+from ctypes import c_int32, c_uint32, c_uint64, c_size_t, c_ssize_t, c_void_p
+
+
+class CameraInfo(ctypes.Structure):
+    """PixoraCameraInfo (36 bytes), filled by Pixora_GetCameraInfo."""
+
+    _fields_ = [
+        ("size", c_uint32),
+        ("sensorWidth", c_int32),
+        ("sensorHeight", c_int32),
+        ("gainMin", c_int32),
+        ("gainMax", c_int32),
+        ("reserved1", c_int32),
+        ("reserved2", c_int32),
+        ("exposureMin", c_int32),
+        ("exposureMax", c_int32),
+    ]
+
+
+class FrameInfo(ctypes.Structure):
+    """PixoraFrameInfo (24 bytes), whose address is the wParam of each frame message."""
+
+    _fields_ = [
+        ("size", c_int32),
+        ("width", c_int32),
+        ("height", c_int32),
+        ("bitsPerPixel", c_int32),
+        ("frameRate", c_int32),
+        ("reserved", c_int32),
+    ]
+
+
+class FrameMeta(ctypes.Structure):
+    """PixoraFrameMeta (24 bytes): a delivered frame's number, time and frames missed."""
+
+    _fields_ = [
+        ("size", c_int32),
+        ("dropped", c_int32),
+        ("sequence", c_uint64),
+        ("timestampUs", c_uint64),
+    ]
+
+
+class FrameCounts(ctypes.Structure):
+    """PixoraFrameCounts (32 bytes): a handle's delivered, dropped and failed frames."""
+
+    _fields_ = [
+        ("size", c_int32),
+        ("reserved", c_int32),
+        ("delivered", c_uint64),
+        ("dropped", c_uint64),
+        ("failed", c_uint64),
+    ]
+
+
+class Message(ctypes.Structure):
+    """PixoraMessage: one message taken from a message window with PixoraMsg_Get."""
+
+    _fields_ = [
+        ("window", c_void_p),
+        ("message", c_uint32),
+        ("wParam", c_size_t),
+        ("lParam", c_ssize_t),
+    ]
+
+
+class SimStatus(ctypes.Structure):
+    """PixoraSimStatus: a virtual camera's state, filled by PixoraSim_GetStatus."""
+
+    _fields_ = [
+        (name, c_int32)
+        for name in (
+            "size",
+            "present",
+            "attached",
+            "openHandles",
+            "triggerMode",
+            "pendingTriggers",
+            "sampleWidth",
+            "halfClock",
+            "transferSamples",
+            "timeoutMs",
+            "gain",
+            "exposure",
+            "scene",
+            "fpsMilli",
+            "faults",
+            "framesSent",
+            "framesShort",
+            "framesFailed",
+            "commands",
+            "readsWaiting",
+        )
+    ]
+
+
+def new_record(record_type):
+    """A zeroed record of ``record_type`` with its ``size`` field set to its own size."""
+    record = record_type()
+    record.size = ctypes.sizeof(record_type)
+    return record
