@@ -47,10 +47,10 @@ for page in "$source"/docs/*.md; do
     cmp -s "$page" "$docdir/$(basename "$page")" ||
         fail "missing or different page $(basename "$page")"
 done
-for file in "$source"/examples/*; do
-    cmp -s "$file" "$docdir/examples/$(basename "$file")" ||
-        fail "missing or different example $(basename "$file")"
-done
+while IFS= read -r file; do
+    cmp -s "$source/examples/$file" "$docdir/examples/$file" ||
+        fail "missing or different example $file"
+done < <(cd "$source/examples" && find . -type f -not -path '*/__pycache__/*')
 examples="$docdir/examples"
 
 is_png() { [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ]; }

@@ -1,0 +1,91 @@
+"""Finding the library: the installed package loads the library installed with it (no
+LD_LIBRARY_PATH, no PIXORA_LIBRARY), also once the installed tree is moved; PIXORA_LIBRARY
+names another; a library that cannot be loaded is a LibraryError that says where it looked."""
+
+import os
+import pathlib
+import shutil
+import subprocess
+import sys
+
+import pytest
+
+SOURCE = pathlib.Path(__file__).resolve().parents[2]
+PROBE = "import pixora; print(pixora.library_path()); print(pixora.cameras())"
+
+
+def run_python(code, **environment):
+    clean = {k: v for k, v in os.environ.items() if k not in ("PIXORA_LIBRARY", "PYTHONPATH")}
+    clean.pop("LD_LIBRARY_PATH", None)
+    clean.update(environment)
+    return subprocess.run(
+        [sys.executable, "-c", code], capture_output=True, text=True, env=clean, timeout=60
+    )
+
+
+@pytest.fixture(autouse=True)
+def sim():
+    """The cameras are the children's: nothing to reset here."""
+    yield
+
+
+def test_the_installed_package_loads_the_installed_library(tmp_path):
+    build = os.environ.get("PIXORA_BUILD_DIR")
+    if not build:
+        pytest.skip("PIXORA_BUILD_DIR (the build to install) is not set")
+    staging = tmp_path / "staging"
+    subprocess.run(
+        ["cmake", "--install", build, "--prefix", str(staging)],
+        check=True,
+        capture_output=True,
+    )
+    prefix = tmp_path / "moved"
+    staging.rename(prefix)  # the package must find the library from where it lies now
+    package = prefix / "lib/python3/dist-packages/pixora"
+    for module in (SOURCE / "python/pixora").glob("*.py"):
+        assert (package / module.name).read_bytes() == module.read_bytes(), module.name
+    result = run_python(
+        PROBE,
+        PYTHONPATH=str(prefix / "lib/python3/dist-packages"),
+        PIXORA_REGISTRY=str(tmp_path / "registry.reg"),
+        PYTHONDONTWRITEBYTECODE="1",
+    )
+    assert result.returncode == 0, result.stderr
+    loaded, listed = result.stdout.splitlines()
+    assert pathlib.Path(loaded).resolve().is_relative_to(prefix.resolve())
+    assert pathlib.Path(loaded).name == "libPixoraSdk_530TZ.so.25"
+    assert listed == "[(0, 'Pixora530TZ_01')]"
+
+
+def test_pixora_library_names_the_library_and_a_wrong_one_is_reported(tmp_path):
+    library = os.environ["PIXORA_LIBRARY"]
+    copy = tmp_path / "libcopy.so"
+    shutil.copyfile(library, copy)
+    python = str(SOURCE / "python")
+    result = run_python(
+        PROBE, PYTHONPATH=python, PIXORA_LIBRARY=str(copy), PYTHONDONTWRITEBYTECODE="1"
+    )
+    assert result.returncode == 0, result.stderr
+    assert result.stdout.splitlines()[0] == str(copy)
+    missing = str(tmp_path / "nowhere.so")
+    code = (
+        "import pixora\n"
+        "try:\n"
+        "    pixora.cameras()\n"
+        "except pixora.LibraryError as error:\n"
+        "    print(isinstance(error, OSError), isinstance(error, pixora.PixoraError), error)\n"
+    )
+    result = run_python(
+        code, PYTHONPATH=python, PIXORA_LIBRARY=missing, PYTHONDONTWRITEBYTECODE="1"
+    )
+    assert result.returncode == 0, result.stderr
+    assert result.stdout.startswith("True True cannot load the 530TZ library")
+    assert missing in result.stdout and "PIXORA_LIBRARY" in result.stdout
+    # Importing the package needs no library: help() works without one.
+    result = run_python(
+        "import pixora; help(pixora.Camera)",
+        PYTHONPATH=python,
+        PIXORA_LIBRARY=missing,
+        PYTHONDONTWRITEBYTECODE="1",
+    )
+    assert result.returncode == 0 and "snapshot" in result.stdout
