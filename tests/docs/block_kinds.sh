@@ -1,23 +1,29 @@
 # shellcheck shell=bash
 # The kinds of documentation blocks, sourced by the page script that run_page.sh writes. A
 # marker <!-- doc-test: KIND OPTIONS --> on the line before a fence chooses the kind:
-#   sh [ctrl-c=S] [display]  shell commands, run as they are (set -e: every command must
-#                            succeed). ctrl-c=S: a `pixora` still running after S seconds gets
-#                            a Ctrl-C (SIGINT) and must end within 5 s with status 0 or 130.
-#                            display: the block needs an X display (Xvfb when none is set).
+#   sh [ctrl-c=S] [display] [python]   shell commands, run as they are (set -e: every
+#                            command must succeed). ctrl-c=S: a `pixora` still running after
+#                            S seconds gets a Ctrl-C (SIGINT) and must end within 5 s with
+#                            status 0 or 130. display: the block needs an X display (Xvfb when
+#                            none is set). python: it runs python3 on the library, so not in
+#                            sanitizer builds.
 #   c [harness=NAME]         a C program compiled against the built library with warnings as
 #                            errors, then run; with a harness the block is a fragment pasted
 #                            into harness/NAME.c at its @block@ line.
 #   cmake harness=NAME prefix=DIR   a CMake fragment pasted into harness/NAME/CMakeLists.txt,
 #                            configured against the library installed at DIR, built, and its
 #                            tests run.
+#   python                   a Python program, run with the python3 that has numpy (DOC_PYTHON)
+#                            on the package in python/ and the built library, or on what the
+#                            page put on PYTHONPATH (an installed package). Not run in
+#                            sanitizer builds, whose library a plain python3 cannot load.
 #   output of COMMAND        sample output: every line must appear in COMMAND's output, with
 #                            any numbers.
 #   tree                     a folder listing: every FOLDER/ named must exist in the sources.
 #   skip REASON              not run (for example apt-get); programs it names by path, like
 #                            scripts/demo, must exist.
 # The environment: DOC_SOURCE, DOC_SCRATCH, DOC_HARNESS, DOC_CC, DOC_LIBDIR, DOC_PIXORA,
-# DOC_SANITIZE_FLAGS (run_page.sh sets them).
+# DOC_SANITIZE_FLAGS (run_page.sh sets them), DOC_PYTHON (ctest sets it).
 
 set -Ee -o pipefail
 doc_where="the start of the page"
@@ -86,6 +92,30 @@ doc_c() { # BLOCK PAGE LINE [harness=NAME]
     timeout -k 5 60 "$program"
 }
 
+doc_python() { # BLOCK PAGE LINE
+    local block=$1 page=$2 line=$3 option
+    shift 3
+    for option in "$@"; do
+        doc_fail "unknown option $option"
+    done
+    if [ -n "$DOC_SANITIZE_FLAGS" ]; then
+        echo "not run: python3 cannot load a sanitizer build of the library"
+        return 0
+    fi
+    [ -n "${DOC_PYTHON:-}" ] || doc_fail "no python3 with numpy (DOC_PYTHON is not set)"
+    # Blank lines before the block, so that a traceback's line numbers are the page's.
+    local program
+    program="$DOC_SCRATCH/blocks/$(basename "$page" .md)-$line.py"
+    { printf '%*s' $((line - 1)) '' | tr ' ' '\n'; cat "$block"; } > "$program"
+    if [ -n "${PYTHONPATH:-}" ]; then
+        timeout -k 5 60 "$DOC_PYTHON" "$program"
+    else
+        PYTHONPATH="$DOC_SOURCE/python" \
+            PIXORA_LIBRARY="${PIXORA_LIBRARY:-$DOC_LIBDIR/libPixoraSdk_530TZ.so}" \
+            timeout -k 5 60 "$DOC_PYTHON" "$program"
+    fi
+}
+
 doc_cmake() { # BLOCK PAGE LINE harness=NAME prefix=DIR
     local block=$1 harness="" prefix="" option
     shift 3
@@ -121,7 +151,7 @@ doc_sh_options() { # [ctrl-c=S] [display]
                 # shellcheck disable=SC2317 # called by the blocks
                 pixora() { doc_pixora_ctrl_c "$@"; }
                 ;;
-            display) ;;
+            display | python) ;;
             *) doc_fail "unknown option $option" ;;
         esac
     done

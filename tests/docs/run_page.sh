@@ -40,6 +40,7 @@ blocks=0
         if [ -z "$marker" ]; then
             case "$language" in
                 c) marker=c ;;
+                python) marker=python ;;
                 sh | bash | shell) marker="sh" ;;
                 *)
                     echo "$page:$line: a block in '$language' needs a doc-test marker" >&2
@@ -53,11 +54,17 @@ blocks=0
         printf 'doc_block %q %q\n' "$page:$line" "$kind"
         case "$kind" in
             sh)
-                echo "doc_sh_options $options"
-                cat "$block"
-                echo "doc_sh_options"
+                if [[ " $options " == *" python "* && -n "$sanitizer" ]]; then
+                    echo "echo 'not run: python3 cannot load a sanitizer build of the library'"
+                else
+                    echo "doc_sh_options $options"
+                    cat "$block"
+                    echo "doc_sh_options"
+                fi
                 ;;
-            c | cmake) printf 'doc_%s %q %q %q %s\n' "$kind" "$block" "$page" "$line" "$options" ;;
+            c | cmake | python)
+                printf 'doc_%s %q %q %q %s\n' "$kind" "$block" "$page" "$line" "$options"
+                ;;
             output)
                 [[ "$options" == " of "* ]] || {
                     echo "$page:$line: write the command as 'output of COMMAND'" >&2
@@ -91,6 +98,8 @@ for entry in "$source"/*; do
 done
 ln -s "$build" "$scratch/work/build"
 ln -s "$pixora" "$scratch/bin/pixora"
+# python3 on the page is the interpreter with numpy, whatever else comes first on the PATH.
+[ -n "${DOC_PYTHON:-}" ] && ln -s "$DOC_PYTHON" "$scratch/bin/python3"
 
 case "$sanitizer" in
     address) flags="-fsanitize=address,undefined" ;;
@@ -101,6 +110,7 @@ esac
 cd "$scratch/work"
 env -u XDG_CONFIG_HOME HOME="$scratch/home" PATH="$scratch/bin:$PATH" \
     PIXORA_REGISTRY="$scratch/registry.reg" PIXORA_SIM="fps=30" \
+    PYTHONPYCACHEPREFIX="$scratch/pycache" \
     DOC_SOURCE="$source" DOC_SCRATCH="$scratch" DOC_HARNESS="$here/harness" DOC_CC="$cc" \
     DOC_LIBDIR="$libdir" DOC_PIXORA="$pixora" DOC_SANITIZE_FLAGS="$flags" \
     bash "$script"
