@@ -170,7 +170,7 @@ class Camera:
         self._lib = _library.library()
         self._lock = threading.RLock()
         self._handle: Optional[int] = None
-        self._streaming = False
+        self._stream_owner: Optional[object] = None  # the running stream's token
         self._stream_failed = False
         device = int32(device, "device")
         if device not in DEVICE_INDICES:
@@ -329,13 +329,13 @@ class Camera:
             )
         return images.to_array(memory, width, height, bits)
 
-    def save(self, path: Union[str, "os.PathLike[str]"], quality: int = 100) -> None:
+    def save(self, path: Union[str, os.PathLike], quality: int = 100) -> None:
         """Saves the library's last picture (the last snapshot, or during a stream its
         newest frame) as a file whose format follows the extension: .bmp, .raw, .jpg or
         .jpeg (``quality`` 100, 70 or 20), .png, .tif or .tiff.
 
-        Fails with PixoraError: code ``NO_DEVICE`` when there is no picture yet, code 0 and
-        the system's reason in ``detail`` when the file cannot be written.
+        Fails with PixoraError when there is no picture yet, and with code 0 and the
+        system's reason in ``detail`` when the file cannot be written.
         """
         path = os.fspath(path)
         extension = os.path.splitext(path)[1].lower()
@@ -353,7 +353,10 @@ class Camera:
                     ErrorCode.BAD_ARGUMENT,
                 )
             format = _JPEG_QUALITIES[quality]
-        self._call("Pixora_SaveImage", os.fsencode(path), format, what=f"saving {path!r}")
+        # The library takes the name in the system's narrow encoding: on Windows the ANSI
+        # code page, not the UTF-8 of os.fsencode.
+        name = path.encode("mbcs") if os.name == "nt" else os.fsencode(path)
+        self._call("Pixora_SaveImage", name, format, what=f"saving {path!r}")
 
     def stream(
         self,
@@ -396,16 +399,18 @@ class Camera:
     ) -> Iterator[Frame]:
         if count == 0:
             return
-        handle, width, height = self._start_stream(bits, trigger)
-        expected = CaptureState.TRIGGER if trigger else CaptureState.PREVIEW
-        streaming = True
+        # The stream this generator started, whatever happens between the start and the
+        # first statement after it (a Ctrl-C may come anywhere).
+        token = object()
         try:
+            handle, width, height = self._start_stream(bits, trigger, token)
+            expected = CaptureState.TRIGGER if trigger else CaptureState.PREVIEW
             memory = images.new_buffer(width, height, bits)
             meta = new_record(FrameMeta)
             last = 0
             received = 0
             limit = None if timeout is None else time.monotonic() + timeout
-            while streaming:
+            while count is None or received < count:
                 # Not under the lock: the wait holds nothing of the camera.
                 waited = self._lib.PixoraEx_WaitFrame(handle, last, WAIT_SLICE_MS)
                 if waited < 0:
@@ -438,34 +443,35 @@ class Camera:
                     int(dropped),
                     bits,
                 )
-                if count is not None and received == count:
+                if received == count:
                     # The last frame: the camera stops before the loop works on it.
-                    streaming = False
-                    self._stop_stream(check=True)
+                    self._stop_stream(token, check=True)
                 yield frame
         except BaseException:
-            if streaming:
-                self._stop_stream(check=False)
+            self._stop_stream(token, check=False)
             raise
 
-    def _start_stream(self, bits: int, trigger: bool) -> Tuple[int, int, int]:
+    def _start_stream(self, bits: int, trigger: bool, token: object) -> Tuple[int, int, int]:
         with self._lock:
             handle = self._require()
-            if self._streaming:
+            if self._stream_owner is not None:
                 raise PixoraError("this camera streams already")
             self._set_bits(bits)
             width, height = self.width, self.height
             self._stream_failed = False
+            self._stream_owner = token
             if trigger:
                 self._call("Pixora_Trigger", None, None, 0, 1, what="starting the trigger mode")
             else:
                 self._call("Pixora_StartPreview", what="starting the stream")
-            self._streaming = True
             return handle, width, height
 
-    def _stop_stream(self, check: bool) -> None:
+    def _stop_stream(self, token: object, check: bool) -> None:
+        """Stops the stream started with ``token``; nothing when it is stopped already."""
         with self._lock:
-            self._streaming = False
+            if self._stream_owner is not token:
+                return
+            self._stream_owner = None
             if self._handle is None:
                 return
             if check:
@@ -638,7 +644,7 @@ class Camera:
             code = self._lib.Pixora_GetLastError(self._handle)
             if code == 0:
                 return newest
-            if code == ErrorCode.STREAM_FAILED and self._streaming:
+            if code == ErrorCode.STREAM_FAILED and self._stream_owner is not None:
                 self._stream_failed = True
             newest = newest or code
 

@@ -18,7 +18,7 @@ def monotonic() -> float:
     return _clock()
 
 
-@dataclass(frozen=True)
+@dataclass(frozen=True, eq=False)
 class Frame:
     """One frame of ``Camera.stream()``.
 

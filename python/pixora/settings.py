@@ -36,7 +36,7 @@ SETTINGS: Dict[str, SettingInfo] = {
     "bayer_gain_green": SettingInfo(Filter.BAYER_GAIN_GREEN, "white-balance gain of green"),
     "bayer_gain_blue": SettingInfo(Filter.BAYER_GAIN_BLUE, "white-balance gain of blue"),
     "bayer_gain_auto": SettingInfo(
-        Filter.BAYER_GAIN_AUTO, "1: measure the white balance on every colour frame"
+        Filter.BAYER_GAIN_AUTO, "measure the white balance on every colour frame"
     ),
     "gamma": SettingInfo(Filter.GAMMA, "gamma, 100 leaves the picture as is"),
     "bayer_mode": SettingInfo(
@@ -122,9 +122,11 @@ class Setting:
         alias = f" (the same as {self.name})" if self.attribute != self.name else ""
         try:
             low, high = setting_range(self.name)
-            accepted = f" Accepts {low}..{high}." if high < INT32_MAX else " Accepts any value."
+            accepted = f" Accepts {low}..{high}."
         except PixoraError:
             accepted = " The accepted values are in setting_range()."
+        if self.convert is bool:
+            accepted = " True or False."
         return f"{description.capitalize()}{alias}.{accepted}"
 
     def __get__(self, camera, owner=None):

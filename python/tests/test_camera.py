@@ -220,6 +220,7 @@ def test_failures_carry_the_code_the_text_and_the_reason(cam, tmp_path):
         assert "preview state" in str(refused.value)
         with pytest.raises(pixora.PixoraError, match="streams already"):
             next(iter(cam.stream()))
+        assert next(frames).image.shape == (1024, 1360, 3)  # the first one goes on
     # An error code left behind by one call is not taken for the next call's.
     with pytest.raises(pixora.PixoraError):
         cam.read_register(200)
