@@ -80,7 +80,9 @@ def cameras() -> List[Tuple[int, str]]:
     Names are ``Pixora530TZ_NN`` with NN the index plus one. An open Camera is asked when
     there is one; otherwise a handle is opened for the question and released.
     """
-    for camera in list(Camera._open_cameras):
+    with Camera._open_lock:
+        open_cameras = list(Camera._open_cameras)
+    for camera in open_cameras:
         try:
             return camera._device_names()
         except CameraClosedError:
@@ -134,7 +136,9 @@ class Camera:
                 print(frame.sequence, frame.dropped)
     """
 
+    # The open cameras, which pixora.cameras() asks instead of opening one more handle.
     _open_cameras: "weakref.WeakSet[Camera]" = weakref.WeakSet()
+    _open_lock = threading.Lock()
 
     # Picture settings (the library applies them to the next processed frame).
     brightness = Setting("brightness")
@@ -197,7 +201,8 @@ class Camera:
             raise
         self._device = device
         self._name = _text(name)
-        Camera._open_cameras.add(self)
+        with Camera._open_lock:
+            Camera._open_cameras.add(self)
 
     # --- Session -------------------------------------------------------------------------
 
@@ -209,7 +214,8 @@ class Camera:
             if handle is None:
                 return
             self._finalizer.detach()
-            Camera._open_cameras.discard(self)
+            with Camera._open_lock:
+                Camera._open_cameras.discard(self)
             if self._lib.Pixora_Release(handle) != 1:
                 raise PixoraError("Pixora_Release failed", function="Pixora_Release")
 
