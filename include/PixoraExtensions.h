@@ -110,6 +110,13 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_WaitFrame(PIXORA_HANDLE camera, uint64_t
 PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFrameCounts(PIXORA_HANDLE camera,
                                                        PixoraFrameCounts* counts);
 
+/* External trigger mode as Pixora_Trigger starts it, without a preview window, a buffer or
+ * frame messages, as Pixora_StartPreview is to Pixora_Preview: each pulse's frame is
+ * processed for PixoraEx_WaitFrame and PixoraEx_GetFrame. 1, or 0 with the codes of
+ * Pixora_Trigger but 4; refused without a code in preview or capture state, as
+ * Pixora_Trigger is. Pixora_StopPreview ends it (a pending wait for a pulse at once). */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_StartTrigger(PIXORA_HANDLE camera);
+
 /* The capture state: 0 idle, 1 preview, 2 capture (prepared for snapshots), 3 trigger;
  * -1 for an unknown handle. */
 PIXORA_API int32_t PIXORA_CALL PixoraEx_GetCaptureState(PIXORA_HANDLE camera);

@@ -4,8 +4,9 @@ namespace pixora::cli {
 
 const std::vector<Command>& AllCommands() {
     static const std::vector<Command> commands = {
-        ListCommand(),    InfoCommand(),   SnapshotCommand(), StreamCommand(), PreviewCommand(),
-        TriggerCommand(), DialogCommand(), GetCommand(),      SetCommand(),    RegisterCommand(),
+        ListCommand(),   InfoCommand(),    SnapshotCommand(), StreamCommand(),
+        RecordCommand(), PreviewCommand(), TriggerCommand(),  DialogCommand(),
+        GetCommand(),    SetCommand(),     RegisterCommand(),
     };
     return commands;
 }

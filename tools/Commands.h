@@ -25,6 +25,7 @@ Command DialogCommand();
 Command GetCommand();
 Command SetCommand();
 Command RegisterCommand();
+Command RecordCommand();
 
 // Every command in the order the overview lists them.
 const std::vector<Command>& AllCommands();

@@ -112,6 +112,10 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFrameCounts(PIXORA_HANDLE camera,
     });
 }
 
+PIXORA_API int32_t PIXORA_CALL PixoraEx_StartTrigger(PIXORA_HANDLE camera) {
+    return WithCapture(camera, 0, [](pixora::CaptureMachine& c) { return c.StartTrigger(); });
+}
+
 PIXORA_API int32_t PIXORA_CALL PixoraEx_GetCaptureState(PIXORA_HANDLE camera) {
     return WithSession(camera, -1, [](CameraSession& s) {
         return static_cast<int32_t>(s.Machine() != nullptr ? s.Machine()->State()

@@ -226,6 +226,14 @@ int32_t CaptureMachine::CallBackPreview(PIXORA_HWND window, void* buffer, int32_
 }
 
 int32_t CaptureMachine::Trigger(PIXORA_HWND window, void* buffer, int32_t size, int32_t rowOrder) {
+    return TriggerTo(FrameTarget{window, buffer, size, rowOrder}, true);
+}
+
+int32_t CaptureMachine::StartTrigger() {
+    return TriggerTo(FrameTarget{}, false);
+}
+
+int32_t CaptureMachine::TriggerTo(const FrameTarget& target, bool withWindow) {
     const CaptureState state = state_.load();
     if (state == CaptureState::Preview || state == CaptureState::Capture)
         return 0;
@@ -233,9 +241,9 @@ int32_t CaptureMachine::Trigger(PIXORA_HWND window, void* buffer, int32_t size, 
     // before the new one starts, so one session never runs two.
     if (worker_ || state == CaptureState::Trigger)
         StopPreview();
-    if (!CreatePreviewWindow())
+    if (withWindow && !CreatePreviewWindow())
         return 0;
-    return EnterTriggerMode(FrameTarget{window, buffer, size, rowOrder});
+    return EnterTriggerMode(target);
 }
 
 int32_t CaptureMachine::EnterTriggerMode(const FrameTarget& target) {

@@ -64,6 +64,9 @@ public:
     int32_t SnapShot(void* buffer, int32_t size, int32_t rowOrder);
     int32_t Capture();
     int32_t Trigger(PIXORA_HWND window, void* buffer, int32_t size, int32_t rowOrder);
+    // Trigger mode without a window, a buffer or frame messages (PixoraEx_StartTrigger): the
+    // frames are there for GetFrame and WaitFrame, as StartPreview is to Preview.
+    int32_t StartTrigger();
     int32_t GetImage(void* buffer, int32_t size, int32_t rowOrder);
     int32_t SaveImage(const char* fileName, int32_t format);
     void SetPreviewWindow(PIXORA_HWND parent, const PreviewPlacement& placement);
@@ -105,6 +108,9 @@ private:
     ImageBuffer* OutputImage(int32_t mode);
     // Preview and callback preview: the target is applied only when the preview starts.
     int32_t StartPreviewTo(const FrameTarget& target);
+    // Trigger and StartTrigger: ends a trigger run already there, opens the preview window
+    // when asked to, and enters trigger mode with the target.
+    int32_t TriggerTo(const FrameTarget& target, bool withWindow);
     // Trigger mode from a prepared window on: state, camera and worker. Closes on failure.
     int32_t EnterTriggerMode(const FrameTarget& target);
     FrameTarget Target() const;

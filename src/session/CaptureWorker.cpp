@@ -127,6 +127,8 @@ void CaptureMachine::PreviewLoop() {
             runFlag_.store(0);
             PostFrameError(ErrorCode::StreamFailed);
             RecordError(ErrorCode::StreamFailed);
+            // No frame will come: a PixoraEx_WaitFrame caller learns it now, not at its time-out.
+            NotifyCaptureStopped();
             break;
         }
         if (polled != kPollNewFrame)

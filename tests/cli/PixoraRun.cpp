@@ -64,7 +64,7 @@ long long SummaryValue(const std::string& output, const std::string& key) {
 
 PixoraProcess::PixoraProcess(const std::vector<std::string>& args,
                              const std::map<std::string, std::string>& environment,
-                             const TempDir& scratch, bool terminal) {
+                             const TempDir& scratch, bool terminal, const std::string& program) {
     static int serial = 0;
     const std::string stem = scratch.File("run" + std::to_string(++serial));
     outPath_ = stem + ".out";
@@ -77,7 +77,7 @@ PixoraProcess::PixoraProcess(const std::vector<std::string>& args,
     }
     for (const auto& [name, value] : environment)
         env.push_back(name + "=" + value);
-    std::vector<std::string> argv = {PIXORA_CLI};
+    std::vector<std::string> argv = {program};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> argvPointers;
     for (std::string& arg : argv)
@@ -225,6 +225,12 @@ PixoraResult SignalAndWait(PixoraProcess& process, int signal, double* seconds) 
 
 PixoraResult PixoraFixture::Run(const std::vector<std::string>& args) const {
     PixoraProcess process(args, Environment(), scratch_);
+    return process.Wait();
+}
+
+PixoraResult PixoraFixture::RunProgram(const std::string& program,
+                                       const std::vector<std::string>& args) const {
+    PixoraProcess process(args, Environment(), scratch_, false, program);
     return process.Wait();
 }
 

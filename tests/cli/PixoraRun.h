@@ -21,12 +21,12 @@ struct PixoraResult {
 
 class PixoraProcess {
 public:
-    // Starts `pixora args...` in the scratch folder with the environment of the test process less
-    // DISPLAY and the PIXORA_* variables, plus `environment`. With `terminal`, standard output is a
-    // pseudo-terminal.
+    // Starts `pixora args...` (or `program args...`) in the scratch folder with the environment
+    // of the test process less DISPLAY and the PIXORA_* variables, plus `environment`. With
+    // `terminal`, standard output is a pseudo-terminal.
     PixoraProcess(const std::vector<std::string>& args,
                   const std::map<std::string, std::string>& environment, const TempDir& scratch,
-                  bool terminal = false);
+                  bool terminal = false, const std::string& program = PIXORA_CLI);
     ~PixoraProcess();
     PixoraProcess(const PixoraProcess&) = delete;
     PixoraProcess& operator=(const PixoraProcess&) = delete;
@@ -69,6 +69,8 @@ public:
     std::string SettingsFile() const { return scratch_.File("registry.reg"); }
 
     PixoraResult Run(const std::vector<std::string>& args) const;
+    // Another program, with the same environment as pixora.
+    PixoraResult RunProgram(const std::string& program, const std::vector<std::string>& args) const;
     std::unique_ptr<PixoraProcess> Start(const std::vector<std::string>& args,
                                          bool terminal = false) const;
 

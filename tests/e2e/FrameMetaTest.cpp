@@ -2,6 +2,7 @@
 // number, the time its transfer ended and the frames missed before it, for frame messages,
 // copies and snapshots alike; and counts that add up to every frame the camera sent, over
 // start and stop cycles, slow consumers, triggers and lost transfers.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <ctime>
@@ -213,6 +214,66 @@ TEST_F(FrameMeta, RecordsAreFoundByTheirAddressOnlyAndOutliveTheirSession) {
     counts.size = sizeof counts;
     EXPECT_EQ(PixoraEx_GetFrameCounts(reinterpret_cast<PIXORA_HANDLE>(uintptr_t{5}), &counts), 0);
     EXPECT_EQ(PixoraEx_GetCaptureState(reinterpret_cast<PIXORA_HANDLE>(uintptr_t{5})), -1);
+}
+
+TEST_F(FrameMeta, WaitFrameEndsWhenTheCameraVanishesMidStream) {
+    ASSERT_EQ(PixoraSim_SetFps(0, 50), 1);
+    ASSERT_EQ(Pixora_StartPreview(camera_), 1);
+    ASSERT_EQ(PixoraEx_WaitFrame(camera_, 0, 5000), 1);
+    ASSERT_EQ(PixoraSim_SetFault(0, PIXORA_SIM_FAULT_VANISH, 0), 1);
+    // Frames may still be on their way; the wait after the last one ends with the stream.
+    const auto start = std::chrono::steady_clock::now();
+    PixoraFrameMeta meta = EmptyMeta();
+    int32_t waited = 1;
+    while (waited == 1) {
+        ASSERT_EQ(PixoraEx_GetFrame(camera_, nullptr, 0, 1, &meta), 1);
+        waited = PixoraEx_WaitFrame(camera_, meta.sequence, 10000);
+    }
+    EXPECT_EQ(waited, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    const std::vector<int32_t> codes = DrainErrors();
+    EXPECT_NE(std::find(codes.begin(), codes.end(), PIXORA_ERR_STREAM_FAILED), codes.end());
+    Pixora_StopPreview(camera_);
+}
+
+TEST_F(FrameMeta, StartTriggerGivesOneFramePerPulseToWaitAndGetAndStopsAtOnce) {
+    ASSERT_EQ(Pixora_StartPreview(camera_), 1);
+    EXPECT_EQ(PixoraEx_StartTrigger(camera_), 0);
+    ASSERT_EQ(Pixora_StopPreview(camera_), 1);
+    EXPECT_TRUE(DrainErrors().empty());
+
+    ASSERT_EQ(PixoraEx_StartTrigger(camera_), 1);
+    EXPECT_EQ(PixoraEx_GetCaptureState(camera_), 3);
+    EXPECT_EQ(PixoraEx_WaitFrame(camera_, 0, 100), 0);
+    ASSERT_EQ(PixoraSim_Trigger(0), 1);
+    ASSERT_EQ(PixoraEx_WaitFrame(camera_, 0, 5000), 1);
+    PixoraFrameMeta meta = EmptyMeta();
+    std::vector<uint8_t> image(static_cast<size_t>(StrideOf(160, 24)) * 120);
+    ASSERT_EQ(
+        PixoraEx_GetFrame(camera_, image.data(), static_cast<int32_t>(image.size()), 1, &meta), 1);
+    EXPECT_NEAR(image[60 * StrideOf(160, 24) + 5 * 3 + 1], 200, 40);
+    // No message window was given: nothing reaches the frame window, and the next pulse's
+    // frame is the next one the camera sent.
+    PixoraMessage msg{};
+    EXPECT_FALSE(NextFrameMessage(&msg, 0));
+    ASSERT_EQ(PixoraSim_Trigger(0), 1);
+    ASSERT_EQ(PixoraEx_WaitFrame(camera_, meta.sequence, 5000), 1);
+    const uint64_t first = meta.sequence;
+    ASSERT_EQ(PixoraEx_GetFrame(camera_, nullptr, 0, 1, &meta), 1);
+    EXPECT_EQ(meta.sequence, first + 1);
+
+    // A wait for a pulse that never comes ends with the stop, long before the time-out.
+    std::atomic<int32_t> waited{2};
+    std::thread waiter([&] { waited = PixoraEx_WaitFrame(camera_, meta.sequence, 10000); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto stopping = std::chrono::steady_clock::now();
+    EXPECT_EQ(Pixora_StopPreview(camera_), 1);
+    waiter.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopping, std::chrono::seconds(2));
+    EXPECT_EQ(waited.load(), 0);
+    EXPECT_EQ(PixoraEx_GetCaptureState(camera_), 0);
+    EXPECT_TRUE(DrainErrors().empty());
+    EXPECT_EQ(PixoraEx_StartTrigger(reinterpret_cast<PIXORA_HANDLE>(uintptr_t{5})), 0);
 }
 
 TEST_F(FrameMeta, CaptureStateFollowsTheCapturePaths) {

@@ -1,0 +1,84 @@
+// The camera settings the element's properties stand for: applied to the open camera when
+// set, and put back before the camera is released, so that the settings the library stores
+// for the user stay as they were.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "PixoraSdk_530TZ.h"
+
+namespace pixora::gst {
+
+enum class SettingKind {
+    Filter,    // Pixora_SetFilterValue with an index, range from PixoraEx_GetFilterRange
+    AutoIris,  // Pixora_SetAutoIris: 0 off, 1 exposure, 2 gain
+    MirrorV,   // Pixora_SetMirrorV: 0 or 1
+};
+
+struct SettingInfo {
+    const char* name;  // the property's name
+    const char* nick;
+    const char* blurb;
+    SettingKind kind;
+    int32_t filterIndex;   // PIXORA_FILTER_* for Filter settings
+    int32_t neutral;       // the property's default: the value that changes nothing
+    bool unsetIsMinusOne;  // -1 is a value of the property: "the stored setting"
+};
+
+// Every setting, in the order of the element's properties.
+const std::vector<SettingInfo>& Settings();
+// The values the library accepts for the setting.
+void SettingRange(const SettingInfo& setting, int32_t* minimum, int32_t* maximum);
+
+enum class WhiteBalance : int32_t { Off = 0, Once = 1, Continuous = 2 };
+
+class CameraSettings {
+public:
+    CameraSettings();
+
+    // Asks for a value of setting `index` (of Settings()); with a camera attached it is
+    // applied at once. False when the library refused it (the value stays asked for).
+    bool Request(size_t index, int32_t value);
+    // -1 for a setting whose -1 means "the stored setting": forgets the request.
+    void Forget(size_t index);
+    // The camera's value while one is attached, else the value asked for, else empty.
+    std::optional<int32_t> Value(size_t index) const;
+
+    void RequestWhiteBalance(WhiteBalance mode);
+    std::optional<WhiteBalance> RequestedWhiteBalance() const;
+
+    // A camera was opened: every value asked for is applied (false and the setting's name
+    // when the library refuses one). The values they replace are kept for Detach.
+    bool Attach(PIXORA_HANDLE camera, const char** refused);
+    // Puts the replaced values back, newest first, and forgets the camera.
+    void Detach();
+    // A frame numbered `sequence` was handed out: a white-balance measurement asked for
+    // once ends with the first frame processed after the request.
+    void FrameArrived(uint64_t sequence);
+
+private:
+    bool Apply(const SettingInfo& setting, int32_t value);  // with the old value kept
+    bool ApplyWhiteBalance(WhiteBalance mode);
+    std::optional<int32_t> Read(const SettingInfo& setting) const;
+    bool Write(const SettingInfo& setting, int32_t value) const;
+    void Keep(const SettingInfo& setting);
+
+    struct Saved {
+        const SettingInfo* setting;
+        int32_t value;
+    };
+    mutable std::mutex mutex_;
+    PIXORA_HANDLE camera_ = nullptr;
+    std::vector<std::optional<int32_t>> requested_;
+    std::optional<WhiteBalance> whiteBalance_;
+    // A measurement asked for once ends with a frame numbered above this (0: none pending).
+    std::optional<uint64_t> onceAfter_;
+    uint64_t lastSequence_ = 0;
+    std::vector<Saved> saved_;
+};
+
+}  // namespace pixora::gst

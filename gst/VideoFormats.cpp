@@ -1,0 +1,84 @@
+#include "VideoFormats.h"
+
+#include <iterator>
+
+namespace pixora::gst {
+
+namespace {
+
+constexpr VideoMode kModes[] = {
+    {24, GST_VIDEO_FORMAT_BGR, false},
+    {32, GST_VIDEO_FORMAT_BGRx, false},
+    {8, GST_VIDEO_FORMAT_GRAY8, false},
+    {16, GST_VIDEO_FORMAT_GRAY16_LE, true},
+};
+
+GstCaps* CapsOf(const GValue* width, const GValue* height) {
+    GstCaps* caps = gst_caps_new_empty();
+    for (const VideoMode& mode : kModes) {
+        GstStructure* s = gst_structure_new("video/x-raw", "format", G_TYPE_STRING,
+                                            gst_video_format_to_string(mode.format), "framerate",
+                                            GST_TYPE_FRACTION, 0, 1, "pixel-aspect-ratio",
+                                            GST_TYPE_FRACTION, 1, 1, nullptr);
+        gst_structure_set_value(s, "width", width);
+        gst_structure_set_value(s, "height", height);
+        gst_caps_append_structure(caps, s);
+    }
+    return caps;
+}
+
+}  // namespace
+
+const VideoMode* VideoModes(size_t* count) {
+    *count = std::size(kModes);
+    return kModes;
+}
+
+const VideoMode* ModeOfFormat(GstVideoFormat format) {
+    for (const VideoMode& mode : kModes) {
+        if (mode.format == format)
+            return &mode;
+    }
+    return nullptr;
+}
+
+const VideoMode* ModeOfBits(int32_t bits) {
+    for (const VideoMode& mode : kModes) {
+        if (mode.bits == bits)
+            return &mode;
+    }
+    return nullptr;
+}
+
+GstCaps* CapsForWindow(int32_t width, int32_t height) {
+    GValue w = G_VALUE_INIT;
+    GValue h = G_VALUE_INIT;
+    g_value_init(&w, G_TYPE_INT);
+    g_value_init(&h, G_TYPE_INT);
+    g_value_set_int(&w, width);
+    g_value_set_int(&h, height);
+    GstCaps* caps = CapsOf(&w, &h);
+    g_value_unset(&w);
+    g_value_unset(&h);
+    return caps;
+}
+
+GstCaps* TemplateCaps() {
+    GValue range = G_VALUE_INIT;
+    g_value_init(&range, GST_TYPE_INT_RANGE);
+    gst_value_set_int_range(&range, 1, G_MAXINT);
+    GstCaps* caps = CapsOf(&range, &range);
+    g_value_unset(&range);
+    return caps;
+}
+
+void SpreadTenBitSamples(uint8_t* data, size_t bytes) {
+    for (size_t i = 0; i + 1 < bytes; i += 2) {
+        const unsigned sample = (data[i] | data[i + 1] << 8) & 0x3FFu;
+        const unsigned word = sample << 6 | sample >> 4;
+        data[i] = static_cast<uint8_t>(word);
+        data[i + 1] = static_cast<uint8_t>(word >> 8);
+    }
+}
+
+}  // namespace pixora::gst

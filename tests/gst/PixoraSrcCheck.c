@@ -1,0 +1,547 @@
+/* Unit tests of pixorasrc with GStreamer's check framework: caps, properties, state changes,
+ * timestamps, drops and errors, in pipelines of this process against the virtual camera. The
+ * element is registered in the process, as pixora record does. */
+#include <glib/gstdio.h>
+#include <gst/check/gstcheck.h>
+#include <gst/video/video.h>
+
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include "PixoraExtensions.h"
+#include "PixoraPlatform.h"
+#include "PixoraSrc.h"
+
+#define WIDTH 1360
+#define HEIGHT 1024
+#define MAX_FRAMES 512
+
+/* One pipeline "pixorasrc name=src ... ! fakesink name=sink" and what reached the sink. */
+typedef struct {
+    GstElement* pipeline;
+    GstElement* src;
+    GstBus* bus;
+    GMutex lock;
+    GCond arrived;
+    guint count;
+    GstClockTime pts[MAX_FRAMES];
+    guint64 offset[MAX_FRAMES];
+    GstClockTime arrival[MAX_FRAMES]; /* running time when the sink had it */
+    GstBuffer* first;                 /* a copy of the first buffer */
+    GstCaps* caps;
+    guint sleep_ms; /* a slow consumer */
+} Run;
+
+static void on_handoff(GstElement* sink, GstBuffer* buffer, GstPad* pad, gpointer data) {
+    Run* run = data;
+    GstClock* clock = gst_element_get_clock(sink);
+    GstClockTime now = GST_CLOCK_TIME_NONE;
+    if (clock != NULL) {
+        now = gst_clock_get_time(clock) - gst_element_get_base_time(sink);
+        gst_object_unref(clock);
+    }
+    g_mutex_lock(&run->lock);
+    if (run->count < MAX_FRAMES) {
+        run->pts[run->count] = GST_BUFFER_PTS(buffer);
+        run->offset[run->count] = GST_BUFFER_OFFSET(buffer);
+        run->arrival[run->count] = now;
+    }
+    if (run->first == NULL) {
+        run->first = gst_buffer_copy_deep(buffer);
+        run->caps = gst_pad_get_current_caps(pad);
+    }
+    run->count++;
+    g_cond_broadcast(&run->arrived);
+    g_mutex_unlock(&run->lock);
+    if (run->sleep_ms > 0)
+        g_usleep(run->sleep_ms * 1000);
+}
+
+static Run* run_new(const gchar* source, const gchar* filter) {
+    Run* run = g_new0(Run, 1);
+    GError* error = NULL;
+    gchar* description = g_strdup_printf(
+        "pixorasrc name=src %s ! %s%sfakesink name=sink signal-handoffs=true sync=false", source,
+        filter, filter[0] != '\0' ? " ! " : "");
+    run->pipeline = gst_parse_launch(description, &error);
+    fail_unless(run->pipeline != NULL && error == NULL, "pipeline %s: %s", description,
+                error != NULL ? error->message : "");
+    g_free(description);
+    run->src = gst_bin_get_by_name(GST_BIN(run->pipeline), "src");
+    GstElement* sink = gst_bin_get_by_name(GST_BIN(run->pipeline), "sink");
+    g_signal_connect(sink, "handoff", G_CALLBACK(on_handoff), run);
+    gst_object_unref(sink);
+    run->bus = gst_element_get_bus(run->pipeline);
+    g_mutex_init(&run->lock);
+    g_cond_init(&run->arrived);
+    return run;
+}
+
+static void run_free(Run* run) {
+    gst_element_set_state(run->pipeline, GST_STATE_NULL);
+    gst_object_unref(run->src);
+    gst_object_unref(run->bus);
+    gst_object_unref(run->pipeline);
+    if (run->first != NULL)
+        gst_buffer_unref(run->first);
+    if (run->caps != NULL)
+        gst_caps_unref(run->caps);
+    g_mutex_clear(&run->lock);
+    g_cond_clear(&run->arrived);
+    g_free(run);
+}
+
+static guint run_count(Run* run) {
+    g_mutex_lock(&run->lock);
+    guint count = run->count;
+    g_mutex_unlock(&run->lock);
+    return count;
+}
+
+/* Waits until `count` buffers reached the sink; FALSE after `seconds`. */
+static gboolean run_wait(Run* run, guint count, gint seconds) {
+    gint64 end = g_get_monotonic_time() + seconds * G_TIME_SPAN_SECOND;
+    g_mutex_lock(&run->lock);
+    while (run->count < count) {
+        if (!g_cond_wait_until(&run->arrived, &run->lock, end))
+            break;
+    }
+    gboolean reached = run->count >= count;
+    g_mutex_unlock(&run->lock);
+    return reached;
+}
+
+static void run_play(Run* run) {
+    fail_if(gst_element_set_state(run->pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE);
+}
+
+/* The next message of one of `types` within `seconds`, or NULL. */
+static GstMessage* run_message(Run* run, GstMessageType types, gint seconds) {
+    return gst_bus_timed_pop_filtered(run->bus, seconds * GST_SECOND, types);
+}
+
+static gint error_code_of(GstMessage* message) {
+    const GstStructure* details = NULL;
+    gint code = -1;
+    gst_message_parse_error_details(message, &details);
+    if (details != NULL)
+        gst_structure_get_int(details, "pixora-error", &code);
+    return code;
+}
+
+static gchar* error_text_of(GstMessage* message) {
+    GError* error = NULL;
+    gst_message_parse_error(message, &error, NULL);
+    gchar* text = g_strdup(error->message);
+    g_error_free(error);
+    return text;
+}
+
+static PixoraSimStatus camera_status(int index) {
+    PixoraSimStatus status;
+    memset(&status, 0, sizeof status);
+    status.size = sizeof status;
+    fail_unless_equals_int(PixoraSim_GetStatus(index, &status), 1);
+    return status;
+}
+
+static gint stride_of(gint bits) {
+    return (WIDTH * bits / 8 + 3) & ~3;
+}
+
+static void setup(void) {
+    PixoraSim_Reset();
+    fail_unless_equals_int(PixoraSim_Configure("cameras=0,1 fps=50 scene=bars maxwait=300"), 1);
+}
+
+static void teardown(void) {
+    PixoraSim_Reset();
+}
+
+/* ---- caps --------------------------------------------------------------------------------- */
+
+GST_START_TEST(caps_offer_the_window_in_four_formats_bgr_first) {
+    GstElement* src = gst_element_factory_make("pixorasrc", NULL);
+    GstPad* pad = gst_element_get_static_pad(src, "src");
+    GstCaps* template = gst_pad_get_pad_template_caps(pad);
+    fail_unless_equals_int(gst_caps_get_size(template), 4);
+    gst_caps_unref(template);
+
+    fail_unless_equals_int(gst_element_set_state(src, GST_STATE_PAUSED),
+                           GST_STATE_CHANGE_NO_PREROLL);
+    GstCaps* caps = gst_pad_query_caps(pad, NULL);
+    const gchar* formats[] = {"BGR", "BGRx", "GRAY8", "GRAY16_LE"};
+    fail_unless_equals_int(gst_caps_get_size(caps), 4);
+    for (guint i = 0; i < 4; ++i) {
+        const GstStructure* s = gst_caps_get_structure(caps, i);
+        gint width = 0, height = 0, num = -1, den = -1;
+        fail_unless_equals_string(gst_structure_get_string(s, "format"), formats[i]);
+        fail_unless(gst_structure_get_int(s, "width", &width) && width == WIDTH);
+        fail_unless(gst_structure_get_int(s, "height", &height) && height == HEIGHT);
+        fail_unless(gst_structure_get_fraction(s, "framerate", &num, &den));
+        fail_unless(num == 0 && den == 1, "variable frame rate 0/1, not %d/%d", num, den);
+    }
+    gst_caps_unref(caps);
+    gst_object_unref(pad);
+    gst_element_set_state(src, GST_STATE_NULL);
+    gst_object_unref(src);
+}
+GST_END_TEST
+
+/* The word of sample (x, y) in a 16-bit frame. */
+static guint word_at(const guint8* data, gint x, gint y) {
+    const guint8* p = data + (gsize)y * stride_of(16) + x * 2;
+    return p[0] | p[1] << 8;
+}
+
+GST_START_TEST(the_negotiated_format_chooses_the_colour_mode) {
+    const struct {
+        const gchar* format;
+        gint bits;
+    } modes[] = {{"BGR", 24}, {"BGRx", 32}, {"GRAY8", 8}, {"GRAY16_LE", 16}};
+    for (guint m = 0; m < G_N_ELEMENTS(modes); ++m) {
+        gchar* filter = g_strdup_printf("video/x-raw,format=%s", modes[m].format);
+        Run* run = run_new("num-buffers=2", filter);
+        g_free(filter);
+        run_play(run);
+        fail_unless(run_wait(run, 2, 10), "%s: no frames", modes[m].format);
+        GstMapInfo map;
+        fail_unless(gst_buffer_map(run->first, &map, GST_MAP_READ));
+        fail_unless_equals_int(map.size, (gsize)stride_of(modes[m].bits) * HEIGHT);
+        /* The white bar (about 200 of 255 on every sensor site, at the stored gain and
+         * exposure) at row 300, column 85. */
+        const gsize at = (gsize)300 * stride_of(modes[m].bits) + 85 * (modes[m].bits / 8);
+        if (modes[m].bits == 16) {
+            guint word = word_at(map.data, 85, 300);
+            /* 10-bit samples spread over 16 bits: the top bits repeat below. */
+            fail_unless((word >> 6) > 680 && (word >> 6) < 920, "sample %u", word >> 6);
+            fail_unless_equals_int(word & 0x3F, (word >> 6) >> 4);
+        } else {
+            for (gint c = 0; c < (modes[m].bits == 8 ? 1 : 3); ++c)
+                fail_unless(map.data[at + c] > 170 && map.data[at + c] < 230, "%s byte %d: %d",
+                            modes[m].format, c, map.data[at + c]);
+        }
+        gst_buffer_unmap(run->first, &map);
+        run_free(run);
+    }
+}
+GST_END_TEST
+
+/* ---- properties --------------------------------------------------------------------------- */
+
+GST_START_TEST(setting_ranges_are_the_librarys) {
+    GstElement* src = gst_element_factory_make("pixorasrc", NULL);
+    const struct {
+        const gchar* name;
+        gint32 index;
+    } settings[] = {{"brightness", PIXORA_FILTER_BRIGHTNESS},
+                    {"contrast", PIXORA_FILTER_CONTRAST},
+                    {"hue", PIXORA_FILTER_HUE},
+                    {"saturation", PIXORA_FILTER_SATURATION},
+                    {"sharpness", PIXORA_FILTER_SHARPNESS},
+                    {"gamma", PIXORA_FILTER_GAMMA},
+                    {"white-balance-red", PIXORA_FILTER_BAYER_GAIN_RED},
+                    {"white-balance-blue", PIXORA_FILTER_BAYER_GAIN_BLUE}};
+    for (guint i = 0; i < G_N_ELEMENTS(settings); ++i) {
+        GParamSpecInt* spec = G_PARAM_SPEC_INT(
+            g_object_class_find_property(G_OBJECT_GET_CLASS(src), settings[i].name));
+        gint32 minimum = 0, maximum = 0;
+        fail_unless_equals_int(PixoraEx_GetFilterRange(settings[i].index, &minimum, &maximum), 1);
+        fail_unless_equals_int(spec->minimum, minimum);
+        fail_unless_equals_int(spec->maximum, maximum);
+        fail_unless(g_param_spec_get_blurb(G_PARAM_SPEC(spec))[0] != '\0');
+    }
+    /* Gain and exposure take -1 for the camera's stored value. */
+    gint32 minimum = 0, maximum = 0;
+    PixoraEx_GetFilterRange(PIXORA_FILTER_GLOBAL_GAIN, &minimum, &maximum);
+    GParamSpecInt* gain =
+        G_PARAM_SPEC_INT(g_object_class_find_property(G_OBJECT_GET_CLASS(src), "gain"));
+    fail_unless_equals_int(gain->minimum, -1);
+    fail_unless_equals_int(gain->maximum, maximum);
+    fail_unless_equals_int(gain->default_value, -1);
+    gst_object_unref(src);
+}
+GST_END_TEST
+
+static gint32 stored_filter(gint32 index) {
+    PIXORA_HANDLE camera = Pixora_Initialize(NULL);
+    int32_t ok = 0;
+    gint32 value = Pixora_GetFilterValue(camera, index, &ok);
+    fail_unless_equals_int(ok, 1);
+    Pixora_Release(camera);
+    return value;
+}
+
+GST_START_TEST(settings_apply_while_playing_and_the_stored_ones_come_back) {
+    const gint32 brightness = stored_filter(PIXORA_FILTER_BRIGHTNESS);
+    const gint32 gain = stored_filter(PIXORA_FILTER_GLOBAL_GAIN);
+    Run* run = run_new("brightness=40 gain=300", "");
+    run_play(run);
+    fail_unless(run_wait(run, 1, 10));
+    gint value = 0;
+    g_object_get(run->src, "brightness", &value, NULL);
+    fail_unless_equals_int(value, 40);
+    fail_unless_equals_int(camera_status(0).gain, 300);
+    g_object_set(run->src, "contrast", 25, "gain", 500, NULL);
+    g_object_get(run->src, "contrast", &value, NULL);
+    fail_unless_equals_int(value, 25);
+    fail_unless_equals_int(camera_status(0).gain, 500);
+    run_free(run);
+    /* The element changed this run only: the user's stored settings stay as they were. */
+    fail_unless_equals_int(stored_filter(PIXORA_FILTER_BRIGHTNESS), brightness);
+    fail_unless_equals_int(stored_filter(PIXORA_FILTER_GLOBAL_GAIN), gain);
+    fail_unless_equals_int(stored_filter(PIXORA_FILTER_CONTRAST), 0);
+}
+GST_END_TEST
+
+static gint red_gain(Run* run) {
+    gint red = 0;
+    g_object_get(run->src, "white-balance-red", &red, NULL);
+    return red;
+}
+
+GST_START_TEST(white_balance_once_measures_and_keeps_the_gains_for_the_run) {
+    PixoraSim_SetScene(0, PIXORA_SIM_SCENE_GRADIENT);
+    const gint32 red = stored_filter(PIXORA_FILTER_BAYER_GAIN_RED);
+    /* The grey scene measures as about unity: the red gain asked for does not survive it. */
+    Run* run = run_new("white-balance=once white-balance-red=300", "");
+    run_play(run);
+    fail_unless(run_wait(run, 4, 10));
+    const gint measured = red_gain(run);
+    fail_unless(measured > 90 && measured < 110, "red gain %d", measured);
+    /* Once: a gain set after the measurement stays. */
+    g_object_set(run->src, "white-balance-red", 300, NULL);
+    fail_unless(run_wait(run, run_count(run) + 4, 10));
+    fail_unless_equals_int(red_gain(run), 300);
+    /* Continuous: every frame measures again. */
+    g_object_set(run->src, "white-balance", 2, NULL);
+    fail_unless(run_wait(run, run_count(run) + 4, 10));
+    fail_unless(red_gain(run) < 110, "red gain %d", red_gain(run));
+    run_free(run);
+    fail_unless_equals_int(stored_filter(PIXORA_FILTER_BAYER_GAIN_RED), red);
+    fail_unless_equals_int(stored_filter(PIXORA_FILTER_BAYER_GAIN_AUTO), 0);
+}
+GST_END_TEST
+
+/* ---- state changes, timestamps, drops ------------------------------------------------------ */
+
+GST_START_TEST(pausing_stops_the_camera_and_playing_resumes_it) {
+    Run* run = run_new("", "");
+    run_play(run);
+    fail_unless(run_wait(run, 3, 10));
+    fail_unless_equals_int(gst_element_set_state(run->pipeline, GST_STATE_PAUSED),
+                           GST_STATE_CHANGE_NO_PREROLL);
+    const guint paused = run_count(run);
+    const gint sent = camera_status(0).framesSent;
+    g_usleep(200 * 1000);
+    fail_unless_equals_int(run_count(run), paused);
+    fail_unless(camera_status(0).framesSent <= sent + 1, "the camera went on while paused");
+    run_play(run);
+    fail_unless(run_wait(run, paused + 3, 10));
+    for (guint i = 1; i < run_count(run) && i < MAX_FRAMES; ++i)
+        fail_unless(run->offset[i] > run->offset[i - 1],
+                    "offsets %" G_GUINT64_FORMAT " then %" G_GUINT64_FORMAT, run->offset[i - 1],
+                    run->offset[i]);
+    fail_unless_equals_int(gst_element_set_state(run->pipeline, GST_STATE_NULL),
+                           GST_STATE_CHANGE_SUCCESS);
+    fail_unless_equals_int(camera_status(0).openHandles, 0);
+    run_free(run);
+}
+GST_END_TEST
+
+GST_START_TEST(timestamps_are_the_running_time_of_the_transfer_and_offsets_its_number) {
+    Run* run = run_new("", "");
+    run_play(run);
+    fail_unless(run_wait(run, 10, 10));
+    g_mutex_lock(&run->lock);
+    for (guint i = 0; i < 10; ++i) {
+        fail_unless(GST_CLOCK_TIME_IS_VALID(run->pts[i]));
+        /* Taken before the sink had it, and not long before at 50 frames a second. */
+        fail_unless(run->pts[i] <= run->arrival[i], "frame %u stamped after it arrived", i);
+        fail_unless(run->arrival[i] - run->pts[i] < GST_SECOND / 2);
+        if (i > 0) {
+            fail_unless(run->pts[i] > run->pts[i - 1]);
+            /* Frame numbers count the camera's frames: the time between two buffers is a
+             * multiple of the camera's 20 ms. */
+            const GstClockTime step = run->pts[i] - run->pts[i - 1];
+            const guint64 frames = run->offset[i] - run->offset[i - 1];
+            fail_unless(frames >= 1);
+            fail_unless(step > frames * 10 * GST_MSECOND && step < frames * 30 * GST_MSECOND,
+                        "%" GST_TIME_FORMAT " for %" G_GUINT64_FORMAT " frames",
+                        GST_TIME_ARGS(step), frames);
+        }
+    }
+    g_mutex_unlock(&run->lock);
+    run_free(run);
+}
+GST_END_TEST
+
+GST_START_TEST(a_slow_consumer_sees_its_drops_in_qos_messages_and_the_stats) {
+    Run* run = run_new("", "");
+    run->sleep_ms = 100; /* five of the camera's frames at 50 a second */
+    run_play(run);
+    GstMessage* qos = run_message(run, GST_MESSAGE_QOS, 10);
+    fail_unless(qos != NULL, "no QoS message");
+    fail_unless(GST_MESSAGE_SRC(qos) == GST_OBJECT(run->src));
+    GstFormat format;
+    guint64 processed = 0, dropped = 0;
+    gst_message_parse_qos_stats(qos, &format, &processed, &dropped);
+    fail_unless_equals_int(format, GST_FORMAT_BUFFERS);
+    fail_unless(processed >= 2 && dropped >= 1);
+    gst_message_unref(qos);
+    fail_unless(run_wait(run, 3, 10));
+    fail_unless_equals_int(gst_element_set_state(run->pipeline, GST_STATE_NULL),
+                           GST_STATE_CHANGE_SUCCESS);
+    GstStructure* stats = NULL;
+    g_object_get(run->src, "stats", &stats, NULL);
+    guint64 frames = 0, missed = 0;
+    fail_unless(gst_structure_get_uint64(stats, "frames", &frames));
+    fail_unless(gst_structure_get_uint64(stats, "dropped", &missed));
+    gst_structure_free(stats);
+    fail_unless(frames >= processed && missed >= dropped);
+    /* The numbers the sink saw skip at least as many frames as the element counted for them. */
+    const guint count = MIN(run_count(run), MAX_FRAMES);
+    const guint64 skipped = run->offset[count - 1] - run->offset[0] + 1 - count;
+    fail_unless(frames >= count && skipped > 0 && missed >= skipped,
+                "frames %" G_GUINT64_FORMAT " dropped %" G_GUINT64_FORMAT
+                " skipped %" G_GUINT64_FORMAT,
+                frames, missed, skipped);
+    run_free(run);
+}
+GST_END_TEST
+
+GST_START_TEST(two_elements_drive_two_cameras) {
+    GError* error = NULL;
+    GstElement* pipeline = gst_parse_launch(
+        "pixorasrc device=0 num-buffers=5 ! fakesink pixorasrc device=1 num-buffers=5 ! fakesink",
+        &error);
+    fail_unless(pipeline != NULL && error == NULL);
+    fail_if(gst_element_set_state(pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE);
+    GstBus* bus = gst_element_get_bus(pipeline);
+    GstMessage* message =
+        gst_bus_timed_pop_filtered(bus, 20 * GST_SECOND, GST_MESSAGE_EOS | GST_MESSAGE_ERROR);
+    fail_unless(message != NULL && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS);
+    gst_message_unref(message);
+    fail_unless(camera_status(0).framesSent >= 5 && camera_status(1).framesSent >= 5);
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(bus);
+    gst_object_unref(pipeline);
+}
+GST_END_TEST
+
+/* ---- errors and shutdown ------------------------------------------------------------------ */
+
+GST_START_TEST(an_absent_camera_fails_the_start_with_the_librarys_code) {
+    Run* run = run_new("device=3", "");
+    fail_unless_equals_int(gst_element_set_state(run->pipeline, GST_STATE_PLAYING),
+                           GST_STATE_CHANGE_FAILURE);
+    GstMessage* message = run_message(run, GST_MESSAGE_ERROR, 5);
+    fail_unless(message != NULL);
+    GError* error = NULL;
+    gst_message_parse_error(message, &error, NULL);
+    fail_unless(g_error_matches(error, GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_FOUND));
+    fail_unless(strstr(error->message, "camera 3") != NULL, "%s", error->message);
+    fail_unless(strstr(error->message, "error 2 (device not found") != NULL, "%s", error->message);
+    fail_unless_equals_int(error_code_of(message), PIXORA_ERR_DEVICE_NOT_FOUND);
+    g_error_free(error);
+    gst_message_unref(message);
+    run_free(run);
+}
+GST_END_TEST
+
+GST_START_TEST(a_camera_that_vanishes_ends_the_stream_with_an_error) {
+    fail_unless_equals_int(PixoraSim_SetFault(0, PIXORA_SIM_FAULT_VANISH, 5), 1);
+    Run* run = run_new("", "");
+    run_play(run);
+    GstMessage* message = run_message(run, GST_MESSAGE_ERROR | GST_MESSAGE_EOS, 10);
+    fail_unless(message != NULL && GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR);
+    fail_unless_equals_int(error_code_of(message), PIXORA_ERR_STREAM_FAILED);
+    gchar* text = error_text_of(message);
+    fail_unless(strstr(text, "error 13") != NULL, "%s", text);
+    g_free(text);
+    gst_message_unref(message);
+    fail_unless(run_count(run) <= 5);
+    run_free(run);
+}
+GST_END_TEST
+
+GST_START_TEST(no_frame_within_the_timeout_is_an_error) {
+    Run* run = run_new("trigger=true timeout=300", "");
+    run_play(run);
+    GstMessage* message = run_message(run, GST_MESSAGE_ERROR, 10);
+    fail_unless(message != NULL);
+    gchar* text = error_text_of(message);
+    fail_unless(strstr(text, "no frame within 300 ms") != NULL, "%s", text);
+    g_free(text);
+    gst_message_unref(message);
+    run_free(run);
+}
+GST_END_TEST
+
+GST_START_TEST(trigger_mode_gives_a_frame_per_pulse_and_stops_at_once) {
+    Run* run = run_new("trigger=true", "");
+    run_play(run);
+    for (guint pulse = 1; pulse <= 3; ++pulse) {
+        /* Wait until the camera waits for the pulse, so that none is sent too early. */
+        for (gint i = 0; i < 200 && camera_status(0).readsWaiting == 0; ++i)
+            g_usleep(10 * 1000);
+        fail_unless_equals_int(PixoraSim_Trigger(0), 1);
+        fail_unless(run_wait(run, pulse, 10), "no frame for pulse %u", pulse);
+    }
+    fail_unless_equals_int(run_count(run), 3);
+    fail_unless_equals_int(run->offset[2] - run->offset[0], 2);
+    /* The element now waits for a pulse that does not come: stopping does not wait for it. */
+    g_usleep(300 * 1000);
+    for (gint round = 0; round < 3; ++round) {
+        gint64 start = g_get_monotonic_time();
+        fail_unless_equals_int(gst_element_set_state(run->pipeline, GST_STATE_NULL),
+                               GST_STATE_CHANGE_SUCCESS);
+        gint64 took = g_get_monotonic_time() - start;
+        fail_unless(took < 200 * 1000, "the change to NULL took %" G_GINT64_FORMAT " us", took);
+        run_play(run);
+        g_usleep(300 * 1000);
+    }
+    run_free(run);
+}
+GST_END_TEST
+
+static Suite* pixorasrc_suite(void) {
+    Suite* suite = suite_create("pixorasrc");
+    TCase* tc = tcase_create("element");
+    tcase_add_checked_fixture(tc, setup, teardown);
+    tcase_set_timeout(tc, 60);
+    tcase_add_test(tc, caps_offer_the_window_in_four_formats_bgr_first);
+    tcase_add_test(tc, the_negotiated_format_chooses_the_colour_mode);
+    tcase_add_test(tc, setting_ranges_are_the_librarys);
+    tcase_add_test(tc, settings_apply_while_playing_and_the_stored_ones_come_back);
+    tcase_add_test(tc, white_balance_once_measures_and_keeps_the_gains_for_the_run);
+    tcase_add_test(tc, pausing_stops_the_camera_and_playing_resumes_it);
+    tcase_add_test(tc, timestamps_are_the_running_time_of_the_transfer_and_offsets_its_number);
+    tcase_add_test(tc, a_slow_consumer_sees_its_drops_in_qos_messages_and_the_stats);
+    tcase_add_test(tc, two_elements_drive_two_cameras);
+    tcase_add_test(tc, an_absent_camera_fails_the_start_with_the_librarys_code);
+    tcase_add_test(tc, a_camera_that_vanishes_ends_the_stream_with_an_error);
+    tcase_add_test(tc, no_frame_within_the_timeout_is_an_error);
+    tcase_add_test(tc, trigger_mode_gives_a_frame_per_pulse_and_stops_at_once);
+    suite_add_tcase(suite, tc);
+    return suite;
+}
+
+int main(int argc, char** argv) {
+    /* The tests never touch the user's settings: a settings file of their own. */
+    gchar* folder = g_dir_make_tmp("pixorasrc-check-XXXXXX", NULL);
+    gchar* settings = g_build_filename(folder, "registry.reg", NULL);
+    g_setenv("PIXORA_REGISTRY", settings, TRUE);
+    gst_check_init(&argc, &argv);
+    if (!pixora_gst_register_static()) {
+        g_printerr("pixorasrc could not be registered\n");
+        return 1;
+    }
+    int failed = gst_check_run_suite(pixorasrc_suite(), "pixorasrc", __FILE__);
+    g_unlink(settings);
+    g_rmdir(folder);
+    g_free(settings);
+    g_free(folder);
+    return failed;
+}

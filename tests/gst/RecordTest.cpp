@@ -1,0 +1,64 @@
+// pixora record: files that GStreamer's discoverer reads back with their size and length.
+#include <csignal>
+#include <thread>
+
+#include "GstRun.h"
+
+namespace pixora::test {
+namespace {
+
+using Record = GstPipeline;
+
+TEST_F(Record, WebmAndMatroskaFilesHaveTheWindowSizeAndTheLengthAskedFor) {
+    fixture_.Simulate("cameras=0 fps=20 scene=bars");
+    PixoraResult run = fixture_.Run({"record", "clip.webm", "--seconds", "2"});
+    ASSERT_EQ(run.exitStatus, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("VP8 in WebM"), std::string::npos) << run.out;
+    EXPECT_GT(SummaryValue(run.out, "frames"), 30);
+    EXPECT_GT(SummaryValue(run.out, "bytes"), 0);
+    Discovered found = Discover("clip.webm");
+    ASSERT_TRUE(found.ok) << found.output;
+    EXPECT_EQ(found.width, 1360);
+    EXPECT_EQ(found.height, 1024);
+    EXPECT_NEAR(found.seconds, 2.0, 0.3) << found.output;
+
+    // 20 frames at the camera's 20 a second: a second of video, in 8-bit gray this time.
+    run = fixture_.Run({"record", "clip.mkv", "--frames", "20", "--bits", "8"});
+    ASSERT_EQ(run.exitStatus, 0) << run.out << run.err;
+    EXPECT_EQ(SummaryValue(run.out, "frames"), 20);
+    found = Discover("clip.mkv");
+    ASSERT_TRUE(found.ok) << found.output;
+    EXPECT_EQ(found.width, 1360);
+    EXPECT_NEAR(found.seconds, 1.0, 0.3) << found.output;
+}
+
+TEST_F(Record, CtrlCFinishesAFileThatPlays) {
+    fixture_.Simulate("cameras=0 fps=20 scene=moving");
+    std::unique_ptr<PixoraProcess> recording = fixture_.Start({"record", "stopped.mkv"});
+    ASSERT_TRUE(recording->WaitForFrames());
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    double seconds = 0;
+    const PixoraResult run = SignalAndWait(*recording, SIGINT, &seconds);
+    EXPECT_EQ(run.exitStatus, 0) << run.out << run.err;
+    EXPECT_LT(seconds, 10.0);
+    const Discovered found = Discover("stopped.mkv");
+    ASSERT_TRUE(found.ok) << found.output;
+    EXPECT_GT(found.seconds, 0.5) << found.output;
+    EXPECT_EQ(found.height, 1024);
+}
+
+TEST_F(Record, RefusesWhatItCannotRecordAndReportsTheCamerasError) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"record", "clip.avi"},
+          {"record", "clip.mkv", "--bits", "48"},
+          {"record", "clip.mkv", "--seconds", "1", "--frames", "5"},
+          {"record"}}) {
+        EXPECT_EQ(fixture_.Run(args).exitStatus, 2) << args.size();
+    }
+    const PixoraResult run = fixture_.Run({"record", "absent.webm", "--device", "3"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.err.find("error 2 (device not found"), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace pixora::test
