@@ -26,6 +26,13 @@ if(TARGET pixora)
     install(TARGETS pixora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
+# The GStreamer plugin goes into the prefix's plugin folder, lib/gstreamer-1.0 (the multiarch
+# lib folder for /usr), and finds the library one folder up.
+if(TARGET gstpixora)
+    set_target_properties(gstpixora PROPERTIES INSTALL_RPATH "$ORIGIN/..")
+    install(TARGETS gstpixora LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/gstreamer-1.0)
+endif()
+
 # The pages, and beside them the examples they name as examples/..., ready to build against
 # this installation: share/doc/PixoraSdk_530TZ/ and share/doc/PixoraSdk_530TZ/examples/.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR}

@@ -41,6 +41,16 @@ pc=$(find "$prefix" -name 'PixoraSdk_530TZ.pc' | head -1)
 "$prefix/bin/pixora" list > "$scratch/list.txt" || fail "installed pixora list failed"
 grep -q Pixora530TZ_01 "$scratch/list.txt" || fail "installed pixora listed no camera"
 
+# The GStreamer plugin, where it was built, loads from the prefix's plugin folder and finds the
+# installed library there (not in sanitizer builds: GStreamer's programs lack their runtime).
+plugin=$(find "$prefix" -name 'libgstpixora.so' | head -1)
+if [ -n "$plugin" ] && [ -z "$sanitizer" ] && command -v gst-inspect-1.0 > /dev/null; then
+    [ "$(basename "$(dirname "$plugin")")" = gstreamer-1.0 ] || fail "plugin not in gstreamer-1.0/"
+    env -u LD_LIBRARY_PATH GST_REGISTRY="$scratch/gst-registry.bin" \
+        GST_PLUGIN_PATH="$(dirname "$plugin")" gst-inspect-1.0 pixorasrc > "$scratch/inspect.txt" ||
+        fail "gst-inspect-1.0 does not find pixorasrc in the installed plugin folder"
+fi
+
 # The pages and the examples, side by side under share/doc.
 docdir="$prefix/share/doc/PixoraSdk_530TZ"
 for page in "$source"/docs/*.md; do
