@@ -30,29 +30,28 @@ struct ObjectUnref {
 using Element = std::unique_ptr<GstElement, ObjectUnref>;
 using Bus = std::unique_ptr<GstBus, ObjectUnref>;
 
-// Buffers leaving the camera's element, counted on its streaming thread.
+// Buffers leaving the camera's element, counted on its streaming thread. The file starts at
+// the first frame, and with --seconds the frames past the length asked for stay out of it.
 struct FrameTally {
+    GstClockTime length = GST_CLOCK_TIME_NONE;  // of the video to record, if limited
     std::atomic<int64_t> frames{0};
     std::atomic<GstClockTime> first{GST_CLOCK_TIME_NONE};
-    std::atomic<GstClockTime> last{GST_CLOCK_TIME_NONE};
-
-    // Video recorded so far: from the first frame's time to the newest one's.
-    double Seconds() const {
-        const GstClockTime a = first.load();
-        const GstClockTime b = last.load();
-        return GST_CLOCK_TIME_IS_VALID(a) && GST_CLOCK_TIME_IS_VALID(b) && b > a
-                   ? static_cast<double>(b - a) / GST_SECOND
-                   : 0.0;
-    }
+    std::atomic<bool> complete{false};  // a frame came past the length
 };
 
-GstPadProbeReturn CountFrame(GstPad*, GstPadProbeInfo* info, gpointer data) {
+GstPadProbeReturn CountFrame(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
     auto* tally = static_cast<FrameTally*>(data);
     const GstClockTime pts = GST_BUFFER_PTS(GST_PAD_PROBE_INFO_BUFFER(info));
     if (GST_CLOCK_TIME_IS_VALID(pts)) {
         GstClockTime none = GST_CLOCK_TIME_NONE;
-        tally->first.compare_exchange_strong(none, pts);
-        tally->last.store(pts);
+        if (tally->first.compare_exchange_strong(none, pts)) {
+            // The running time the camera took its first frame at becomes the file's 0.
+            gst_pad_set_offset(pad, -static_cast<gint64>(pts));
+        }
+        if (GST_CLOCK_TIME_IS_VALID(tally->length) && pts - tally->first.load() >= tally->length) {
+            tally->complete.store(true);
+            return GST_PAD_PROBE_DROP;
+        }
     }
     tally->frames.fetch_add(1);
     return GST_PAD_PROBE_OK;
@@ -125,6 +124,8 @@ public:
         GstElement* file = gst_bin_get_by_name(GST_BIN(pipeline), "file");
         g_object_set(file, "location", plan.file.c_str(), nullptr);
         gst_object_unref(file);
+        if (plan.seconds)
+            tally_.length = static_cast<GstClockTime>(*plan.seconds * GST_SECOND);
         GstPad* pad = gst_element_get_static_pad(camera_.get(), "src");
         gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, CountFrame, &tally_, nullptr);
         gst_object_unref(pad);
@@ -172,7 +173,7 @@ private:
                 if (type == GST_MESSAGE_EOS)
                     break;
             }
-            const bool longEnough = plan_.seconds && tally_.Seconds() >= *plan_.seconds;
+            const bool longEnough = tally_.complete.load();
             if (!ending && (Interrupted() || longEnough)) {
                 interruptedEarly = !longEnough && (plan_.seconds || plan_.frames);
                 gst_element_send_event(pipeline_.get(), gst_event_new_eos());
