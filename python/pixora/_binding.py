@@ -121,6 +121,7 @@ PROTOTYPES = {
     "PixoraEx_GetFrame": (_I32, [_HANDLE, _BUFFER, _I32, _I32, POINTER(_records.FrameMeta)]),
     "PixoraEx_WaitFrame": (_I32, [_HANDLE, c_uint64, _I32]),
     "PixoraEx_GetFrameCounts": (_I32, [_HANDLE, POINTER(_records.FrameCounts)]),
+    "PixoraEx_StartTrigger": (_I32, [_HANDLE]),
     "PixoraEx_GetCaptureState": (_I32, [_HANDLE]),
 }
 for _name in FILTER_ACCESSORS:

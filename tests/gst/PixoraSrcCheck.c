@@ -362,16 +362,17 @@ GST_START_TEST(timestamps_are_the_running_time_of_the_transfer_and_offsets_its_n
         fail_unless(run->arrival[i] - run->pts[i] < GST_SECOND / 2);
         if (i > 0) {
             fail_unless(run->pts[i] > run->pts[i - 1]);
-            /* Frame numbers count the camera's frames: the time between two buffers is a
-             * multiple of the camera's 20 ms. */
-            const GstClockTime step = run->pts[i] - run->pts[i - 1];
-            const guint64 frames = run->offset[i] - run->offset[i - 1];
-            fail_unless(frames >= 1);
-            fail_unless(step > frames * 10 * GST_MSECOND && step < frames * 30 * GST_MSECOND,
-                        "%" GST_TIME_FORMAT " for %" G_GUINT64_FORMAT " frames",
-                        GST_TIME_ARGS(step), frames);
+            fail_unless(run->offset[i] > run->offset[i - 1]);
         }
     }
+    /* Frame numbers count the camera's frames: over the run the time between the first and
+     * the last buffer is as many of the camera's 20 ms as their numbers differ (one frame's
+     * transfer may end late on a busy machine, so not each step on its own). */
+    const GstClockTime span = run->pts[9] - run->pts[0];
+    const guint64 frames = run->offset[9] - run->offset[0];
+    fail_unless(
+        span > frames * 15 * GST_MSECOND && span < frames * 20 * GST_MSECOND + GST_SECOND / 4,
+        "%" GST_TIME_FORMAT " for %" G_GUINT64_FORMAT " frames", GST_TIME_ARGS(span), frames);
     g_mutex_unlock(&run->lock);
     run_free(run);
 }
