@@ -89,3 +89,40 @@ def test_pixora_library_names_the_library_and_a_wrong_one_is_reported(tmp_path):
         PYTHONDONTWRITEBYTECODE="1",
     )
     assert result.returncode == 0 and "snapshot" in result.stdout
+
+
+def test_pip_installs_the_package_with_its_library_into_a_venv(tmp_path):
+    """As docs/python.md says: a venv that sees Debian's numpy, pip without PyPI, and the
+    library named at install time copied into the package."""
+    probe = subprocess.run([sys.executable, "-c", "import venv, ensurepip"], capture_output=True)
+    if probe.returncode != 0:
+        pytest.skip("python3-venv is not installed")
+    source = tmp_path / "python"
+    leftovers = shutil.ignore_patterns("build", "*.egg-info", "__pycache__")
+    shutil.copytree(SOURCE / "python", source, ignore=leftovers)
+    venv = tmp_path / "venv"
+    subprocess.run(
+        [sys.executable, "-m", "venv", "--system-site-packages", str(venv)],
+        check=True,
+        capture_output=True,
+        timeout=120,
+    )
+    python = str(venv / "bin/python")
+    installed = subprocess.run(
+        [python, "-m", "pip", "install", "--no-build-isolation", "--no-index", str(source)],
+        capture_output=True,
+        text=True,
+        timeout=300,
+        env={**os.environ, "PIXORA_LIBRARY": os.environ["PIXORA_LIBRARY"]},
+    )
+    assert installed.returncode == 0, installed.stdout + installed.stderr
+    unset = ("PIXORA_LIBRARY", "PYTHONPATH", "LD_LIBRARY_PATH")
+    clean = {k: v for k, v in os.environ.items() if k not in unset}
+    clean["PIXORA_REGISTRY"] = str(tmp_path / "registry.reg")
+    result = subprocess.run(
+        [python, "-c", PROBE], capture_output=True, text=True, env=clean, cwd=tmp_path, timeout=60
+    )
+    assert result.returncode == 0, result.stderr
+    loaded, listed = result.stdout.splitlines()
+    assert pathlib.Path(loaded).resolve().is_relative_to(venv.resolve())
+    assert listed == "[(0, 'Pixora530TZ_01')]"
