@@ -1,20 +1,19 @@
 // Message windows on Windows: real message-only windows (parent HWND_MESSAGE), so the
 // library's posts go through PostMessageA like those to any application window. One
 // library thread owns every such window and pumps its message queue; it moves each posted
-// message into the window's own queue, which PixoraMsg_Get reads from any thread.
+// message into the window's queue in the message-window table, which PixoraMsg_Get reads
+// from any thread.
 #include <windows.h>
 // <windows.h> maps this name to PostThreadMessage; here it is the library's own function.
 #undef PostAppMessage
 
-#include <chrono>
 #include <condition_variable>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <unordered_map>
 
 #include "platform/MessageWindow.h"
+#include "platform/MessageWindowTable.h"
 
 namespace pixora {
 
@@ -25,19 +24,13 @@ constexpr char kWindowClass[] = "PixoraMessageWindow";
 constexpr UINT kCreateRequest = WM_USER + 1;
 constexpr UINT kDestroyRequest = WM_USER + 2;
 constexpr UINT kRequestTimeoutMs = 10000;
-// How long a reader waits for messages it knows are already posted but not yet pumped.
-constexpr auto kInFlightGrace = std::chrono::seconds(2);
-
-struct WindowQueue {
-    std::mutex mutex;
-    std::condition_variable arrived;
-    std::deque<PixoraMessage> messages;
-    size_t inFlight = 0;  // posted through PostAppMessage, not yet taken from the system
-    bool destroyed = false;
-};
 
 HWND AsHwnd(PIXORA_HWND window) {
     return reinterpret_cast<HWND>(window);
+}
+
+PIXORA_HWND AsToken(HWND window) {
+    return reinterpret_cast<PIXORA_HWND>(window);
 }
 
 class MessagePump {
@@ -55,33 +48,10 @@ public:
         return reinterpret_cast<HWND>(window);
     }
 
-    bool Destroy(HWND window) {
-        std::shared_ptr<WindowQueue> queue;
-        {
-            std::lock_guard lock(mutex_);
-            auto it = windows_.find(window);
-            if (it == windows_.end())
-                return false;
-            queue = std::move(it->second);
-            windows_.erase(it);
-        }
-        {
-            std::lock_guard lock(queue->mutex);
-            queue->destroyed = true;
-            queue->messages.clear();
-        }
-        queue->arrived.notify_all();
+    // The window's queue is closed already; the window itself ends on the pump thread.
+    void Destroy(HWND window) {
         DWORD_PTR ignored = 0;
         Ask(kDestroyRequest, reinterpret_cast<WPARAM>(window), &ignored);
-        return true;
-    }
-
-    std::shared_ptr<WindowQueue> Find(HWND window) {
-        if (window == nullptr)
-            return nullptr;
-        std::lock_guard lock(mutex_);
-        auto it = windows_.find(window);
-        return it == windows_.end() ? nullptr : it->second;
     }
 
 private:
@@ -143,21 +113,14 @@ private:
     }
 
     // A message posted to one of the message windows goes into that window's queue.
-    bool Deliver(const MSG& msg) {
-        std::shared_ptr<WindowQueue> queue = Find(msg.hwnd);
+    static bool Deliver(const MSG& msg) {
+        std::shared_ptr<MessageQueue> queue =
+            MessageWindowTable::Instance().Find(AsToken(msg.hwnd));
         if (!queue)
             return false;
-        {
-            std::lock_guard lock(queue->mutex);
-            if (queue->inFlight > 0)
-                --queue->inFlight;
-            if (!queue->destroyed && queue->messages.size() < kMessageQueueLimit) {
-                queue->messages.push_back(PixoraMessage{
-                    reinterpret_cast<PIXORA_HWND>(msg.hwnd), msg.message,
-                    static_cast<uintptr_t>(msg.wParam), static_cast<intptr_t>(msg.lParam)});
-            }
-        }
-        queue->arrived.notify_all();
+        queue->Deliver(PixoraMessage{AsToken(msg.hwnd), msg.message,
+                                     static_cast<uintptr_t>(msg.wParam),
+                                     static_cast<intptr_t>(msg.lParam)});
         return true;
     }
 
@@ -166,10 +129,8 @@ private:
         if (message == kCreateRequest) {
             HWND window = CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                           module_, nullptr);
-            if (window != nullptr) {
-                std::lock_guard lock(mutex_);
-                windows_[window] = std::make_shared<WindowQueue>();
-            }
+            if (window != nullptr)
+                MessageWindowTable::Instance().Add(AsToken(window));
             return reinterpret_cast<LRESULT>(window);
         }
         DestroyWindow(reinterpret_cast<HWND>(wParam));
@@ -194,55 +155,19 @@ private:
 
     HMODULE module_ = nullptr;
     HWND control_ = nullptr;  // set before the constructor returns, then only read
-    std::mutex mutex_;
-    std::unordered_map<HWND, std::shared_ptr<WindowQueue>> windows_;
 };
 
 }  // namespace
 
 PIXORA_HWND CreateMessageWindow() {
-    return reinterpret_cast<PIXORA_HWND>(MessagePump::Instance().Create());
+    return AsToken(MessagePump::Instance().Create());
 }
 
 bool DestroyMessageWindow(PIXORA_HWND window) {
-    return window != nullptr && MessagePump::Instance().Destroy(AsHwnd(window));
-}
-
-bool IsMessageWindow(PIXORA_HWND window) {
-    return MessagePump::Instance().Find(AsHwnd(window)) != nullptr;
-}
-
-int32_t GetWindowMessage(PIXORA_HWND window, PixoraMessage* out, int32_t timeoutMs) {
-    if (out == nullptr)
-        return -1;
-    std::shared_ptr<WindowQueue> queue = MessagePump::Instance().Find(AsHwnd(window));
-    if (!queue)
-        return -1;
-    std::unique_lock lock(queue->mutex);
-    auto ready = [&] { return queue->destroyed || !queue->messages.empty(); };
-    if (timeoutMs < 0) {
-        queue->arrived.wait(lock, ready);
-    } else if (!queue->arrived.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready)) {
-        // Messages posted before this call are on their way through the system queue; a
-        // reader that asked after posting must see them, as with a queue of its own.
-        queue->arrived.wait_for(lock, kInFlightGrace,
-                                [&] { return ready() || queue->inFlight == 0; });
-        if (!ready())
-            return 0;
-    }
-    if (queue->destroyed)
-        return -1;
-    *out = queue->messages.front();
-    queue->messages.pop_front();
-    return 1;
-}
-
-int32_t PendingWindowMessages(PIXORA_HWND window) {
-    std::shared_ptr<WindowQueue> queue = MessagePump::Instance().Find(AsHwnd(window));
-    if (!queue)
-        return -1;
-    std::lock_guard lock(queue->mutex);
-    return static_cast<int32_t>(queue->messages.size() + queue->inFlight);
+    if (window == nullptr || !MessageWindowTable::Instance().Remove(window))
+        return false;
+    MessagePump::Instance().Destroy(AsHwnd(window));
+    return true;
 }
 
 bool PostAppMessage(PIXORA_HWND window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -250,23 +175,15 @@ bool PostAppMessage(PIXORA_HWND window, uint32_t message, uintptr_t wParam, intp
     // Null would post to the calling thread, HWND_BROADCAST to every top-level window.
     if (target == nullptr || target == HWND_BROADCAST)
         return false;
-    std::shared_ptr<WindowQueue> queue = MessagePump::Instance().Find(target);
-    if (queue) {
-        std::lock_guard lock(queue->mutex);
-        if (queue->destroyed || queue->messages.size() + queue->inFlight >= kMessageQueueLimit)
-            return false;
-        ++queue->inFlight;
-    }
+    // A message window counts the message as on its way until the pump delivers it; other
+    // windows are the application's, and the system queues for them.
+    std::shared_ptr<MessageQueue> queue = MessageWindowTable::Instance().Find(window);
+    if (queue && !queue->Reserve())
+        return false;
     if (PostMessageA(target, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam)))
         return true;
-    if (queue) {
-        {
-            std::lock_guard lock(queue->mutex);
-            if (queue->inFlight > 0)
-                --queue->inFlight;
-        }
-        queue->arrived.notify_all();
-    }
+    if (queue)
+        queue->CancelReservation();
     return false;
 }
 
