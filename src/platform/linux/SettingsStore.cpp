@@ -10,56 +10,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <set>
-#include <string_view>
 #include <utility>
 
 #include "platform/Environment.h"
+#include "platform/SettingsKeyPath.h"
 
 namespace pixora {
 
 namespace {
 
-constexpr std::string_view kRoot = "HKEY_CURRENT_USER";
 // A settings file is a few kilobytes; anything far larger is not ours to read whole.
 constexpr off_t kMaxFileBytes = 16 * 1024 * 1024;
-
-std::string FullPath(const std::string& keyPath) {
-    std::string full(kRoot);
-    if (!keyPath.empty()) {
-        full += '\\';
-        full += keyPath;
-    }
-    return full;
-}
-
-bool ValidKeyPath(const std::string& keyPath) {
-    if (keyPath.empty() || keyPath.front() == '\\' || keyPath.back() == '\\')
-        return false;
-    if (keyPath.find("\\\\") != std::string::npos)
-        return false;
-    for (char c : keyPath) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F || c == '[' || c == ']')
-            return false;
-    }
-    return true;
-}
-
-bool ValidValueName(const std::string& name) {
-    for (char c : name) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F || c == '"' || c == '\\')
-            return false;
-    }
-    return true;
-}
-
-bool IsPrefixKey(const std::string& parent, const std::string& child) {
-    if (child.size() <= parent.size() || child[parent.size()] != '\\')
-        return false;
-    return !CaseInsensitiveLess{}(child.substr(0, parent.size()), parent) &&
-           !CaseInsensitiveLess{}(parent, child.substr(0, parent.size()));
-}
 
 // Tells the person running the application once per file and kind of problem, on the
 // error stream: the library cannot return an error from a settings read or write.
@@ -158,9 +119,9 @@ RegistryContents::Values& AddKeyWithParents(RegistryContents& contents,
                                             const std::string& keyPath) {
     for (size_t end = keyPath.find('\\'); end != std::string::npos;
          end = keyPath.find('\\', end + 1)) {
-        contents.keys[FullPath(keyPath.substr(0, end))];
+        contents.keys[FullKeyPath(keyPath.substr(0, end))];
     }
-    return contents.keys[FullPath(keyPath)];
+    return contents.keys[FullKeyPath(keyPath)];
 }
 
 // What is at a settings path, once links are followed.
@@ -231,13 +192,13 @@ ParsedRegistry SettingsStore::Load() const {
 bool SettingsStore::KeyExists(const std::string& keyPath) const {
     if (!ValidKeyPath(keyPath))
         return false;
-    const std::string full = FullPath(keyPath);
+    const std::string full = FullKeyPath(keyPath);
     const ParsedRegistry parsed = Load();
     auto it = parsed.contents.keys.lower_bound(full);
     if (it == parsed.contents.keys.end())
         return false;
     // The key itself, or a subkey of it written without its parent's section.
-    return !CaseInsensitiveLess{}(full, it->first) || IsPrefixKey(full, it->first);
+    return !CaseInsensitiveLess{}(full, it->first) || IsSubKeyPath(full, it->first);
 }
 
 bool SettingsStore::ReadValue(const std::string& keyPath, const std::string& name,
@@ -245,7 +206,7 @@ bool SettingsStore::ReadValue(const std::string& keyPath, const std::string& nam
     if (value == nullptr || !ValidKeyPath(keyPath))
         return false;
     const ParsedRegistry parsed = Load();
-    auto key = parsed.contents.keys.find(FullPath(keyPath));
+    auto key = parsed.contents.keys.find(FullKeyPath(keyPath));
     if (key == parsed.contents.keys.end())
         return false;
     auto v = key->second.find(name);
@@ -315,12 +276,8 @@ bool SettingsStore::WriteValue(const std::string& keyPath, const std::string& na
 }
 
 bool SettingsStore::WriteValues(const std::string& keyPath, const std::vector<NamedValue>& values) {
-    if (!ValidKeyPath(keyPath))
+    if (!ValidKeyPath(keyPath) || !ValidValueNames(values))
         return false;
-    for (const NamedValue& v : values) {
-        if (!ValidValueName(v.name))
-            return false;
-    }
     return Modify([&](RegistryContents& contents) {
         auto& key = AddKeyWithParents(contents, keyPath);
         for (const NamedValue& v : values)

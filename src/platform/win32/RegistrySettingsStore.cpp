@@ -10,12 +10,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 
 #include "platform/Environment.h"
+#include "platform/SettingsKeyPath.h"
 #include "platform/SettingsStore.h"
 #include "platform/win32/SettingsText.h"
 
@@ -23,7 +25,6 @@ namespace pixora {
 
 namespace {
 
-constexpr char kRoot[] = "HKEY_CURRENT_USER";
 // Everything this library keeps lies below this key.
 constexpr char kVendorKey[] = "Software\\Mendal";
 
@@ -32,7 +33,7 @@ constexpr char kRedirectParent[] = "Software\\PixoraRedirected\\";
 // The key below HKEY_CURRENT_USER that stands for the root of the store named `path`
 // (empty: HKEY_CURRENT_USER itself).
 std::string RootKeyOf(const std::string& path) {
-    const std::string root(kRoot);
+    const std::string root(kCurrentUserRoot);
     if (path == root)
         return {};
     if (path.size() > root.size() + 1 && path.compare(0, root.size(), root) == 0 &&
@@ -58,28 +59,6 @@ std::string RootKeyOf(const std::string& path) {
 
 std::string Join(const std::string& root, const std::string& keyPath) {
     return root.empty() ? keyPath : root + "\\" + keyPath;
-}
-
-bool ValidKeyPath(const std::string& keyPath) {
-    if (keyPath.empty() || keyPath.front() == '\\' || keyPath.back() == '\\')
-        return false;
-    if (keyPath.find("\\\\") != std::string::npos)
-        return false;
-    for (char c : keyPath) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F || c == '[' || c == ']')
-            return false;
-    }
-    return true;
-}
-
-bool ValidValueName(const std::string& name) {
-    for (char c : name) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F || c == '"' || c == '\\')
-            return false;
-    }
-    return true;
 }
 
 // An open registry key, closed when it goes out of scope.
@@ -150,7 +129,7 @@ std::string SettingsStore::DefaultPath() {
     if (const std::optional<std::string> redirected = EnvironmentValue("PIXORA_REGISTRY");
         redirected && !redirected->empty())
         return *redirected;
-    return kRoot;
+    return kCurrentUserRoot;
 }
 
 std::unique_ptr<SettingsStore> SettingsStore::ForCurrentUser() {
@@ -163,7 +142,7 @@ ParsedRegistry SettingsStore::Load() const {
     const std::string ours = kVendorKey;
     KeyHandle key;
     if (key.Open(HKEY_CURRENT_USER, Join(RootKeyOf(path_), ours).c_str(), KEY_READ))
-        CollectKeys(key.get(), std::string(kRoot) + "\\" + ours, parsed.contents);
+        CollectKeys(key.get(), FullKeyPath(ours), parsed.contents);
     return parsed;
 }
 
@@ -210,12 +189,8 @@ bool SettingsStore::WriteValue(const std::string& keyPath, const std::string& na
 }
 
 bool SettingsStore::WriteValues(const std::string& keyPath, const std::vector<NamedValue>& values) {
-    if (!ValidKeyPath(keyPath))
+    if (!ValidKeyPath(keyPath) || !ValidValueNames(values))
         return false;
-    for (const NamedValue& v : values) {
-        if (!ValidValueName(v.name))
-            return false;
-    }
     std::lock_guard guard(mutex_);
     KeyHandle key;
     if (!key.Create(HKEY_CURRENT_USER, Join(RootKeyOf(path_), keyPath).c_str()))
@@ -246,17 +221,15 @@ bool ImportSettingsText(const std::string& storePath, std::string_view text) {
         return false;
     const ParsedRegistry parsed = ParseRegistryText(text);
     SettingsStore store(storePath);
-    const std::string prefix = std::string(kRoot) + "\\";
     bool ok = true;
     for (const auto& [fullPath, values] : parsed.contents.keys) {
         // Only keys of the current user can be stored.
-        if (fullPath.size() <= prefix.size() ||
-            CaseInsensitiveLess{}(fullPath.substr(0, prefix.size()), prefix) ||
-            CaseInsensitiveLess{}(prefix, fullPath.substr(0, prefix.size()))) {
+        if (!IsSubKeyPath(kCurrentUserRoot, fullPath)) {
             ok = false;
             continue;
         }
-        const std::string keyPath = fullPath.substr(prefix.size());
+        // What follows the root and its backslash.
+        const std::string keyPath = fullPath.substr(std::strlen(kCurrentUserRoot) + 1);
         std::vector<NamedValue> named;
         for (const auto& [name, value] : values)
             named.push_back(NamedValue{name, static_cast<int32_t>(value)});
