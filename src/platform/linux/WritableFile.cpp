@@ -5,49 +5,37 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
+
+#include "platform/WritableFileText.h"
 
 namespace pixora {
 
-namespace {
-
-std::string Quoted(const char* path) {
-    return std::string("'") + (path != nullptr ? path : "") + "'";
-}
-
-void Explain(std::string* why, std::string text) {
-    if (why != nullptr)
-        *why = std::move(text);
-}
-
-}  // namespace
+using writable_file::CannotCreateText;
+using writable_file::CannotWriteText;
+using writable_file::Explain;
+using writable_file::HasFileName;
+using writable_file::NotRegularFileText;
 
 int OpenWritableDescriptor(const char* path, std::string* why) {
-    if (path == nullptr || path[0] == '\0') {
-        Explain(why, "no file name");
+    if (!HasFileName(path, why))
         return -1;
-    }
     // Non-blocking, and not truncating: a FIFO without a reader fails at once instead of
     // waiting, and nothing is emptied before it is known to be a regular file.
     const int fd = open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0) {
         const int error = errno;
-        if (error == ENXIO) {
-            Explain(why, "cannot write " + Quoted(path) + ": not a regular file");
-        } else {
-            Explain(why, "cannot create " + Quoted(path) + ": " + std::strerror(error));
-        }
+        Explain(why, error == ENXIO ? NotRegularFileText(path) : CannotCreateText(path, error));
         return -1;
     }
     struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
-        Explain(why, "cannot write " + Quoted(path) + ": not a regular file");
+        Explain(why, NotRegularFileText(path));
         return -1;
     }
     const int flags = fcntl(fd, F_GETFL);
     if (ftruncate(fd, 0) != 0 || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        Explain(why, "cannot write " + Quoted(path) + ": " + std::strerror(errno));
+        Explain(why, CannotWriteText(path, errno));
         close(fd);
         return -1;
     }
@@ -65,16 +53,10 @@ std::FILE* OpenWritableFile(const char* path, std::string* why) {
         return nullptr;
     std::FILE* file = fdopen(fd, "wb");
     if (file == nullptr) {
-        Explain(why, "cannot write " + Quoted(path) + ": " + std::strerror(errno));
+        Explain(why, CannotWriteText(path, errno));
         close(fd);
     }
     return file;
-}
-
-std::string WriteFailureText(const char* path) {
-    const int error = errno;
-    return "cannot write " + Quoted(path) + ": " +
-           (error != 0 ? std::strerror(error) : "the file could not be completed");
 }
 
 }  // namespace pixora

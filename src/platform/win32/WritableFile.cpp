@@ -7,51 +7,36 @@
 #include <io.h>
 
 #include <cerrno>
-#include <cstring>
+
+#include "platform/WritableFileText.h"
 
 namespace pixora {
 
-namespace {
-
-std::string Quoted(const char* path) {
-    return std::string("'") + (path != nullptr ? path : "") + "'";
-}
-
-void Explain(std::string* why, std::string text) {
-    if (why != nullptr)
-        *why = std::move(text);
-}
-
-}  // namespace
+using writable_file::CannotCreateText;
+using writable_file::Explain;
+using writable_file::HasFileName;
+using writable_file::NotRegularFileText;
 
 std::FILE* OpenWritableFile(const char* path, std::string* why) {
-    if (path == nullptr || path[0] == '\0') {
-        Explain(why, "no file name");
+    if (!HasFileName(path, why))
         return nullptr;
-    }
     const DWORD attributes = GetFileAttributesA(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        Explain(why, "cannot write " + Quoted(path) + ": not a regular file");
+        Explain(why, NotRegularFileText(path));
         return nullptr;
     }
     std::FILE* file = std::fopen(path, "wb");
     if (file == nullptr) {
-        Explain(why, "cannot create " + Quoted(path) + ": " + std::strerror(errno));
+        Explain(why, CannotCreateText(path, errno));
         return nullptr;
     }
     const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
     if (GetFileType(handle) != FILE_TYPE_DISK) {
         std::fclose(file);
-        Explain(why, "cannot write " + Quoted(path) + ": not a regular file");
+        Explain(why, NotRegularFileText(path));
         return nullptr;
     }
     return file;
-}
-
-std::string WriteFailureText(const char* path) {
-    const int error = errno;
-    return "cannot write " + Quoted(path) + ": " +
-           (error != 0 ? std::strerror(error) : "the file could not be completed");
 }
 
 }  // namespace pixora
