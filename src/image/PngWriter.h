@@ -1,4 +1,5 @@
-// PNG output through libpng: 8/16-bit gray, 8/16-bit RGB, 8/16-bit RGB with alpha.
+// PNG output: 8/16-bit gray, 8/16-bit RGB, 8/16-bit RGB with alpha (the layouts of
+// FileSampleLayout.h), through the system's encoder (image/FileEncoders.h).
 #pragma once
 
 #include <cstdint>

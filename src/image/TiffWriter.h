@@ -1,4 +1,5 @@
-// TIFF output through libtiff: uncompressed, one strip, top row first.
+// TIFF output: uncompressed, top row first, in the layouts of FileSampleLayout.h, through
+// the system's encoder (image/FileEncoders.h).
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
-#include "image/PngWriter.h"
+// PNG files through libpng.
+#include "image/FileEncoders.h"
 
 #include <png.h>
 
@@ -6,7 +7,6 @@
 #include <memory>
 #include <new>
 
-#include "image/ImageBuffer.h"
 #include "platform/WritableFile.h"
 
 namespace pixora {
@@ -15,7 +15,7 @@ namespace {
 
 // libpng's errors arrive here and never return to the library: the message goes to the
 // caller's reason (the application's streams stay quiet) and control goes back to the
-// recovery point of EncodePng.
+// recovery point of EncodeRows.
 // Where the encoded bytes go, and where the reason for a failure is kept.
 struct PngSink {
     std::FILE* file;
@@ -45,50 +45,26 @@ void PngFlush(png_structp png) {
 // Warnings change nothing in the file written; they are not the application's to read.
 void PngWarning(png_structp, png_const_charp) {}
 
-struct PngFormat {
-    int bitDepth;
-    int colorType;
-};
-
-bool FormatFor(uint16_t bitsPerPixel, PngFormat* format) {
-    switch (bitsPerPixel) {
-        case 8:
-            *format = {8, PNG_COLOR_TYPE_GRAY};
-            return true;
-        case 16:
-            *format = {16, PNG_COLOR_TYPE_GRAY};
-            return true;
-        case 24:
-            *format = {8, PNG_COLOR_TYPE_RGB};
-            return true;
-        case 32:
-            *format = {8, PNG_COLOR_TYPE_RGB_ALPHA};
-            return true;
-        case 48:
-            *format = {16, PNG_COLOR_TYPE_RGB};
-            return true;
-        case 64:
-            *format = {16, PNG_COLOR_TYPE_RGB_ALPHA};
-            return true;
-        default:
-            return false;
-    }
+int ColorTypeOf(const FileSampleLayout& samples) {
+    if (samples.IsGray())
+        return PNG_COLOR_TYPE_GRAY;
+    return samples.HasFourthSample() ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
 }
 
 // Everything that can raise a libpng error runs here, where a long jump back skips no
 // destructor: the structures, file and row table belong to the caller, which releases
 // them on both outcomes.
-bool EncodePng(png_structp png, png_infop info, PngSink* sink, png_bytepp rows, png_uint_32 width,
-               png_uint_32 height, PngFormat format) {
+bool EncodeRows(png_structp png, png_infop info, PngSink* sink, png_bytepp rows, png_uint_32 width,
+                png_uint_32 height, FileSampleLayout samples) {
     if (setjmp(png_jmpbuf(png))) {
         return false;
     }
-    png_set_IHDR(png, info, width, height, format.bitDepth, format.colorType, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, width, height, samples.bitsPerSample, ColorTypeOf(samples),
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_write_fn(png, sink, PngWrite, PngFlush);
     png_write_info(png, info);
     png_set_bgr(png);
-    if (format.bitDepth == 16) {
+    if (samples.bitsPerSample == 16) {
         // Samples lie least significant byte first; PNG stores them the other way round.
         png_set_swap(png);
     }
@@ -99,20 +75,15 @@ bool EncodePng(png_structp png, png_infop info, PngSink* sink, png_bytepp rows, 
 
 }  // namespace
 
-int32_t WritePng(const char* path, const uint8_t* pixels, int32_t width, int32_t height,
-                 uint16_t bitsPerPixel, std::string* why) {
-    PngFormat format{};
-    if (path == nullptr || path[0] == '\0' || pixels == nullptr || width <= 0 || height <= 0 ||
-        !FormatFor(bitsPerPixel, &format)) {
-        return 0;
-    }
+int32_t EncodePngFile(const char* path, const uint8_t* pixels, int32_t width, int32_t height,
+                      const FileSampleLayout& samples, std::string* why) {
     std::unique_ptr<png_bytep[]> rows(new (std::nothrow) png_bytep[static_cast<size_t>(height)]);
     if (!rows) {
         if (why != nullptr)
             *why = "not enough memory for the row table";
         return 0;
     }
-    const auto stride = static_cast<size_t>(ImageBuffer::StrideFor(width, bitsPerPixel));
+    const auto stride = static_cast<size_t>(ImageBuffer::StrideFor(width, samples.BitsPerPixel()));
     for (size_t i = 0; i < static_cast<size_t>(height); ++i) {
         // libpng only reads through these pointers.
         rows[i] = const_cast<png_bytep>(pixels + i * stride);
@@ -129,8 +100,8 @@ int32_t WritePng(const char* path, const uint8_t* pixels, int32_t width, int32_t
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     bool ok = false;
     if (png != nullptr && info != nullptr) {
-        ok = EncodePng(png, info, &sink, rows.get(), static_cast<png_uint_32>(width),
-                       static_cast<png_uint_32>(height), format);
+        ok = EncodeRows(png, info, &sink, rows.get(), static_cast<png_uint_32>(width),
+                        static_cast<png_uint_32>(height), samples);
     }
     png_destroy_write_struct(&png, &info);
     // Buffered bytes meet a full disk here at the latest.

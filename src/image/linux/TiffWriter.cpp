@@ -1,4 +1,5 @@
-#include "image/TiffWriter.h"
+// TIFF files through libtiff: one strip.
+#include "image/FileEncoders.h"
 
 #include <tiffio.h>
 
@@ -16,36 +17,13 @@ namespace pixora {
 
 namespace {
 
-struct TiffLayout {
-    PixelKernel convert;
-    uint16_t bitsPerSample;
-    uint16_t photometric;
-    uint16_t samplesPerPixel;
-};
-
-bool LayoutFor(uint16_t bytesPerPixel, TiffLayout* layout) {
-    switch (bytesPerPixel) {
-        case 1:
-            *layout = {CopyRows, 8, PHOTOMETRIC_MINISBLACK, 1};
-            return true;
-        case 2:
-            *layout = {ScaleGray16, 16, PHOTOMETRIC_MINISBLACK, 1};
-            return true;
-        case 3:
-            *layout = {SwapToRgb, 8, PHOTOMETRIC_RGB, 3};
-            return true;
-        case 4:
-            *layout = {SwapToRgb, 8, PHOTOMETRIC_RGB, 4};
-            return true;
-        case 6:
-            *layout = {ScaleColor16Swapped, 16, PHOTOMETRIC_RGB, 3};
-            return true;
-        case 8:
-            *layout = {ScaleColor16Swapped, 16, PHOTOMETRIC_RGB, 4};
-            return true;
-        default:
-            return false;
-    }
+// The kernel that makes the file's samples: 16-bit ones scaled up to the full range,
+// colour in red-green-blue order.
+PixelKernel ConversionFor(const FileSampleLayout& samples) {
+    const bool wide = samples.bitsPerSample == 16;
+    if (samples.IsGray())
+        return wide ? ScaleGray16 : CopyRows;
+    return wide ? ScaleColor16Swapped : SwapToRgb;
 }
 
 // libtiff's messages for one file: errors become the caller's reason, warnings are dropped;
@@ -95,17 +73,13 @@ void PackRows(ImageBuffer& image, size_t rowBytes) {
 
 }  // namespace
 
-int32_t WriteTiff(const char* path, const ImageBuffer* image, std::string* why) {
-    TiffLayout layout{};
-    if (path == nullptr || path[0] == '\0' || image == nullptr || image->IsEmpty() ||
-        !LayoutFor(image->BytesPerPixel(), &layout)) {
-        return 0;
-    }
+int32_t EncodeTiffFile(const char* path, const ImageBuffer* image, const FileSampleLayout& samples,
+                       std::string* why) {
     // The converted copy is made before the file is opened, so that a copy that cannot be
     // had leaves no file behind.
     ImageBuffer converted;
     if (converted.CreateLike(image) == 0 ||
-        converted.Apply(layout.convert, image, nullptr, 0, 0) == 0) {
+        converted.Apply(ConversionFor(samples), image, nullptr, 0, 0) == 0) {
         if (why != nullptr)
             *why = "not enough memory for the converted image";
         return 0;
@@ -125,10 +99,11 @@ int32_t WriteTiff(const char* path, const ImageBuffer* image, std::string* why) 
     TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(image->Height()));
     TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, layout.bitsPerSample);
-    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, layout.photometric);
-    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, layout.samplesPerPixel);
-    if (layout.samplesPerPixel == 4) {
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, samples.bitsPerSample);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC,
+                 samples.IsGray() ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, samples.samplesPerPixel);
+    if (samples.HasFourthSample()) {
         // A four-sample RGB file must declare its extra sample; it carries no meaning
         // (not alpha), which is also what readers assume when the tag is missing.
         const uint16_t extra[1] = {EXTRASAMPLE_UNSPECIFIED};

@@ -66,7 +66,7 @@ bool WritePlainTiff(const char* path, const PlainTiffLayout& layout,
         {257, kLong, 1, layout.height},
         {258, kShort, spp, layout.bitsPerSample},
         {259, kShort, 1, 1},
-        {262, kShort, 1, layout.photometric},
+        {262, kShort, 1, spp == 1 ? 1u : 2u},  // photometric: black is zero, or RGB
         {273, kLong, 1, static_cast<uint32_t>(kHeaderBytes)},
         {277, kShort, 1, spp},
         {278, kLong, 1, layout.height},

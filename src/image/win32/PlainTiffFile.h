@@ -12,8 +12,8 @@ struct PlainTiffLayout {
     uint32_t width = 0;
     uint32_t height = 0;
     uint16_t bitsPerSample = 8;    // 8 or 16
-    uint16_t samplesPerPixel = 1;  // 1, 3 or 4; a fourth sample is declared unspecified
-    uint16_t photometric = 1;      // 1 black is zero, 2 RGB
+    uint16_t samplesPerPixel = 1;  // 1 gray (black is zero), 3 RGB, 4 RGB and a fourth
+                                   // sample declared unspecified
 };
 
 // Fills one packed row (width x samples x bytes per sample), top row first; 16-bit samples

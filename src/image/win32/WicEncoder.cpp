@@ -209,6 +209,17 @@ bool ProbePngWordBytesKept() {
 
 }  // namespace
 
+GUID WicPixelFormatFor(const FileSampleLayout& samples) {
+    if (samples.bitsPerSample == 16) {
+        return samples.IsGray()            ? GUID_WICPixelFormat16bppGray
+               : samples.HasFourthSample() ? GUID_WICPixelFormat64bppRGBA
+                                           : GUID_WICPixelFormat48bppRGB;
+    }
+    return samples.IsGray()            ? GUID_WICPixelFormat8bppGray
+           : samples.HasFourthSample() ? GUID_WICPixelFormat32bppBGRA
+                                       : GUID_WICPixelFormat24bppBGR;
+}
+
 bool PngEncoderKeepsWordBytes() {
     static const bool kept = ProbePngWordBytesKept();
     return kept;

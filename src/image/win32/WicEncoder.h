@@ -11,6 +11,8 @@
 #include <functional>
 #include <string>
 
+#include "image/FileSampleLayout.h"
+
 namespace pixora {
 
 struct WicFrameFormat {
@@ -28,6 +30,10 @@ enum class WicResult {
     FormatRefused,  // the encoder would not take pixelFormat unchanged; no file was made
     Failed,
 };
+
+// The encoders' pixel format for a file layout: 8-bit colour samples handed over in blue,
+// green, red order (a fourth sample as alpha), 16-bit ones in red, green, blue order.
+GUID WicPixelFormatFor(const FileSampleLayout& samples);
 
 // Fills `row` (rowBytes bytes) with output row `index`, top row first.
 using WicRowFiller = std::function<void(int32_t index, uint8_t* row)>;

@@ -2,37 +2,12 @@
 // values of the libpng writer: gray, RGB or RGB with alpha, 8 or 16 bits per sample.
 #include <cstring>
 
-#include "image/PngWriter.h"
+#include "image/FileEncoders.h"
 #include "image/win32/WicEncoder.h"
 
 namespace pixora {
 
 namespace {
-
-bool PixelFormatFor(uint16_t bitsPerPixel, GUID* format) {
-    switch (bitsPerPixel) {
-        case 8:
-            *format = GUID_WICPixelFormat8bppGray;
-            return true;
-        case 16:
-            *format = GUID_WICPixelFormat16bppGray;
-            return true;
-        case 24:
-            *format = GUID_WICPixelFormat24bppBGR;
-            return true;
-        case 32:
-            *format = GUID_WICPixelFormat32bppBGRA;
-            return true;
-        case 48:
-            *format = GUID_WICPixelFormat48bppRGB;
-            return true;
-        case 64:
-            *format = GUID_WICPixelFormat64bppRGBA;
-            return true;
-        default:
-            return false;
-    }
-}
 
 // Blue-green-red words to red-green-blue; the words keep their little-endian byte order,
 // which is the encoder's input order for 16-bit samples.
@@ -60,26 +35,22 @@ void SwapWordBytes(uint8_t* row, size_t bytes) {
 
 }  // namespace
 
-int32_t WritePng(const char* path, const uint8_t* pixels, int32_t width, int32_t height,
-                 uint16_t bitsPerPixel, std::string* why) {
+int32_t EncodePngFile(const char* path, const uint8_t* pixels, int32_t width, int32_t height,
+                      const FileSampleLayout& samples, std::string* why) {
     WicFrameFormat format{};
-    if (path == nullptr || path[0] == '\0' || pixels == nullptr || width <= 0 || height <= 0 ||
-        !PixelFormatFor(bitsPerPixel, &format.pixelFormat)) {
-        return 0;
-    }
+    format.pixelFormat = WicPixelFormatFor(samples);
     format.container = GUID_ContainerFormatPng;
     format.width = width;
     format.height = height;
-    format.rowBytes = static_cast<uint32_t>(width) * (bitsPerPixel / 8u);
+    format.rowBytes = static_cast<uint32_t>(width) * (samples.BitsPerPixel() / 8u);
     // Rows lie at the ImageBuffer stride: whole pixels padded to four bytes.
     const size_t stride = (static_cast<size_t>(format.rowBytes) + 3) & ~size_t{3};
-    const bool wordsSwapped = bitsPerPixel == 48 || bitsPerPixel == 64;
-    const int samples = bitsPerPixel == 64 ? 4 : 3;
-    const bool swapBytes = (bitsPerPixel == 16 || wordsSwapped) && PngEncoderKeepsWordBytes();
+    const bool wordsSwapped = samples.bitsPerSample == 16 && !samples.IsGray();
+    const bool swapBytes = samples.bitsPerSample == 16 && PngEncoderKeepsWordBytes();
     const WicResult result = EncodeWithWic(path, format, [&](int32_t r, uint8_t* row) {
         const uint8_t* source = pixels + static_cast<size_t>(r) * stride;
         if (wordsSwapped)
-            SwapWordsToRgb(row, source, width, samples);
+            SwapWordsToRgb(row, source, width, samples.samplesPerPixel);
         else
             std::memcpy(row, source, format.rowBytes);
         if (swapBytes)

@@ -6,7 +6,7 @@
 // store as a fully transparent alpha, go through the plain TIFF writer.
 #include <cstring>
 
-#include "image/TiffWriter.h"
+#include "image/FileEncoders.h"
 #include "image/win32/PlainTiffFile.h"
 #include "image/win32/WicEncoder.h"
 
@@ -57,46 +57,10 @@ void ConvertRow(uint8_t* d, const uint8_t* s, int32_t width, uint16_t bytesPerPi
     }
 }
 
-struct TiffLayout {
-    GUID pixelFormat;  // GUID_NULL: plain writer
-    uint16_t bitsPerSample;
-    uint16_t samplesPerPixel;
-    uint16_t photometric;
-};
-
-bool LayoutFor(uint16_t bytesPerPixel, TiffLayout* layout) {
-    switch (bytesPerPixel) {
-        case 1:
-            *layout = {GUID_WICPixelFormat8bppGray, 8, 1, 1};
-            return true;
-        case 2:
-            *layout = {GUID_WICPixelFormat16bppGray, 16, 1, 1};
-            return true;
-        case 3:
-            *layout = {GUID_WICPixelFormat24bppBGR, 8, 3, 2};
-            return true;
-        case 4:
-            *layout = {GUID_NULL, 8, 4, 2};
-            return true;
-        case 6:
-            *layout = {GUID_WICPixelFormat48bppRGB, 16, 3, 2};
-            return true;
-        case 8:
-            *layout = {GUID_WICPixelFormat64bppRGBA, 16, 4, 2};
-            return true;
-        default:
-            return false;
-    }
-}
-
 }  // namespace
 
-int32_t WriteTiff(const char* path, const ImageBuffer* image, std::string* why) {
-    TiffLayout layout{};
-    if (path == nullptr || path[0] == '\0' || image == nullptr || image->IsEmpty() ||
-        !LayoutFor(image->BytesPerPixel(), &layout)) {
-        return 0;
-    }
+int32_t EncodeTiffFile(const char* path, const ImageBuffer* image, const FileSampleLayout& samples,
+                       std::string* why) {
     const uint16_t bytesPerPixel = image->BytesPerPixel();
     const auto rowBytes = static_cast<uint32_t>(image->Width()) * bytesPerPixel;
     const uint8_t* bits = image->Bits();
@@ -105,10 +69,11 @@ int32_t WriteTiff(const char* path, const ImageBuffer* image, std::string* why) 
         ConvertRow(row, bits + r * stride, image->Width(), bytesPerPixel);
     };
 
-    if (!IsEqualGUID(layout.pixelFormat, GUID_NULL)) {
+    // 8-bit RGB with a fourth sample goes to the plain writer (see above).
+    if (samples.bitsPerSample == 16 || !samples.HasFourthSample()) {
         WicFrameFormat format{};
         format.container = GUID_ContainerFormatTiff;
-        format.pixelFormat = layout.pixelFormat;
+        format.pixelFormat = WicPixelFormatFor(samples);
         format.width = image->Width();
         format.height = image->Height();
         format.rowBytes = rowBytes;
@@ -125,9 +90,8 @@ int32_t WriteTiff(const char* path, const ImageBuffer* image, std::string* why) 
     PlainTiffLayout plain{};
     plain.width = static_cast<uint32_t>(image->Width());
     plain.height = static_cast<uint32_t>(image->Height());
-    plain.bitsPerSample = layout.bitsPerSample;
-    plain.samplesPerPixel = layout.samplesPerPixel;
-    plain.photometric = layout.photometric;
+    plain.bitsPerSample = samples.bitsPerSample;
+    plain.samplesPerPixel = samples.samplesPerPixel;
     const bool written =
         WritePlainTiff(path, plain, [&](uint32_t r, uint8_t* row) { convertRow(r, row); });
     if (!written && why != nullptr)
