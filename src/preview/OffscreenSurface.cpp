@@ -8,11 +8,10 @@
 
 namespace pixora {
 
-using surface_detail::kMaxSurfaceSide;
+using surface_detail::SurfaceSizeAcceptable;
 
 std::unique_ptr<OffscreenSurface> OffscreenSurface::Create(const SurfaceRequest& request) {
-    if (request.width < 0 || request.height < 0 || request.width > kMaxSurfaceSide ||
-        request.height > kMaxSurfaceSide) {
+    if (!SurfaceSizeAcceptable(request.width, request.height)) {
         return nullptr;
     }
     SurfaceGeometry geometry{request.x, request.y, request.width, request.height};
@@ -77,7 +76,7 @@ bool OffscreenSurface::ReadBack(SurfacePicture& out) {
 }
 
 bool OffscreenSurface::Resize(int32_t width, int32_t height) {
-    if (width < 0 || height < 0 || width > kMaxSurfaceSide || height > kMaxSurfaceSide) {
+    if (!SurfaceSizeAcceptable(width, height)) {
         return false;
     }
     if (width != geometry_.width || height != geometry_.height) {

@@ -17,11 +17,7 @@
 namespace pixora {
 namespace {
 
-using surface_detail::kMaxSurfaceSide;
-
-bool SizeAcceptable(int32_t width, int32_t height) {
-    return width >= 0 && height >= 0 && width <= kMaxSurfaceSide && height <= kMaxSurfaceSide;
-}
+using surface_detail::SurfaceSizeAcceptable;
 
 // The window is made and managed on `control` (the creating thread's connection) and
 // drawn on `draw` (the drawing thread's). The owner serialises the calls; the two
@@ -70,7 +66,7 @@ private:
 };
 
 X11SurfaceResult X11WindowSurface::Open(const SurfaceRequest& request) {
-    if (!SizeAcceptable(request.width, request.height)) {
+    if (!SurfaceSizeAcceptable(request.width, request.height)) {
         return X11SurfaceResult::Failed;
     }
     control_ = X11OpenWatchedDisplay();
@@ -285,7 +281,7 @@ SurfaceGeometry X11WindowSurface::Geometry() {
 }
 
 bool X11WindowSurface::Resize(int32_t width, int32_t height) {
-    if (!SizeAcceptable(width, height) || !CheckAlive(control_)) {
+    if (!SurfaceSizeAcceptable(width, height) || !CheckAlive(control_)) {
         return false;
     }
     empty_ = width == 0 || height == 0;

@@ -13,23 +13,7 @@
 namespace pixora {
 namespace {
 
-using surface_detail::kMaxSurfaceSide;
-
-bool SizeAcceptable(int32_t width, int32_t height) {
-    return width >= 0 && height >= 0 && width <= kMaxSurfaceSide && height <= kMaxSurfaceSide;
-}
-
-// GDI takes 8-bit (with a gray colour table), 24-bit and 32-bit rows as they are.
-bool FrameDrawable(const SurfaceFrame& frame) {
-    if (frame.pixels == nullptr || frame.width <= 0 || frame.height <= 0) {
-        return false;
-    }
-    if (frame.bitsPerPixel != 8 && frame.bitsPerPixel != 24 && frame.bitsPerPixel != 32) {
-        return false;
-    }
-    return static_cast<int64_t>(frame.stride) >=
-           static_cast<int64_t>(frame.width) * (frame.bitsPerPixel / 8);
-}
+using surface_detail::SurfaceSizeAcceptable;
 
 // Row length of a DIB: whole 32-bit words.
 int32_t DibStride(int32_t width, int32_t bitsPerPixel) {
@@ -156,7 +140,7 @@ bool Win32WindowSurface::CreatePreviewWindow(const SurfaceRequest& request) {
 }
 
 bool Win32WindowSurface::Open(const SurfaceRequest& request) {
-    if (!SizeAcceptable(request.width, request.height)) {
+    if (!SurfaceSizeAcceptable(request.width, request.height)) {
         return false;
     }
     className_ = request.className;
@@ -275,7 +259,7 @@ bool Win32WindowSurface::EnsureDib(int32_t width, int32_t height, int32_t bitsPe
 }
 
 bool Win32WindowSurface::Draw(const SurfaceFrame& frame) {
-    if (!FrameDrawable(frame) || !lastState_.alive || !Alive() || dc_ == nullptr) {
+    if (!surface_detail::FrameHasRows(frame) || !lastState_.alive || !Alive() || dc_ == nullptr) {
         return false;
     }
     const int32_t width = std::min(frame.width, lastState_.width);
@@ -391,7 +375,7 @@ SurfaceGeometry Win32WindowSurface::Geometry() {
 }
 
 bool Win32WindowSurface::Resize(int32_t width, int32_t height) {
-    if (!SizeAcceptable(width, height) || !Alive()) {
+    if (!SurfaceSizeAcceptable(width, height) || !Alive()) {
         return false;
     }
     RECT outer{0, 0, width, height};
