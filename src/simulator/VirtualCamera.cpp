@@ -183,10 +183,8 @@ CameraStatus VirtualCamera::Status() const {
     status.sampleWidth = sampleWidth_;
     status.transferSamples = transferSamples_;
     status.timeoutMs = timeoutMs_;
-    status.gain =
-        (registers_[wire::kRegGainLow] & 0x3F) | ((registers_[wire::kRegGainHigh] & 0xF) << 6);
-    status.exposure = (registers_[wire::kRegExposureLow] & 0x3F) |
-                      ((registers_[wire::kRegExposureHigh] & 0x3F) << 6);
+    status.gain = GainLocked();
+    status.exposure = ExposureLocked();
     status.pendingTriggers = pendingTriggers_;
     status.readsWaiting = readsWaiting_;
     status.fps = fps_;
@@ -298,17 +296,24 @@ bool VirtualCamera::Control(const OpenHandle& handle, uint32_t code, const void*
     return record.result;
 }
 
+bool VirtualCamera::AdmitLocked(const OpenHandle& handle, bool wellFormed,
+                                RequestRecord& record) const {
+    if (!UsableLocked(handle)) {
+        Finish(record, false, RequestOutcome::NoDevice);
+        return false;
+    }
+    if (!wellFormed) {
+        Finish(record, false, RequestOutcome::Rejected);
+        return false;
+    }
+    return true;
+}
+
 void VirtualCamera::HandleTimeout(const OpenHandle& handle, const void* in, uint32_t inSize,
                                   RequestRecord& record) {
     std::lock_guard lock(mutex_);
-    if (!UsableLocked(handle)) {
-        Finish(record, false, RequestOutcome::NoDevice);
+    if (!AdmitLocked(handle, in != nullptr && inSize == wire::kTimeoutRequestSize, record))
         return;
-    }
-    if (in == nullptr || inSize != wire::kTimeoutRequestSize) {
-        Finish(record, false, RequestOutcome::Rejected);
-        return;
-    }
     const auto* bytes = static_cast<const uint8_t*>(in);
     record.blockSize = wire::kTimeoutRequestSize;
     std::memcpy(record.block.data(), bytes, wire::kTimeoutRequestSize);
@@ -325,14 +330,8 @@ void VirtualCamera::HandleTimeout(const OpenHandle& handle, const void* in, uint
 void VirtualCamera::HandleCommand(const OpenHandle& handle, const void* out, uint32_t outSize,
                                   RequestRecord& record) {
     std::lock_guard lock(mutex_);
-    if (!UsableLocked(handle)) {
-        Finish(record, false, RequestOutcome::NoDevice);
+    if (!AdmitLocked(handle, out != nullptr, record))
         return;
-    }
-    if (out == nullptr) {
-        Finish(record, false, RequestOutcome::Rejected);
-        return;
-    }
     record.blockSize = std::min(outSize, wire::kBlockSize);
     std::memcpy(record.block.data(), out, record.blockSize);
     if (outSize != wire::kBlockSize) {
@@ -390,14 +389,8 @@ void VirtualCamera::ApplyCommandLocked(const DecodedCommand& command) {
 void VirtualCamera::HandleReply(const OpenHandle& handle, void* out, uint32_t outSize,
                                 RequestRecord& record) {
     std::lock_guard lock(mutex_);
-    if (!UsableLocked(handle)) {
-        Finish(record, false, RequestOutcome::NoDevice);
+    if (!AdmitLocked(handle, out != nullptr && outSize >= wire::kBlockSize, record))
         return;
-    }
-    if (out == nullptr || outSize < wire::kBlockSize) {
-        Finish(record, false, RequestOutcome::Rejected);
-        return;
-    }
     // Byte 0 answers the clock query; the camera keeps it current in every reply.
     CommandBlockBytes reply{};
     reply[0] = halfClock_ ? 1 : 0;
@@ -415,10 +408,8 @@ std::shared_ptr<const ScenePattern> VirtualCamera::PatternFor(std::unique_lock<s
     PatternKey key;
     key.scene = scene_ == SceneKind::Moving ? SceneKind::Bars : scene_;
     key.bytesPerSample = sampleWidth_ != 0 ? 2 : 1;
-    key.gain =
-        (registers_[wire::kRegGainLow] & 0x3F) | ((registers_[wire::kRegGainHigh] & 0xF) << 6);
-    key.exposure = (registers_[wire::kRegExposureLow] & 0x3F) |
-                   ((registers_[wire::kRegExposureHigh] & 0x3F) << 6);
+    key.gain = GainLocked();
+    key.exposure = ExposureLocked();
     if (pattern_ && pattern_->Key() == key) {
         return pattern_;
     }
@@ -435,25 +426,29 @@ std::shared_ptr<const ScenePattern> VirtualCamera::PatternFor(std::unique_lock<s
     return built;
 }
 
+uint32_t VirtualCamera::RegisterPairLocked(uint32_t low, uint32_t high, uint32_t highMask) const {
+    return (registers_[low] & 0x3F) | ((registers_[high] & highMask) << 6);
+}
+
+uint32_t VirtualCamera::GainLocked() const {
+    return RegisterPairLocked(wire::kRegGainLow, wire::kRegGainHigh, 0xF);
+}
+
+uint32_t VirtualCamera::ExposureLocked() const {
+    return RegisterPairLocked(wire::kRegExposureLow, wire::kRegExposureHigh, 0x3F);
+}
+
 ReadoutStart VirtualCamera::ReadoutStartLocked() const {
-    const auto wide = [this](uint32_t low, uint32_t high) {
-        return (registers_[low] & 0x3F) | ((registers_[high] & 0x3F) << 6);
-    };
-    return ReadoutStart{wide(wire::kRegColumnStartLow, wire::kRegColumnStartHigh),
-                        wide(wire::kRegRowStartLow, wire::kRegRowStartHigh)};
+    return ReadoutStart{
+        RegisterPairLocked(wire::kRegColumnStartLow, wire::kRegColumnStartHigh, 0x3F),
+        RegisterPairLocked(wire::kRegRowStartLow, wire::kRegRowStartHigh, 0x3F)};
 }
 
 void VirtualCamera::HandleFrame(const OpenHandle& handle, void* out, uint32_t outSize,
                                 RequestRecord& record) {
     std::unique_lock lock(mutex_);
-    if (!UsableLocked(handle)) {
-        Finish(record, false, RequestOutcome::NoDevice);
+    if (!AdmitLocked(handle, out != nullptr, record))
         return;
-    }
-    if (out == nullptr) {
-        Finish(record, false, RequestOutcome::Rejected);
-        return;
-    }
 
     // Wait for the frame: at once, at the next frame time, or at the next trigger pulse;
     // the driver's time-out bounds the wait, and a cancel from the host ends it.

@@ -113,6 +113,9 @@ private:
     uint32_t EffectiveTimeoutLocked() const;
     Clock::duration FramePeriodLocked() const;
 
+    // The start of every request handler: false, with the record finished, when the handle
+    // no longer reaches the camera (NoDevice) or the request is not `wellFormed` (Rejected).
+    bool AdmitLocked(const OpenHandle& handle, bool wellFormed, RequestRecord& record) const;
     void HandleTimeout(const OpenHandle& handle, const void* in, uint32_t inSize,
                        RequestRecord& record);
     void HandleCommand(const OpenHandle& handle, const void* out, uint32_t outSize,
@@ -121,6 +124,11 @@ private:
     void HandleReply(const OpenHandle& handle, void* out, uint32_t outSize, RequestRecord& record);
     void HandleFrame(const OpenHandle& handle, void* out, uint32_t outSize, RequestRecord& record);
     std::shared_ptr<const ScenePattern> PatternFor(std::unique_lock<std::mutex>& lock);
+    // A value split over a pair of registers: six bits in `low`, the bits of `highMask` in
+    // `high` above them.
+    uint32_t RegisterPairLocked(uint32_t low, uint32_t high, uint32_t highMask) const;
+    uint32_t GainLocked() const;
+    uint32_t ExposureLocked() const;
     // Where the sensor's read-out starts, as the window start registers say.
     ReadoutStart ReadoutStartLocked() const;
 
