@@ -28,69 +28,39 @@ int32_t ZeroWithFlag(PIXORA_HANDLE camera, int32_t* ok) {
 
 extern "C" {
 
-PIXORA_API int32_t PIXORA_CALL Pixora_GetVideoFormat(PIXORA_HANDLE camera, int32_t* ok) {
-    return ZeroWithFlag(camera, ok);
-}
-PIXORA_API int32_t PIXORA_CALL Pixora_GetHalfClock(PIXORA_HANDLE camera, int32_t* ok) {
-    return ZeroWithFlag(camera, ok);
-}
-PIXORA_API int32_t PIXORA_CALL Pixora_GetSamplingRate(PIXORA_HANDLE camera, int32_t* ok) {
-    return ZeroWithFlag(camera, ok);
-}
+// A getter that answers 0, and 0 in *ok, for an open camera.
+#define PIXORA_ZERO_GETTER(Name)                                             \
+    PIXORA_API int32_t PIXORA_CALL Name(PIXORA_HANDLE camera, int32_t* ok) { \
+        return ZeroWithFlag(camera, ok);                                     \
+    }
+PIXORA_ZERO_GETTER(Pixora_GetVideoFormat)
+PIXORA_ZERO_GETTER(Pixora_GetHalfClock)
+PIXORA_ZERO_GETTER(Pixora_GetSamplingRate)
+#undef PIXORA_ZERO_GETTER
 
-PIXORA_API int32_t PIXORA_CALL Pixora_Fpga_ReadRegister(PIXORA_HANDLE camera, int32_t, int32_t*) {
-    return NotSupported(camera);
-}
-PIXORA_API int32_t PIXORA_CALL Pixora_Fpga_WriteRegister(PIXORA_HANDLE camera, int32_t, int32_t) {
-    return NotSupported(camera);
-}
-PIXORA_API int32_t PIXORA_CALL Pixora_Fps(PIXORA_HANDLE camera, int32_t) {
-    return NotSupported(camera);
-}
-PIXORA_API int32_t PIXORA_CALL Pixora_GetCameraType(PIXORA_HANDLE camera, int32_t*) {
-    return NotSupported(camera);
-}
-PIXORA_API int32_t PIXORA_CALL Pixora_GetCaptureWindowEx(PIXORA_HANDLE camera, int32_t*, int32_t*,
-                                                         int32_t*, int32_t*) {
-    return NotSupported(camera);
-}
-PIXORA_API int32_t PIXORA_CALL Pixora_GetIOPort(PIXORA_HANDLE camera, int32_t*) {
-    return NotSupported(camera);
-}
-PIXORA_API int32_t PIXORA_CALL Pixora_Record(PIXORA_HANDLE camera, const char*) {
-    return NotSupported(camera);
-}
-PIXORA_API int32_t PIXORA_CALL Pixora_SetCameraType(PIXORA_HANDLE camera, int32_t) {
-    return NotSupported(camera);
-}
-PIXORA_API int32_t PIXORA_CALL Pixora_SetCaptureWindow(PIXORA_HANDLE camera, int32_t, int32_t,
-                                                       int32_t, int32_t) {
-    return NotSupported(camera);
-}
-PIXORA_API int32_t PIXORA_CALL Pixora_SetCaptureWindowEx(PIXORA_HANDLE camera, int32_t, int32_t,
-                                                         int32_t, int32_t) {
-    return NotSupported(camera);
-}
-PIXORA_API int32_t PIXORA_CALL Pixora_SetCrossbar(PIXORA_HANDLE camera, int32_t, int32_t) {
-    return NotSupported(camera);
-}
-PIXORA_API int32_t PIXORA_CALL Pixora_SetHalfClock(PIXORA_HANDLE camera, int32_t) {
-    return NotSupported(camera);
-}
-PIXORA_API int32_t PIXORA_CALL Pixora_SetIOPort(PIXORA_HANDLE camera, int32_t) {
-    return NotSupported(camera);
-}
-PIXORA_API int32_t PIXORA_CALL Pixora_SetMirrorH(PIXORA_HANDLE camera, int32_t) {
-    return NotSupported(camera);
-}
-PIXORA_API int32_t PIXORA_CALL Pixora_SetSamplingRate(PIXORA_HANDLE camera, int32_t) {
-    return NotSupported(camera);
-}
-PIXORA_API int32_t PIXORA_CALL Pixora_SetSubSample(PIXORA_HANDLE camera, int32_t) {
-    return NotSupported(camera);
-}
-PIXORA_API int32_t PIXORA_CALL Pixora_WriteSromID(PIXORA_HANDLE camera, int32_t) {
-    return NotSupported(camera);
-}
+// An export that records NotSupported for an open camera and returns 0; the parameters
+// after the camera are its declared ones, unused.
+#define PIXORA_NOT_SUPPORTED(Name, ...)                                      \
+    PIXORA_API int32_t PIXORA_CALL Name(PIXORA_HANDLE camera, __VA_ARGS__) { \
+        return NotSupported(camera);                                         \
+    }
+PIXORA_NOT_SUPPORTED(Pixora_Fpga_ReadRegister, int32_t, int32_t*)
+PIXORA_NOT_SUPPORTED(Pixora_Fpga_WriteRegister, int32_t, int32_t)
+PIXORA_NOT_SUPPORTED(Pixora_Fps, int32_t)
+PIXORA_NOT_SUPPORTED(Pixora_GetCameraType, int32_t*)
+PIXORA_NOT_SUPPORTED(Pixora_GetCaptureWindowEx, int32_t*, int32_t*, int32_t*, int32_t*)
+PIXORA_NOT_SUPPORTED(Pixora_GetIOPort, int32_t*)
+PIXORA_NOT_SUPPORTED(Pixora_Record, const char*)
+PIXORA_NOT_SUPPORTED(Pixora_SetCameraType, int32_t)
+PIXORA_NOT_SUPPORTED(Pixora_SetCaptureWindow, int32_t, int32_t, int32_t, int32_t)
+PIXORA_NOT_SUPPORTED(Pixora_SetCaptureWindowEx, int32_t, int32_t, int32_t, int32_t)
+PIXORA_NOT_SUPPORTED(Pixora_SetCrossbar, int32_t, int32_t)
+PIXORA_NOT_SUPPORTED(Pixora_SetHalfClock, int32_t)
+PIXORA_NOT_SUPPORTED(Pixora_SetIOPort, int32_t)
+PIXORA_NOT_SUPPORTED(Pixora_SetMirrorH, int32_t)
+PIXORA_NOT_SUPPORTED(Pixora_SetSamplingRate, int32_t)
+PIXORA_NOT_SUPPORTED(Pixora_SetSubSample, int32_t)
+PIXORA_NOT_SUPPORTED(Pixora_WriteSromID, int32_t)
+#undef PIXORA_NOT_SUPPORTED
 
 }  // extern "C"
