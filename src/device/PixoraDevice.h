@@ -145,8 +145,13 @@ public:
     int32_t FinishCapture();
     // kDevOk, kDevBusy, kDevNoBuffer (no slots), kDevNoMemory (worker cannot start).
     int32_t StartStream();
-    // 1: the stream ended with a transfer error; 0: not streaming; 2: no new frame;
-    // 3: the newest complete frame became the read slot (until ConvertLatest).
+    // kPollEndedWithError: the stream ended with a transfer error; kPollNotStreaming;
+    // kPollNoNewFrame; kPollNewFrame: the newest complete frame became the read slot (until
+    // ConvertLatest).
+    static constexpr int32_t kPollNotStreaming = 0;
+    static constexpr int32_t kPollEndedWithError = 1;
+    static constexpr int32_t kPollNoNewFrame = 2;
+    static constexpr int32_t kPollNewFrame = 3;
     int32_t PollFrame();
     // The read slot into `dest` and releases it; kDevOk, or kDevNoBuffer when the destination
     // is missing or too small or PollFrame handed out no frame. The frame's number and time

@@ -250,15 +250,15 @@ int32_t PixoraDevice::PollFrame() {
     // The worker sets the error flag before the state flag: read them the other way round.
     const int32_t state = stream_.state.load(std::memory_order_acquire);
     if (stream_.error.load(std::memory_order_relaxed) == 1) {
-        return 1;
+        return kPollEndedWithError;
     }
     if (state == 1) {
-        return 0;
+        return kPollNotStreaming;
     }
     std::lock_guard ring(stream_.ringMutex);
     // The newest complete frame becomes the read slot; frames completed in between are
     // skipped, so a slow consumer always gets the newest.
-    return stream_.ring.Take() < 0 ? 2 : 3;
+    return stream_.ring.Take() < 0 ? kPollNoNewFrame : kPollNewFrame;
 }
 
 int32_t PixoraDevice::StopStream() {

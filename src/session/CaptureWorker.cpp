@@ -12,9 +12,6 @@ namespace pixora {
 
 namespace {
 
-constexpr int32_t kPollNotStreaming = 0;
-constexpr int32_t kPollEndedWithError = 1;
-constexpr int32_t kPollNewFrame = 3;
 constexpr int64_t kPausedSleepMs = 10;
 constexpr int32_t kModeBits[6] = {8, 16, 24, 32, 48, 64};
 // How often a stop repeats the cancel of an armed read while the worker has not ended.
@@ -122,8 +119,8 @@ void CaptureMachine::PreviewLoop() {
         // Once the stream has been started, "not streaming" means it ended by itself without
         // a transfer error: the camera could not be opened, and no frame will ever come.
         const bool endedUnopened =
-            polled == kPollNotStreaming && state_.load() == CaptureState::Preview;
-        if (polled == kPollEndedWithError || endedUnopened) {
+            polled == PixoraDevice::kPollNotStreaming && state_.load() == CaptureState::Preview;
+        if (polled == PixoraDevice::kPollEndedWithError || endedUnopened) {
             runFlag_.store(0);
             PostFrameError(ErrorCode::StreamFailed);
             RecordError(ErrorCode::StreamFailed);
@@ -131,7 +128,7 @@ void CaptureMachine::PreviewLoop() {
             NotifyCaptureStopped();
             break;
         }
-        if (polled != kPollNewFrame)
+        if (polled != PixoraDevice::kPollNewFrame)
             continue;
         DeliverFrame(true, rateMeter_.Frame(rateClock_.load()()));
     }
