@@ -1,7 +1,7 @@
 #include "dialogs/AnalogGainDialog.h"
 
 #include "dialogs/DialogTemplates.h"
-#include "settings/SettingsPersistence.h"
+#include "settings/SettingsDefaults.h"
 
 namespace pixora {
 
@@ -34,14 +34,7 @@ void AnalogGainDialog::OnCommand(DialogWindow& dialog, int32_t id, int32_t notif
     } else if (id == kIdCancel) {
         dialog.EndDialog(kIdCancel);
     } else if (id == kIdDefault) {
-        // Mirror and automatic iris stay as they are.
-        AnalogSettings& analog = context_.Analog();
-        analog.Set(AnalogField::GlobalGain, kDefaultGlobalGain);
-        for (AnalogField f : {AnalogField::ColorGainG1, AnalogField::ColorGainR,
-                              AnalogField::ColorGainB, AnalogField::ColorGainG2}) {
-            analog.Set(f, 0);
-        }
-        analog.Set(AnalogField::Exposure, kDefaultExposure);
+        SetAnalogGainDefaults(context_.Analog());  // mirror and automatic iris stay
         context_.SetGain(kDefaultGlobalGain);
         context_.SetExposure(kDefaultExposure);
         if (pageWindow_ != nullptr)

@@ -1,6 +1,7 @@
 #include "dialogs/ImageFilterDialog.h"
 
 #include "dialogs/DialogTemplates.h"
+#include "settings/SettingsDefaults.h"
 
 namespace pixora {
 
@@ -78,28 +79,12 @@ void ImageFilterDialog::OnCommand(DialogWindow& dialog, int32_t id, int32_t noti
 }
 
 void ImageFilterDialog::SetDefaults() {
-    FilterSettings& filter = context_.Filter();
-    for (FilterField f : {FilterField::Brightness, FilterField::Contrast, FilterField::Hue,
-                          FilterField::Saturation, FilterField::Sharpness}) {
-        filter.Set(f, 0);
-    }
-    for (FilterField f : {FilterField::BayerGainRed, FilterField::BayerGainGreen,
-                          FilterField::BayerGainBlue, FilterField::Gamma}) {
-        filter.Set(f, 100);
-    }
-    filter.Set(FilterField::BayerMode, 3);
+    SetImageFilterDefaults(context_.Filter());
     if (imageWindow_ != nullptr)
         imagePage_.Refresh(*imageWindow_);
     if (!HasGrayTab())
         return;
-    for (FilterField f : {FilterField::GrayGainR, FilterField::GrayGainG1, FilterField::GrayGainG2,
-                          FilterField::GrayGainB}) {
-        filter.Set(f, 128);
-    }
-    for (FilterField f : {FilterField::GrayOffsetR, FilterField::GrayOffsetG1,
-                          FilterField::GrayOffsetG2, FilterField::GrayOffsetB}) {
-        filter.Set(f, 0);
-    }
+    SetGrayFilterDefaults(context_.Filter());
     if (grayWindow_ != nullptr)
         grayPage_.Refresh(*grayWindow_);
 }

@@ -5,6 +5,7 @@
 
 #include "platform/SettingsStore.h"
 #include "settings/CaptureFormat.h"
+#include "settings/SettingsDefaults.h"
 
 namespace pixora {
 
@@ -75,15 +76,7 @@ int32_t WriteEntries(const char* subKey, const StoredEntry (&entries)[N],
 int32_t LoadFilterSettings(FilterSettings& filter) {
     if (ReadEntries("Filter", kFilterEntries, filter))
         return 1;
-    for (FilterField f : {FilterField::Brightness, FilterField::Contrast, FilterField::Hue,
-                          FilterField::Saturation, FilterField::Sharpness}) {
-        filter.Set(f, 0);
-    }
-    for (FilterField f : {FilterField::BayerGainRed, FilterField::BayerGainGreen,
-                          FilterField::BayerGainBlue, FilterField::Gamma}) {
-        filter.Set(f, 100);
-    }
-    filter.Set(FilterField::BayerMode, 3);
+    SetImageFilterDefaults(filter);
     for (int i = static_cast<int>(FilterField::Spare20);
          i <= static_cast<int>(FilterField::Spare28); ++i) {
         filter.Set(static_cast<FilterField>(i), 0);
@@ -99,14 +92,7 @@ int32_t LoadGraySettings(FilterSettings& filter) {
     if (ReadEntries("Gray", kGrayEntries, filter))
         return 1;
     filter.Set(FilterField::GrayMode, 0);
-    for (FilterField f : {FilterField::GrayGainR, FilterField::GrayGainG1, FilterField::GrayGainG2,
-                          FilterField::GrayGainB}) {
-        filter.Set(f, 128);
-    }
-    for (FilterField f : {FilterField::GrayOffsetR, FilterField::GrayOffsetG1,
-                          FilterField::GrayOffsetG2, FilterField::GrayOffsetB}) {
-        filter.Set(f, 0);
-    }
+    SetGrayFilterDefaults(filter);
     return 0;
 }
 
@@ -117,12 +103,7 @@ int32_t SaveGraySettings(const FilterSettings& filter) {
 int32_t LoadAnalogSettings(AnalogSettings& analog, int32_t deviceMirror) {
     auto key = OpenSubKey("Gain");
     if (!key) {
-        analog.Set(AnalogField::GlobalGain, kDefaultGlobalGain);
-        for (AnalogField f : {AnalogField::ColorGainG1, AnalogField::ColorGainR,
-                              AnalogField::ColorGainB, AnalogField::ColorGainG2}) {
-            analog.Set(f, 0);
-        }
-        analog.Set(AnalogField::Exposure, kDefaultExposure);
+        SetAnalogGainDefaults(analog);
         analog.Set(AnalogField::VerticalMirror, deviceMirror);
         analog.Set(AnalogField::AutoIris, 0);
         return 1;

@@ -1,6 +1,6 @@
 // Persistence of the picture and analog settings in the "Filter", "Gray" and "Gain"
 // subkeys of the library's settings key. The session loads them at initialisation and
-// saves them at release; the dialogs' Default buttons share the defaults.
+// saves them at release. A missing subkey gives the defaults of settings/SettingsDefaults.h.
 #pragma once
 
 #include <cstdint>
@@ -24,8 +24,5 @@ int32_t SaveGraySettings(const FilterSettings& filter);
 // repeats the gain read before it.
 int32_t LoadAnalogSettings(AnalogSettings& analog, int32_t deviceMirror);
 int32_t SaveAnalogSettings(const AnalogSettings& analog);
-
-inline constexpr int32_t kDefaultGlobalGain = 656;
-inline constexpr int32_t kDefaultExposure = 64;
 
 }  // namespace pixora
