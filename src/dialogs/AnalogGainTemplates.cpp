@@ -8,34 +8,23 @@ namespace {
 
 using C = DialogControlClass;
 
-constexpr DialogControlTemplate kHostControls[] = {
-    {kIdTabControl, C::Tab, kTabStyle, 4, 4, 286, 149, {}},
-    {kIdOk, C::Button, kDefaultButtonStyle, 165, 161, 60, 13, {"OK"}},
-    {kIdCancel, C::Button, kButtonStyle, 230, 161, 60, 13, kCancelText},
-    {kIdDefault, C::Button, kButtonStyle, 100, 161, 60, 13, kDefaultText},
-};
+constexpr auto kHostControls = HostControls(149, 161);
 
-#define PIXORA_ANALOG_ROW(text, trackbar, edit, updown, y, editY)    \
-    {kNoControlId, C::Static, kLabelStyle, 0, y, 48, 8, {text}},     \
-        {trackbar, C::Trackbar, kTrackbarStyle, 50, y, 90, 10, {}},  \
-        {edit, C::Edit, kNumberEditStyle, 143, editY, 35, 12, {}}, { \
-        updown, C::UpDown, kUpDownStyle, 175, editY, 11, 12, {}      \
-    }
+constexpr SliderColumns kRow{0, 48, 50, 143, 35, 175, 11};
 
-constexpr DialogControlTemplate kPageControls[] = {
-    PIXORA_ANALOG_ROW("&Global Gain", 1014, 1015, 1038, 13, 13),
-    PIXORA_ANALOG_ROW("&Color Gain G1", 1018, 1019, 1039, 35, 34),
-    PIXORA_ANALOG_ROW("&Color Gain R", 1020, 1021, 1040, 50, 49),
-    PIXORA_ANALOG_ROW("&Color Gain B", 1022, 1023, 1041, 65, 64),
-    PIXORA_ANALOG_ROW("&Color Gain G2", 1024, 1025, 1042, 80, 79),
-    PIXORA_ANALOG_ROW("&Exposure", 1026, 1027, 1043, 95, 94),
-    {kNoControlId, C::Static, kLabelStyle, 192, 15, 40, 8, {"Auto Iris"}},
-    {kIdAutoIrisGainCheck, C::Button, kCheckBoxStyle, 193, 28, 30, 10, {"Gain"}},
-    {kIdAutoIrisExposureCheck, C::Button, kCheckBoxStyle, 193, 43, 46, 10, {"Exposure"}},
-    {kIdMirrorCheck, C::Button, kCheckBoxStyle, 192, 70, 41, 10, {"Mirror V"}},
-};
-
-#undef PIXORA_ANALOG_ROW
+constexpr auto kPageControls = JoinControls(
+    SliderRowControls(kRow, "&Global Gain", 1014, 1015, 1038, 13, 13),
+    SliderRowControls(kRow, "&Color Gain G1", 1018, 1019, 1039, 35, 34),
+    SliderRowControls(kRow, "&Color Gain R", 1020, 1021, 1040, 50, 49),
+    SliderRowControls(kRow, "&Color Gain B", 1022, 1023, 1041, 65, 64),
+    SliderRowControls(kRow, "&Color Gain G2", 1024, 1025, 1042, 80, 79),
+    SliderRowControls(kRow, "&Exposure", 1026, 1027, 1043, 95, 94),
+    std::to_array<DialogControlTemplate>({
+        {kNoControlId, C::Static, kLabelStyle, 192, 15, 40, 8, {"Auto Iris"}},
+        {kIdAutoIrisGainCheck, C::Button, kCheckBoxStyle, 193, 28, 30, 10, {"Gain"}},
+        {kIdAutoIrisExposureCheck, C::Button, kCheckBoxStyle, 193, 43, 46, 10, {"Exposure"}},
+        {kIdMirrorCheck, C::Button, kCheckBoxStyle, 192, 70, 41, 10, {"Mirror V"}},
+    }));
 
 constexpr DialogTemplate kHostEnglish =
     PopupTemplate(111, DialogLanguage::English, 294, 178, kHostControls);
