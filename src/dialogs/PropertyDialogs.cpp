@@ -10,6 +10,18 @@
 
 namespace pixora {
 
+namespace {
+
+// Shows `dialog` in its template of the system's language; kDialogNoHost when the host
+// could not show it.
+int32_t RunInSystemLanguage(DialogHost& host, const DialogTemplate& (*templateFor)(DialogLanguage),
+                            DialogProcedure& dialog, PIXORA_HWND parent) {
+    const int32_t code = host.RunModal(templateFor(SystemDialogLanguage()), dialog, parent);
+    return code == kDialogHostFailed ? kDialogNoHost : code;
+}
+
+}  // namespace
+
 bool PropertyDialogsAvailable() {
     return CurrentDialogHost() != nullptr;
 }
@@ -18,10 +30,8 @@ int32_t RunCameraPropertyDialog(PIXORA_HWND parent) {
     DialogHost* host = CurrentDialogHost();
     if (host == nullptr)
         return kDialogNoHost;
-    const DialogLanguage language = SystemDialogLanguage();
     CameraPropertyDialog dialog;
-    const int32_t code = host->RunModal(CameraPropertyTemplate(language), dialog, parent);
-    return code == kDialogHostFailed ? kDialogNoHost : code;
+    return RunInSystemLanguage(*host, CameraPropertyTemplate, dialog, parent);
 }
 
 int32_t RunImageFilterDialog(ImageDialogContext& context, PIXORA_HWND parent) {
@@ -29,17 +39,13 @@ int32_t RunImageFilterDialog(ImageDialogContext& context, PIXORA_HWND parent) {
     if (host == nullptr)
         return kDialogNoHost;
     const FilterSettings::Values saved = context.Filter().Copy();
-    const DialogLanguage language = SystemDialogLanguage();
-    int32_t code = kDialogCancel;
-    {
-        ImageFilterDialog dialog(context);
-        code = host->RunModal(ImageFilterHostTemplate(language), dialog, parent);
-        if (code == kDialogHostFailed)
-            return kDialogNoHost;  // nothing was shown, nothing published or changed
-        if (code != kDialogOk)
-            context.Filter().Restore(saved);
-        context.PublishImageDialog(nullptr);
-    }
+    ImageFilterDialog dialog(context);
+    const int32_t code = RunInSystemLanguage(*host, ImageFilterHostTemplate, dialog, parent);
+    if (code == kDialogNoHost)
+        return code;  // nothing was shown, nothing published or changed
+    if (code != kDialogOk)
+        context.Filter().Restore(saved);
+    context.PublishImageDialog(nullptr);
     return code;
 }
 
@@ -49,21 +55,17 @@ int32_t RunAnalogGainDialog(AnalogDialogContext& context, PIXORA_HWND parent) {
         return kDialogNoHost;
     const AnalogSettings::Values saved = context.Analog().Copy();
     const int32_t savedBayerMode = context.Filter().Get(FilterField::BayerMode);
-    const DialogLanguage language = SystemDialogLanguage();
-    int32_t code = kDialogCancel;
-    {
-        AnalogGainDialog dialog(context);
-        code = host->RunModal(AnalogGainHostTemplate(language), dialog, parent);
-        if (code == kDialogHostFailed)
-            return kDialogNoHost;  // nothing was shown, nothing published or changed
-        if (code != kDialogOk) {
-            context.SetGain(saved[static_cast<std::size_t>(AnalogField::GlobalGain)]);
-            context.SetExposure(saved[static_cast<std::size_t>(AnalogField::Exposure)]);
-            context.Analog().Restore(saved);
-            context.Filter().Set(FilterField::BayerMode, savedBayerMode);
-        }
-        context.PublishAnalogDialog(nullptr);
+    AnalogGainDialog dialog(context);
+    const int32_t code = RunInSystemLanguage(*host, AnalogGainHostTemplate, dialog, parent);
+    if (code == kDialogNoHost)
+        return code;  // nothing was shown, nothing published or changed
+    if (code != kDialogOk) {
+        context.SetGain(saved[static_cast<std::size_t>(AnalogField::GlobalGain)]);
+        context.SetExposure(saved[static_cast<std::size_t>(AnalogField::Exposure)]);
+        context.Analog().Restore(saved);
+        context.Filter().Set(FilterField::BayerMode, savedBayerMode);
     }
+    context.PublishAnalogDialog(nullptr);
     return code;
 }
 
