@@ -40,22 +40,22 @@ TEST_F(AnalogGainDialogTest, RangesTicksAndStatesFromTheDeviceAndSettings) {
         EXPECT_EQ(d.Items(kIdTabControl), std::vector<std::string>{"Analog Gain"});
         EXPECT_EQ(page.PixelX(), 30);
         EXPECT_EQ(page.PixelY(), 25);
-        const HeadlessControl* gain = page.Control(kIdGainTrackbar);
-        const HeadlessControl* exposure = page.Control(kIdExposureTrackbar);
+        const DialogControlState* gain = page.Control(kIdGainTrackbar);
+        const DialogControlState* exposure = page.Control(kIdExposureTrackbar);
         ASSERT_TRUE(gain && exposure);
-        EXPECT_EQ(gain->rangeMin, 0);
-        EXPECT_EQ(gain->rangeMax, 1023);
-        EXPECT_EQ(gain->ticFrequency, 127);
-        EXPECT_EQ(gain->position, 656);
-        EXPECT_EQ(exposure->rangeMin, 8);
-        EXPECT_EQ(exposure->rangeMax, 1068);
-        EXPECT_EQ(exposure->ticFrequency, 132);
+        EXPECT_EQ(gain->trackbar.rangeMin, 0);
+        EXPECT_EQ(gain->trackbar.rangeMax, 1023);
+        EXPECT_EQ(gain->trackbar.ticFrequency, 127);
+        EXPECT_EQ(gain->trackbar.position, 656);
+        EXPECT_EQ(exposure->trackbar.rangeMin, 8);
+        EXPECT_EQ(exposure->trackbar.rangeMax, 1068);
+        EXPECT_EQ(exposure->trackbar.ticFrequency, 132);
         EXPECT_EQ(page.Text(kIdGainEdit), "656");
         EXPECT_EQ(page.Text(kIdExposureEdit), "64");
         // Colour gains: shown, not usable.
         EXPECT_EQ(page.Text(1021), "12");
-        EXPECT_EQ(page.Control(1020)->rangeMax, 0);
-        EXPECT_EQ(page.Control(1020)->ticFrequency, 0);
+        EXPECT_EQ(page.Control(1020)->trackbar.rangeMax, 0);
+        EXPECT_EQ(page.Control(1020)->trackbar.ticFrequency, 0);
         for (int32_t id : {1018, 1019, 1039, 1020, 1021, 1040, 1024, 1025, 1042})
             EXPECT_FALSE(page.IsEnabled(id)) << id;
         EXPECT_TRUE(page.IsEnabled(kIdGainEdit));

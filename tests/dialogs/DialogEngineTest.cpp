@@ -11,6 +11,7 @@
 #include "DialogTestSupport.h"
 #include "dialogs/DialogRefreshChannel.h"
 #include "dialogs/DialogTemplates.h"
+#include "dialogs/host/DialogControlState.h"
 #include "dialogs/host/DialogLanguage.h"
 #include "dialogs/host/DialogMailbox.h"
 
@@ -43,16 +44,23 @@ TEST(ItemInt, ParsesLikeTheSystem) {
 }
 
 TEST(UpDownStep, StartsFromTheBuddyAndStaysInRange) {
+    const auto step = [](int32_t position, const std::string* buddy, int32_t min, int32_t max,
+                         int delta) {
+        UpDownState upDown{min, max, position};
+        const int32_t next = upDown.Step(delta, buddy);
+        EXPECT_EQ(upDown.position, next);
+        return next;
+    };
     const std::string shown = "40";
     const std::string junk = "x";
-    EXPECT_EQ(StepUpDown(0, &shown, -255, 255, +1), 41);
-    EXPECT_EQ(StepUpDown(7, &junk, -255, 255, -1), 6);
-    EXPECT_EQ(StepUpDown(7, nullptr, 0, 7, +1), 7);
+    EXPECT_EQ(step(0, &shown, -255, 255, +1), 41);
+    EXPECT_EQ(step(7, &junk, -255, 255, -1), 6);
+    EXPECT_EQ(step(7, nullptr, 0, 7, +1), 7);
     const std::string far = "9999";
-    EXPECT_EQ(StepUpDown(0, &far, 0, 400, +1), 400);
-    EXPECT_EQ(StepUpDown(0, &far, 0, 400, -1), 399);
+    EXPECT_EQ(step(0, &far, 0, 400, +1), 400);
+    EXPECT_EQ(step(0, &far, 0, 400, -1), 399);
     // The system's default range runs from 100 down to 0: up lowers the position.
-    EXPECT_EQ(StepUpDown(50, nullptr, 100, 0, +1), 49);
+    EXPECT_EQ(step(50, nullptr, 100, 0, +1), 49);
 }
 
 TEST(Mailbox, RunsPostedTasksInOrderUntilClosed) {

@@ -44,13 +44,13 @@ TEST_F(GrayFilterPageTest, ShowsTheRowsModeAndBayerModeAllUsable) {
         EXPECT_EQ(gray.Text(2107), "250");
         EXPECT_EQ(gray.Text(2116), "-30");
         EXPECT_EQ(gray.Position(2115), -30);
-        const HeadlessControl* gain = gray.Control(2100);
-        const HeadlessControl* offset = gray.Control(2121);
+        const DialogControlState* gain = gray.Control(2100);
+        const DialogControlState* offset = gray.Control(2121);
         ASSERT_TRUE(gain && offset);
-        EXPECT_EQ(gain->rangeMax, 400);
-        EXPECT_EQ(gain->ticFrequency, 32);
-        EXPECT_EQ(offset->rangeMin, -255);
-        EXPECT_EQ(offset->ticFrequency, 32);
+        EXPECT_EQ(gain->trackbar.rangeMax, 400);
+        EXPECT_EQ(gain->trackbar.ticFrequency, 32);
+        EXPECT_EQ(offset->trackbar.rangeMin, -255);
+        EXPECT_EQ(offset->trackbar.ticFrequency, 32);
         for (int32_t id = 2100; id <= 2123; ++id)
             EXPECT_TRUE(gray.IsEnabled(id)) << id;
         EXPECT_TRUE(gray.IsChecked(1046));

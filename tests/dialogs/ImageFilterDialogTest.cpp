@@ -109,16 +109,16 @@ TEST_F(ImageFilterDialogTest, RowsTakeTheirRangesAndTicks) {
             {2031, -255, 255, 64, 2034}, {2041, 0, 30, 4, 2044},      {2051, 0, 400, 32, 2054},
             {2061, 0, 400, 32, 2063},    {2071, 0, 400, 32, 2073},    {2081, 0, 200, 32, 2084}};
         for (const auto& e : expected) {
-            const HeadlessControl* t = image.Control(e.trackbar);
+            const DialogControlState* t = image.Control(e.trackbar);
             ASSERT_NE(t, nullptr);
-            EXPECT_EQ(t->rangeMin, e.min) << e.trackbar;
-            EXPECT_EQ(t->rangeMax, e.max) << e.trackbar;
-            EXPECT_EQ(t->ticFrequency, e.tick) << e.trackbar;
-            const HeadlessControl* u = image.Control(e.updown);
+            EXPECT_EQ(t->trackbar.rangeMin, e.min) << e.trackbar;
+            EXPECT_EQ(t->trackbar.rangeMax, e.max) << e.trackbar;
+            EXPECT_EQ(t->trackbar.ticFrequency, e.tick) << e.trackbar;
+            const DialogControlState* u = image.Control(e.updown);
             ASSERT_NE(u, nullptr);
-            EXPECT_EQ(u->upDownMin, e.min);
-            EXPECT_EQ(u->upDownMax, e.max);
-            EXPECT_EQ(u->buddyId, e.trackbar + 1);
+            EXPECT_EQ(u->upDown.min, e.min);
+            EXPECT_EQ(u->upDown.max, e.max);
+            EXPECT_EQ(u->upDown.buddyId, e.trackbar + 1);
         }
         d.Cancel();
     });

@@ -1,6 +1,5 @@
 #include "dialogs/host/DialogWindow.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -43,21 +42,6 @@ int32_t ParseItemInt(const std::string& text, bool* translated, bool isSigned) {
         result = -result;
     return isSigned ? static_cast<int32_t>(result)
                     : static_cast<int32_t>(static_cast<uint32_t>(result));
-}
-
-int32_t StepUpDown(int32_t position, const std::string* buddyText, int32_t min, int32_t max,
-                   int delta) {
-    if (buddyText != nullptr) {
-        bool ok = false;
-        const int32_t shown = ParseItemInt(*buddyText, &ok, true);
-        if (ok)
-            position = shown;
-    }
-    const int64_t low = std::min(min, max);
-    const int64_t high = std::max(min, max);
-    const int64_t step = (max >= min) ? delta : -delta;
-    const int64_t start = std::clamp<int64_t>(position, low, high);
-    return static_cast<int32_t>(std::clamp<int64_t>(start + step, low, high));
 }
 
 void DialogWindow::SetItemInt(int32_t id, int32_t value, bool isSigned) {

@@ -116,10 +116,4 @@ std::string FormatItemInt(int32_t value, bool isSigned);
 // The parse of GetItemInt.
 int32_t ParseItemInt(const std::string& text, bool* translated, bool isSigned);
 
-// Where a click on an up-down control's arrow (`delta` +1 up, -1 down) takes its position:
-// it starts from what the buddy shows when that is a number, moves towards the range's
-// maximum for up, and stays inside the range.
-int32_t StepUpDown(int32_t position, const std::string* buddyText, int32_t min, int32_t max,
-                   int delta);
-
 }  // namespace pixora

@@ -72,7 +72,7 @@ public:
 };
 
 void CloseBoxCallback(Fl_Widget*, void* data) {
-    static_cast<FltkDialogWindow*>(data)->CloseBox();
+    static_cast<FltkDialogWindow*>(data)->Close();
 }
 
 // The owner named by the application: an X window id; 0 when it names no live X window
@@ -238,11 +238,11 @@ std::vector<uint8_t> FltkDialogView::ReadWindow(int* width, int* height) const {
 }
 
 void FltkDialogView::ClickTab(int32_t id, int index) {
-    top_.ClickTab(id, index);
+    top_.SelectTab(id, index);
 }
 
 void FltkDialogView::Close() {
-    top_.CloseBox();
+    top_.Close();
 }
 
 // --- Host --------------------------------------------------------------------------------

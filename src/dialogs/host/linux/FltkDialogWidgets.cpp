@@ -82,12 +82,8 @@ int FltkTabControl::handle(int event) {
     const int index = TabAt(Fl::event_x(), Fl::event_y());
     if (index < 0)
         return 0;
-    if (index != selection) {
-        selection = index;
-        redraw();
-        if (clicked)
-            clicked(index);
-    }
+    if (index != selection && clicked)
+        clicked(index);  // the window decides, and sets the selection
     return 1;
 }
 

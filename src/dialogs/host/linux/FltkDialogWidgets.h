@@ -16,7 +16,8 @@ class FltkTabControl final : public Fl_Widget {
 public:
     FltkTabControl(int x, int y, int w, int h);
 
-    // Tab headers; `clicked` runs when the user picks another tab.
+    // Tab headers and the selected one, as the window sets them; `clicked` runs when the
+    // user clicks another tab.
     std::vector<std::string> items;
     int selection = -1;
     std::function<void(int index)> clicked;

@@ -335,11 +335,9 @@ void Win32DialogWindow::ShowWindow(bool show) {
 }
 
 void Win32DialogWindow::EndDialog(int32_t code) {
-    if (run_.ended) {
+    if (!run_.End(code)) {
         return;
     }
-    run_.ended = true;
-    run_.endCode = code;
     HWND top = run_.top.load();
     if (top != nullptr) {
         ::EndDialog(top, code);

@@ -1,6 +1,9 @@
 // A dialog or child page made by the system's dialog manager from an in-memory template,
-// with the system's own controls, driven through the DialogWindow interface. Everything here
-// runs on the dialog's thread, inside its modal loop.
+// with the system's own controls, driven through the DialogWindow interface. The system's
+// controls keep their state and apply their rules themselves (ModelDialogWindow writes the
+// same rules down for the hosts that draw their own); this window shares the interface and
+// the run's state with them. Everything here runs on the dialog's thread, inside its modal
+// loop.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/host/DialogRunState.h"
 #include "dialogs/host/DialogWindow.h"
 
 namespace pixora {
@@ -21,17 +25,14 @@ class Win32DialogWindow;
 inline constexpr UINT kDialogMailboxMessage = WM_APP + 0x2A1;
 
 // What all windows of one modal run share.
-struct Win32DialogRun {
+struct Win32DialogRun : DialogRunState {
     HINSTANCE instance = nullptr;
     // Made with the wide dialog functions (see Win32DialogHost.h).
     bool wide = false;
-    std::shared_ptr<DialogMailbox> mailbox;
     // The dialog window; set while it exists. Read by posting threads.
     std::atomic<HWND> top{nullptr};
     // A mailbox message is on its way: further posts need none of their own.
     std::atomic<bool> wakePending{false};
-    bool ended = false;
-    int32_t endCode = 0;
     std::vector<std::unique_ptr<Win32DialogWindow>> pages;
 
     // Posting thread: makes the loop look at the mailbox, once for any number of posts.
