@@ -26,23 +26,17 @@ constexpr auto kPageControls = JoinControls(
         {kIdMirrorCheck, C::Button, kCheckBoxStyle, 192, 70, 41, 10, {"Mirror V"}},
     }));
 
-constexpr DialogTemplate kHostEnglish =
-    PopupTemplate(111, DialogLanguage::English, 294, 178, kHostControls);
-constexpr DialogTemplate kHostJapanese =
-    PopupTemplate(104, DialogLanguage::Japanese, 294, 178, kHostControls);
-constexpr DialogTemplate kPageEnglish =
-    PageTemplate(110, DialogLanguage::English, 238, 126, kPageControls);
-constexpr DialogTemplate kPageJapanese =
-    PageTemplate(105, DialogLanguage::Japanese, 251, 126, kPageControls);
+constexpr LanguageTemplates kHost = PopupTemplates(111, 104, 294, 178, kHostControls);
+constexpr LanguageTemplates kPage = PageTemplates(110, 105, 238, 251, 126, kPageControls);
 
 }  // namespace
 
 const DialogTemplate& AnalogGainHostTemplate(DialogLanguage language) {
-    return language == DialogLanguage::Japanese ? kHostJapanese : kHostEnglish;
+    return kHost.For(language);
 }
 
 const DialogTemplate& AnalogGainPageTemplate(DialogLanguage language) {
-    return language == DialogLanguage::Japanese ? kPageJapanese : kPageEnglish;
+    return kPage.For(language);
 }
 
 }  // namespace pixora

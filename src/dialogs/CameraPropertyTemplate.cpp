@@ -62,15 +62,12 @@ constexpr DialogControlTemplate kControls[] = {
     {kIdApply, C::Button, kButtonStyle, 246, 201, 60, 13, {"Apply(&A)", "適用(&A)"}},
 };
 
-constexpr DialogTemplate kEnglish =
-    PopupTemplate(106, DialogLanguage::English, 313, 221, kControls);
-constexpr DialogTemplate kJapanese =
-    PopupTemplate(101, DialogLanguage::Japanese, 313, 221, kControls);
+constexpr LanguageTemplates kTemplates = PopupTemplates(106, 101, 313, 221, kControls);
 
 }  // namespace
 
 const DialogTemplate& CameraPropertyTemplate(DialogLanguage language) {
-    return language == DialogLanguage::Japanese ? kJapanese : kEnglish;
+    return kTemplates.For(language);
 }
 
 }  // namespace pixora

@@ -53,31 +53,22 @@ constexpr auto kGrayPageControls =
                  }),
                  MeasurementControls(76, 88), BayerModeControls(109));
 
-constexpr DialogTemplate kHostEnglish =
-    PopupTemplate(108, DialogLanguage::English, 294, 194, kHostControls);
-constexpr DialogTemplate kHostJapanese =
-    PopupTemplate(102, DialogLanguage::Japanese, 294, 194, kHostControls);
-constexpr DialogTemplate kImagePageEnglish =
-    PageTemplate(107, DialogLanguage::English, 251, 142, kImagePageControls);
-constexpr DialogTemplate kImagePageJapanese =
-    PageTemplate(103, DialogLanguage::Japanese, 251, 142, kImagePageControls);
-constexpr DialogTemplate kGrayPageEnglish =
-    PageTemplate(112, DialogLanguage::English, 251, 142, kGrayPageControls);
-constexpr DialogTemplate kGrayPageJapanese =
-    PageTemplate(113, DialogLanguage::Japanese, 251, 142, kGrayPageControls);
+constexpr LanguageTemplates kHost = PopupTemplates(108, 102, 294, 194, kHostControls);
+constexpr LanguageTemplates kImagePage = PageTemplates(107, 103, 251, 251, 142, kImagePageControls);
+constexpr LanguageTemplates kGrayPage = PageTemplates(112, 113, 251, 251, 142, kGrayPageControls);
 
 }  // namespace
 
 const DialogTemplate& ImageFilterHostTemplate(DialogLanguage language) {
-    return language == DialogLanguage::Japanese ? kHostJapanese : kHostEnglish;
+    return kHost.For(language);
 }
 
 const DialogTemplate& ImageFilterPageTemplate(DialogLanguage language) {
-    return language == DialogLanguage::Japanese ? kImagePageJapanese : kImagePageEnglish;
+    return kImagePage.For(language);
 }
 
 const DialogTemplate& GrayFilterPageTemplate(DialogLanguage language) {
-    return language == DialogLanguage::Japanese ? kGrayPageJapanese : kGrayPageEnglish;
+    return kGrayPage.For(language);
 }
 
 }  // namespace pixora

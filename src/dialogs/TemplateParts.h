@@ -63,6 +63,33 @@ constexpr DialogTemplate PageTemplate(int32_t resourceId, DialogLanguage languag
                         controls);
 }
 
+// A dialog's templates in both languages: the same controls under each language's own
+// resource id.
+struct LanguageTemplates {
+    DialogTemplate english;
+    DialogTemplate japanese;
+
+    constexpr const DialogTemplate& For(DialogLanguage language) const {
+        return language == DialogLanguage::Japanese ? japanese : english;
+    }
+};
+
+// A modal dialog with the property caption, the same size in both languages.
+constexpr LanguageTemplates PopupTemplates(int32_t englishId, int32_t japaneseId, int16_t width,
+                                           int16_t height,
+                                           std::span<const DialogControlTemplate> controls) {
+    return {PopupTemplate(englishId, DialogLanguage::English, width, height, controls),
+            PopupTemplate(japaneseId, DialogLanguage::Japanese, width, height, controls)};
+}
+
+// A page, `japaneseWidth` wide in the Japanese template.
+constexpr LanguageTemplates PageTemplates(int32_t englishId, int32_t japaneseId, int16_t width,
+                                          int16_t japaneseWidth, int16_t height,
+                                          std::span<const DialogControlTemplate> controls) {
+    return {PageTemplate(englishId, DialogLanguage::English, width, height, controls),
+            PageTemplate(japaneseId, DialogLanguage::Japanese, japaneseWidth, height, controls)};
+}
+
 // The controls of several parts, one after the other.
 template <std::size_t... N>
 constexpr std::array<DialogControlTemplate, (N + ...)> JoinControls(
