@@ -7,10 +7,14 @@
 #include <random>
 
 #include "image/ImageBuffer.h"
-#include "imaging/ImagingKernels.h"
+#include "imaging/GrayGainOffset.h"
+#include "imaging/HueSaturation.h"
 #include "imaging/KernelBlocks.h"
 #include "imaging/ProcessFrame.h"
 #include "imaging/ProcessorInfo.h"
+#include "imaging/Sharpness.h"
+#include "imaging/ToneAdjust.h"
+#include "imaging/WhiteBalance.h"
 #include "settings/SettingsRecords.h"
 
 namespace {
@@ -100,8 +104,9 @@ void BM_ChainAllAdjustments(benchmark::State& state) {
 }
 
 // One adjustment kernel on a whole image of `bits` per pixel (in place, or from a copy for
-// sharpening).
-void RunAdjustment(benchmark::State& state, PixelKernel kernel, uint16_t bits, void* argument,
+// sharpening), with its parameter.
+template <typename Kernel, typename Parameter>
+void RunAdjustment(benchmark::State& state, Kernel kernel, uint16_t bits, Parameter& parameter,
                    bool fromCopy = false) {
     ImageBuffer image;
     ImageBuffer copy;
@@ -111,7 +116,7 @@ void RunAdjustment(benchmark::State& state, PixelKernel kernel, uint16_t bits, v
     copy.CreateLike(&image);
     FillRandom(copy, words ? 1023 : 255);
     for (auto _ : state) {
-        image.Apply(kernel, fromCopy ? &copy : &image, nullptr, 0, 0, argument);
+        image.Apply(kernel, fromCopy ? &copy : &image, nullptr, 0, 0, parameter);
         benchmark::ClobberMemory();
     }
 }
@@ -122,30 +127,30 @@ int32_t gSharpness = 10;
 int32_t gBrightness = 20;
 HueSaturationBlock gHueSaturation{30, 0, 20};
 
-PixelKernel Member(uint16_t bits, PixelKernel member8, PixelKernel member10) {
+template <typename Kernel>
+Kernel Member(uint16_t bits, Kernel member8, Kernel member10) {
     return bits == 16 || bits >= 48 ? member10 : member8;
 }
 
 void BM_Gamma(benchmark::State& state) {
     const auto bits = static_cast<uint16_t>(state.range(0));
-    RunAdjustment(state, Member(bits, Gamma8Kernel, Gamma10Kernel), bits, &gGamma);
+    RunAdjustment(state, Member(bits, AdjustGamma8, AdjustGamma10), bits, gGamma);
 }
 void BM_Contrast(benchmark::State& state) {
     const auto bits = static_cast<uint16_t>(state.range(0));
-    RunAdjustment(state, Member(bits, Contrast8Kernel, Contrast10Kernel), bits, &gContrast);
+    RunAdjustment(state, Member(bits, AdjustContrast8, AdjustContrast10), bits, gContrast);
 }
 void BM_Brightness(benchmark::State& state) {
     const auto bits = static_cast<uint16_t>(state.range(0));
-    RunAdjustment(state, Member(bits, Brightness8Kernel, Brightness10Kernel), bits, &gBrightness);
+    RunAdjustment(state, Member(bits, AdjustBrightness8, AdjustBrightness10), bits, gBrightness);
 }
 void BM_Sharpness(benchmark::State& state) {
     const auto bits = static_cast<uint16_t>(state.range(0));
-    RunAdjustment(state, Member(bits, Sharpen8Kernel, Sharpen10Kernel), bits, &gSharpness, true);
+    RunAdjustment(state, Member(bits, Sharpen8, Sharpen10), bits, gSharpness, true);
 }
 void BM_HueSaturation(benchmark::State& state) {
     const auto bits = static_cast<uint16_t>(state.range(0));
-    RunAdjustment(state, Member(bits, HueSaturation24Kernel, HueSaturation48Kernel), bits,
-                  &gHueSaturation);
+    RunAdjustment(state, Member(bits, HueSaturation24, HueSaturation48), bits, gHueSaturation);
 }
 void BM_HueSaturationAvx2(benchmark::State& state) {
     ProcessorInfo processor;
@@ -155,18 +160,18 @@ void BM_HueSaturationAvx2(benchmark::State& state) {
         return;
     }
     const auto bits = static_cast<uint16_t>(state.range(0));
-    RunAdjustment(state, Member(bits, HueSaturation24Avx2Kernel, HueSaturation48Avx2Kernel), bits,
-                  &gHueSaturation);
+    RunAdjustment(state, Member(bits, HueSaturation24Avx2, HueSaturation48Avx2), bits,
+                  gHueSaturation);
 }
 void BM_GrayGainOffset(benchmark::State& state) {
     GrayGainBlock block;
     block.gains[kGraySiteR] = 150;
     block.offsets[kGraySiteB] = -10;
-    RunAdjustment(state, GrayGainOffsetKernel, 8, &block);
+    RunAdjustment(state, GrayGainOffset8, 8, block);
 }
 void BM_GrayAutoGainMeasure(benchmark::State& state) {
     GrayGainBlock block;
-    RunAdjustment(state, GrayGainStatisticsKernel, 8, &block);
+    RunAdjustment(state, MeasureGrayGains8, 8, block);
 }
 
 BENCHMARK(BM_ChainNeutral)->DenseRange(0, 5)->ArgName("mode")->Unit(benchmark::kMillisecond);

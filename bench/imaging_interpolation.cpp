@@ -8,10 +8,12 @@
 #include <random>
 
 #include "image/ImageBuffer.h"
+#include "imaging/BayerInterpolation.h"
+#include "imaging/BayerInterpolationSimd.h"
 #include "imaging/ColorStep.h"
-#include "imaging/ImagingKernels.h"
 #include "imaging/KernelBlocks.h"
 #include "imaging/ProcessorInfo.h"
+#include "imaging/WhiteBalance.h"
 #include "settings/SettingsRecords.h"
 
 #if __has_include(<opencv2/imgproc.hpp>)
@@ -57,12 +59,14 @@ struct Frame {
     }
 };
 
-void RunMember(benchmark::State& state, PixelKernel member, PixelKernel border, uint16_t rawBits,
+using Member = void (*)(const PixelRegion& region, const InterpolationBlock& block);
+
+void RunMember(benchmark::State& state, Member member, Member border, uint16_t rawBits,
                uint16_t destBits) {
     Frame frame(rawBits, destBits);
     for (auto _ : state) {
-        frame.dest.Apply(member, &frame.raw, nullptr, 0, 0, &frame.block);
-        frame.dest.Apply(border, &frame.raw, nullptr, 0, 0, &frame.block);
+        frame.dest.Apply(member, &frame.raw, nullptr, 0, 0, frame.block);
+        frame.dest.Apply(border, &frame.raw, nullptr, 0, 0, frame.block);
         benchmark::ClobberMemory();
     }
 }
@@ -74,58 +78,58 @@ ProcessorInfo ThisProcessor() {
 }
 
 void BM_Interpolate8To24_Reference(benchmark::State& state) {
-    RunMember(state, InterpolateReference8Kernel, InterpolateBorder8Kernel, 8, 24);
+    RunMember(state, InterpolateReference8, InterpolateBorder8, 8, 24);
 }
 void BM_Interpolate8To32_Reference(benchmark::State& state) {
-    RunMember(state, InterpolateReference8Kernel, InterpolateBorder8Kernel, 8, 32);
+    RunMember(state, InterpolateReference8, InterpolateBorder8, 8, 32);
 }
 // The reference member's vector forms (same bytes as the scalar one).
 void BM_Interpolate8To24_ReferenceSse2(benchmark::State& state) {
-    RunMember(state, InterpolateReferenceSse2Kernel, InterpolateBorder8Kernel, 8, 24);
+    RunMember(state, InterpolateReferenceSse2, InterpolateBorder8, 8, 24);
 }
 void BM_Interpolate8To32_ReferenceSse2(benchmark::State& state) {
-    RunMember(state, InterpolateReferenceSse2Kernel, InterpolateBorder8Kernel, 8, 32);
+    RunMember(state, InterpolateReferenceSse2, InterpolateBorder8, 8, 32);
 }
 void BM_Interpolate8To24_ReferenceAvx2(benchmark::State& state) {
     if (!ThisProcessor().avx2Usable) {
         state.SkipWithError("no AVX2");
         return;
     }
-    RunMember(state, InterpolateReferenceAvx2Kernel, InterpolateBorder8Kernel, 8, 24);
+    RunMember(state, InterpolateReferenceAvx2, InterpolateBorder8, 8, 24);
 }
 void BM_Interpolate8To32_ReferenceAvx2(benchmark::State& state) {
     if (!ThisProcessor().avx2Usable) {
         state.SkipWithError("no AVX2");
         return;
     }
-    RunMember(state, InterpolateReferenceAvx2Kernel, InterpolateBorder8Kernel, 8, 32);
+    RunMember(state, InterpolateReferenceAvx2, InterpolateBorder8, 8, 32);
 }
 void BM_Interpolate8To24_Sse2(benchmark::State& state) {
-    RunMember(state, InterpolateSse2Kernel, InterpolateBorder8Kernel, 8, 24);
+    RunMember(state, InterpolateSse2, InterpolateBorder8, 8, 24);
 }
 void BM_Interpolate8To24_Avx2(benchmark::State& state) {
     if (!ThisProcessor().avx2Usable) {
         state.SkipWithError("no AVX2");
         return;
     }
-    RunMember(state, InterpolateAvx2Kernel, InterpolateBorder8Kernel, 8, 24);
+    RunMember(state, InterpolateAvx2, InterpolateBorder8, 8, 24);
 }
 void BM_Interpolate16To48_Scalar(benchmark::State& state) {
-    RunMember(state, Interpolate16Kernel, InterpolateBorder16Kernel, 16, 48);
+    RunMember(state, Interpolate16, InterpolateBorder16, 16, 48);
 }
 void BM_Interpolate16To64_Avx2(benchmark::State& state) {
     if (!ThisProcessor().avx2Usable) {
         state.SkipWithError("no AVX2");
         return;
     }
-    RunMember(state, Interpolate16Avx2Kernel, InterpolateBorder16Kernel, 16, 64);
+    RunMember(state, Interpolate16Avx2, InterpolateBorder16, 16, 64);
 }
 void BM_Interpolate16To48_Avx2(benchmark::State& state) {
     if (!ThisProcessor().avx2Usable) {
         state.SkipWithError("no AVX2");
         return;
     }
-    RunMember(state, Interpolate16Avx2Kernel, InterpolateBorder16Kernel, 16, 48);
+    RunMember(state, Interpolate16Avx2, InterpolateBorder16, 16, 48);
 }
 
 // The colour step as the chain runs it, with the member this processor gets; argument 1
@@ -152,7 +156,7 @@ void BM_WhiteBalanceMeasure8(benchmark::State& state) {
     Frame frame(8, 24);
     WhiteBalanceBlock block;
     for (auto _ : state) {
-        frame.raw.Apply(WhiteBalance8Kernel, &frame.raw, nullptr, 0, 0, &block);
+        frame.raw.Apply(MeasureWhiteBalance8, &frame.raw, nullptr, 0, 0, block);
         benchmark::DoNotOptimize(block);
     }
 }

@@ -1,37 +1,35 @@
-// Depth and layout conversions for display and file output. Each is a PixelKernel run
-// through ImageBuffer::Apply; each steps both images by their own bytes per pixel, so the
-// 24-bit members also read 32-bit sources and the 48-bit members 64-bit ones. Reducing a
-// 16-bit word to 8 bits keeps its bits 2..9 (a 10-bit sample divided by 4).
+// Depth and layout conversions for display and file output, run through ImageBuffer::Apply.
+// Each steps both images by their own bytes per pixel, so the 24-bit members also read
+// 32-bit sources and the 48-bit members 64-bit ones. Reducing a 16-bit word to 8 bits keeps
+// its bits 2..9 (a 10-bit sample divided by 4).
 #pragma once
 
-#include <cstdint>
-
-#include "image/ImageBuffer.h"
+#include "image/PixelRegion.h"
 
 namespace pixora {
 
 // 24/32-bit B, G, R to 8-bit gray: (59 G + 30 R + 11 B) / 100.
-PixelKernelFunction Luma24To8;
+void Luma24To8(const PixelRegion& region);
 // 32-bit (or 24-bit) to 24-bit: B, G, R copied, a fourth byte dropped.
-PixelKernelFunction Copy32To24;
+void Copy32To24(const PixelRegion& region);
 // 24/32-bit to 24-bit with the rows reversed (the fourth byte dropped).
-PixelKernelFunction FlipCopyTo24;
+void FlipCopyTo24(const PixelRegion& region);
 // 16-bit gray to 8-bit gray, straight and flipped.
-PixelKernelFunction Gray16To8;
-PixelKernelFunction Gray16To8Flipped;
+void Gray16To8(const PixelRegion& region);
+void Gray16To8Flipped(const PixelRegion& region);
 // 48/64-bit to 24-bit, each of B, G, R reduced, order kept; straight and flipped.
-PixelKernelFunction Color16To24;
-PixelKernelFunction Color16To24Flipped;
+void Color16To24(const PixelRegion& region);
+void Color16To24Flipped(const PixelRegion& region);
 // 24-bit B, G, R to R, G, B; a 32-bit destination gets a fourth byte of 0.
-PixelKernelFunction SwapToRgb;
+void SwapToRgb(const PixelRegion& region);
 // 32-bit: B, G, R copied, fourth byte = 255 - fourth byte (a zero X becomes opaque alpha).
-PixelKernelFunction ComplementAlpha32;
+void ComplementAlpha32(const PixelRegion& region);
 // 16-bit gray: each word shifted left by 4 (10-bit samples to the full 16-bit range
 // the way the files have always carried them).
-PixelKernelFunction ScaleGray16;
+void ScaleGray16(const PixelRegion& region);
 // 48/64-bit: B, G, R words shifted left by 6; a 64-bit destination's fourth word 0xFFFF.
-PixelKernelFunction ScaleColor16;
+void ScaleColor16(const PixelRegion& region);
 // As ScaleColor16, with the first and third word exchanged (R, G, B out).
-PixelKernelFunction ScaleColor16Swapped;
+void ScaleColor16Swapped(const PixelRegion& region);
 
 }  // namespace pixora

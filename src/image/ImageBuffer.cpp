@@ -152,11 +152,10 @@ int32_t ImageBuffer::SetColorTable(int32_t kind, const ColorTableEntry* entries,
     return 1;
 }
 
-int32_t ImageBuffer::Apply(PixelKernel kernel, const ImageBuffer* source,
-                           const PixelRect* sourceRect, int32_t x, int32_t y, void* argument1,
-                           void* argument2) {
+PixelRegion ImageBuffer::RegionFor(const ImageBuffer* source, const PixelRect* sourceRect,
+                                   int32_t x, int32_t y) {
     if (source == nullptr) {
-        return 0;
+        return {};
     }
     // Clipping runs in bottom-up picture coordinates (row 0 = last memory row), in 64 bits
     // so that extreme positions cannot wrap.
@@ -173,14 +172,14 @@ int32_t ImageBuffer::Apply(PixelKernel kernel, const ImageBuffer* source,
     const int64_t dy = y;
     int64_t dl = dx, dt = dy, dr = dx + (sr - sl), db = dy + (sb - st);
     if (dr <= 0 || db <= 0 || dl >= width_ || dt >= height_) {
-        return 0;
+        return {};
     }
     dl = std::max<int64_t>(dl, 0);
     dt = std::max<int64_t>(dt, 0);
     dr = std::min<int64_t>(dr, width_);
     db = std::min<int64_t>(db, height_);
     if (dr <= dl || db <= dt) {
-        return 0;
+        return {};
     }
 
     sl += dl - dx;
@@ -188,7 +187,7 @@ int32_t ImageBuffer::Apply(PixelKernel kernel, const ImageBuffer* source,
     sr = sl + (dr - dl);
     sb = st + (db - dt);
     if (sr <= 0 || sb <= 0 || sl >= srcW || st >= srcH) {
-        return 0;
+        return {};
     }
     // Clipping the source keeps the pairing of source and destination pixels: a cut at the
     // near edge moves the destination corner along, a cut at the far edge shortens both.
@@ -203,15 +202,13 @@ int32_t ImageBuffer::Apply(PixelKernel kernel, const ImageBuffer* source,
     sr = std::min(sr, srcW);
     sb = std::min(sb, srcH);
     db = dt + (sb - st);
-    if (sr <= sl || sb <= st || kernel == nullptr) {
-        return 0;
+    if (sr <= sl || sb <= st) {
+        return {};
     }
-    const PixelRect memoryRect{static_cast<int32_t>(sl), static_cast<int32_t>(srcH - sb),
-                               static_cast<int32_t>(sr), static_cast<int32_t>(srcH - st)};
-    const auto destX = static_cast<int32_t>(dl);
-    const auto destY = static_cast<int32_t>(height_ - db);
-    return kernel(bits_.get(), source->bits_.get(), &memoryRect, destX, destY, BytesPerPixel(),
-                  source->BytesPerPixel(), stride_, source->stride_, argument1, argument2);
+    // Memory rows from here on: picture row r is memory row height - 1 - r.
+    return Block(*this, static_cast<int32_t>(dl), static_cast<int32_t>(height_ - db), *source,
+                 static_cast<int32_t>(sl), static_cast<int32_t>(srcH - sb),
+                 static_cast<int32_t>(sr - sl), static_cast<int32_t>(sb - st));
 }
 
 namespace {
@@ -223,11 +220,10 @@ bool InsideImage(const PixelRect& r, int32_t width, int32_t height) {
 
 }  // namespace
 
-int32_t ImageBuffer::ApplyScaled(ScaleKernel kernel, const ImageBuffer* source,
-                                 const PixelRect* sourceRect, const PixelRect* destRect,
-                                 void* argument1, void* argument2) {
-    if (kernel == nullptr || source == nullptr || IsEmpty() || source->IsEmpty()) {
-        return 0;
+ScaledRegion ImageBuffer::ScaledRegionFor(const ImageBuffer* source, const PixelRect* sourceRect,
+                                          const PixelRect* destRect) {
+    if (source == nullptr || IsEmpty() || source->IsEmpty()) {
+        return {};
     }
     const PixelRect src =
         sourceRect != nullptr ? *sourceRect : PixelRect{0, 0, source->width_, source->height_};
@@ -235,11 +231,35 @@ int32_t ImageBuffer::ApplyScaled(ScaleKernel kernel, const ImageBuffer* source,
     // The scalers index both images through these rectangles without clipping; one that
     // leaves its image would read or write outside the pixel memory.
     if (!InsideImage(src, source->width_, source->height_) || !InsideImage(dst, width_, height_)) {
-        return 0;
+        return {};
     }
-    return kernel(bits_.get(), source->bits_.get(), &dst, &src, width_, height_, source->width_,
-                  source->height_, BytesPerPixel(), source->BytesPerPixel(), stride_,
-                  source->stride_, argument1, argument2);
+    ScaledRegion region;
+    region.rows = Block(*this, dst.left, dst.top, *source, src.left, src.top, dst.right - dst.left,
+                        dst.bottom - dst.top);
+    region.sourceWidth = src.right - src.left;
+    region.sourceHeight = src.bottom - src.top;
+    return region;
+}
+
+PixelRegion ImageBuffer::Block(ImageBuffer& dest, int32_t destColumn, int32_t destRow,
+                               const ImageBuffer& source, int32_t sourceColumn, int32_t sourceRow,
+                               int32_t width, int32_t height) {
+    PixelRegion region;
+    region.destStride = dest.stride_;
+    region.sourceStride = source.stride_;
+    region.destBytesPerPixel = dest.BytesPerPixel();
+    region.sourceBytesPerPixel = source.BytesPerPixel();
+    region.dest = dest.bits_.get() + destRow * region.destStride +
+                  ptrdiff_t{destColumn} * region.destBytesPerPixel;
+    region.source = source.bits_.get() + sourceRow * region.sourceStride +
+                    ptrdiff_t{sourceColumn} * region.sourceBytesPerPixel;
+    region.width = width;
+    region.height = height;
+    region.sourceRow = sourceRow;
+    region.sourceColumn = sourceColumn;
+    region.destRow = destRow;
+    region.destColumn = destColumn;
+    return region;
 }
 
 }  // namespace pixora

@@ -5,7 +5,8 @@
 // the rows over themselves.
 //
 // The image never interprets its pixels: pixel kernels (free functions over rows) do,
-// driven by Apply (rectangle copies and conversions) and ApplyScaled (scaling).
+// driven by Apply (rectangle copies, conversions, the processing chain) and ApplyScaled
+// (scaling), which clip once and hand the kernel a PixelRegion.
 //
 // No lock: the owner decides who may read or write the pixels when.
 #pragma once
@@ -14,6 +15,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
+#include <utility>
+
+#include "image/PixelRegion.h"
 
 namespace pixora {
 
@@ -50,26 +55,10 @@ struct PixelRect {
     int32_t bottom = 0;
 };
 
-// A kernel driven by ImageBuffer::Apply. `sourceRect` is the clipped source rectangle in
-// memory-row coordinates; (destX, destY) is where its top-left pixel goes in the
-// destination, also in memory rows. Bytes per pixel are bitsPerPixel / 8 of each image.
-// Arguments 1 and 2 are passed through unchanged. Returns 1 when it ran (or its value).
-using PixelKernelFunction = int32_t(uint8_t* dest, const uint8_t* source,
-                                    const PixelRect* sourceRect, int32_t destX, int32_t destY,
-                                    uint16_t destBytesPerPixel, uint16_t sourceBytesPerPixel,
-                                    int32_t destStride, int32_t sourceStride, void* argument1,
-                                    void* argument2);
-using PixelKernel = PixelKernelFunction*;
-
-// A kernel driven by ImageBuffer::ApplyScaled: both rectangles as given (whole images when
-// the caller passed none), with the geometry of both images.
-using ScaleKernelFunction = int32_t(uint8_t* dest, const uint8_t* source, const PixelRect* destRect,
-                                    const PixelRect* sourceRect, int32_t destWidth,
-                                    int32_t destHeight, int32_t sourceWidth, int32_t sourceHeight,
-                                    uint16_t destBytesPerPixel, uint16_t sourceBytesPerPixel,
-                                    int32_t destStride, int32_t sourceStride, void* argument1,
-                                    void* argument2);
-using ScaleKernel = ScaleKernelFunction*;
+// Kernels in the form a table can hold: one region, nothing else. Kernels with parameters
+// are plain functions too, handed their parameters by Apply (see there).
+using PixelKernel = void (*)(const PixelRegion& region);
+using ScaleKernel = void (*)(const ScaledRegion& region);
 
 class ImageBuffer {
 public:
@@ -113,20 +102,47 @@ public:
     // *why when given.
     int32_t WriteBmp(const char* path, std::string* why = nullptr) const;
 
-    // Runs `kernel` from `source` (may be this image) into this image. A null sourceRect
-    // means the whole source; (x, y) places it here. Coordinates are bottom-up picture
-    // coordinates; the kernel receives memory-row coordinates after clipping to both
-    // images. Returns the kernel's result, or 0 if the kernel or source is null or
-    // nothing is left after clipping.
-    int32_t Apply(PixelKernel kernel, const ImageBuffer* source, const PixelRect* sourceRect,
-                  int32_t x, int32_t y, void* argument1 = nullptr, void* argument2 = nullptr);
+    // The rows `kernel` works on when it runs from `source` (may be this image) into this
+    // image. A null sourceRect means the whole source; (x, y) places it here. Coordinates
+    // are bottom-up picture coordinates; the region is in memory rows after clipping to both
+    // images. Empty (IsEmpty) when the source is null or nothing is left.
+    PixelRegion RegionFor(const ImageBuffer* source, const PixelRect* sourceRect, int32_t x,
+                          int32_t y);
 
-    // Runs a scaling kernel from `source` into this image. Null rectangles mean whole
-    // images. Returns the kernel's result, or 0 if the kernel or source is null, either
-    // image is empty or a rectangle is empty or not inside its image.
-    int32_t ApplyScaled(ScaleKernel kernel, const ImageBuffer* source, const PixelRect* sourceRect,
-                        const PixelRect* destRect, void* argument1 = nullptr,
-                        void* argument2 = nullptr);
+    // Runs kernel(region, parameters...) over RegionFor(source, sourceRect, x, y): any
+    // callable, the parameters passed through as they are (a kernel that measures can take
+    // its parameter block by reference and fill it). Returns the kernel's result as int32_t,
+    // 1 for a kernel without one, or 0 without calling it if the region is empty or the
+    // kernel is a null pointer.
+    template <typename Kernel, typename... Parameters>
+    int32_t Apply(Kernel&& kernel, const ImageBuffer* source, const PixelRect* sourceRect,
+                  int32_t x, int32_t y, Parameters&&... parameters) {
+        const PixelRegion region = RegionFor(source, sourceRect, x, y);
+        if (region.IsEmpty()) {
+            return 0;
+        }
+        return RunKernel(std::forward<Kernel>(kernel), region,
+                         std::forward<Parameters>(parameters)...);
+    }
+
+    // The blocks a scaling kernel works on. Null rectangles mean whole images. Empty when
+    // the source is null, either image is empty or a rectangle is empty or not inside its
+    // image: the rectangles are taken as given, never clipped.
+    ScaledRegion ScaledRegionFor(const ImageBuffer* source, const PixelRect* sourceRect,
+                                 const PixelRect* destRect);
+
+    // Runs a scaling kernel over ScaledRegionFor(source, sourceRect, destRect), with the
+    // same parameters and result as Apply.
+    template <typename Kernel, typename... Parameters>
+    int32_t ApplyScaled(Kernel&& kernel, const ImageBuffer* source, const PixelRect* sourceRect,
+                        const PixelRect* destRect, Parameters&&... parameters) {
+        const ScaledRegion region = ScaledRegionFor(source, sourceRect, destRect);
+        if (region.rows.IsEmpty()) {
+            return 0;
+        }
+        return RunKernel(std::forward<Kernel>(kernel), region,
+                         std::forward<Parameters>(parameters)...);
+    }
 
     const BitmapInfoHeader& Header() const { return header_; }
     uint8_t* Bits() { return bits_.get(); }
@@ -143,6 +159,35 @@ public:
     const ColorTableEntry* ColorTable() const { return colorTable_; }
 
 private:
+    // Calls the kernel, or returns 0 for a null kernel pointer.
+    template <typename Kernel, typename Region, typename... Parameters>
+    static int32_t RunKernel(Kernel&& kernel, const Region& region, Parameters&&... parameters) {
+        using Held = std::remove_cv_t<std::remove_reference_t<Kernel>>;
+        if constexpr (std::is_null_pointer_v<Held>) {
+            return 0;
+        } else {
+            // A function named directly cannot be null; a pointer chosen at run time can.
+            if constexpr (std::is_pointer_v<Held>) {
+                if (kernel == nullptr) {
+                    return 0;
+                }
+            }
+            using Result = std::invoke_result_t<Kernel, const Region&, Parameters...>;
+            if constexpr (std::is_void_v<Result>) {
+                std::forward<Kernel>(kernel)(region, std::forward<Parameters>(parameters)...);
+                return 1;
+            } else {
+                return static_cast<int32_t>(
+                    std::forward<Kernel>(kernel)(region, std::forward<Parameters>(parameters)...));
+            }
+        }
+    }
+
+    // A width x height block at (destColumn, destRow) of `dest` and at (sourceColumn,
+    // sourceRow) of `source`, in memory rows; the caller has checked that it fits both.
+    static PixelRegion Block(ImageBuffer& dest, int32_t destColumn, int32_t destRow,
+                             const ImageBuffer& source, int32_t sourceColumn, int32_t sourceRow,
+                             int32_t width, int32_t height);
     int32_t MakePixelStore(const ImageBuffer* reference);
     void SetGrayRamp();
 

@@ -16,29 +16,25 @@ int32_t Nearest(int32_t i, float ratio, int32_t count) {
 }
 
 template <int SampleBytes>
-int32_t ScaleNearest(uint8_t* dest, const uint8_t* source, const PixelRect* destRect,
-                     const PixelRect* sourceRect, uint16_t destBpp, uint16_t sourceBpp,
-                     int32_t destStride, int32_t sourceStride) {
-    if (dest == nullptr || source == nullptr || destRect == nullptr || sourceRect == nullptr) {
-        return 1;
+void ScaleNearest(const ScaledRegion& region) {
+    const PixelRegion& rows = region.rows;
+    const int32_t destW = rows.width;
+    const int32_t destH = rows.height;
+    const int32_t sourceW = region.sourceWidth;
+    const int32_t sourceH = region.sourceHeight;
+    if (rows.IsEmpty() || sourceW <= 0 || sourceH <= 0) {
+        return;
     }
-    const int32_t destW = destRect->right - destRect->left;
-    const int32_t destH = destRect->bottom - destRect->top;
-    const int32_t sourceW = sourceRect->right - sourceRect->left;
-    const int32_t sourceH = sourceRect->bottom - sourceRect->top;
-    if (destW <= 0 || destH <= 0 || sourceW <= 0 || sourceH <= 0) {
-        return 1;
-    }
+    const int32_t destBpp = rows.destBytesPerPixel;
+    const int32_t sourceBpp = rows.sourceBytesPerPixel;
     const auto sy = static_cast<float>(static_cast<double>(sourceH) / destH);
     const auto sx = static_cast<float>(static_cast<double>(sourceW) / destW);
     const bool sameWidth = sourceW == destW && destBpp == SampleBytes && sourceBpp == SampleBytes;
     for (int32_t i = 0; i < destH; ++i) {
         const int32_t u = Nearest(i, sy, sourceH);
         // Upside down on the way: the first destination row takes the last source row.
-        const uint8_t* sourceRow = source + ptrdiff_t{sourceRect->bottom - 1 - u} * sourceStride +
-                                   ptrdiff_t{sourceRect->left} * sourceBpp;
-        uint8_t* d =
-            dest + ptrdiff_t{destRect->top + i} * destStride + ptrdiff_t{destRect->left} * destBpp;
+        const uint8_t* sourceRow = rows.SourceRow(sourceH - 1 - u);
+        uint8_t* d = rows.DestRow(i);
         if (sameWidth) {
             // Column j is column j: a row copy (the preview's 16-bit mode at full size).
             std::memcpy(d, sourceRow, static_cast<size_t>(destW) * SampleBytes);
@@ -52,25 +48,16 @@ int32_t ScaleNearest(uint8_t* dest, const uint8_t* source, const PixelRect* dest
             d += destBpp;
         }
     }
-    return 1;
 }
 
 }  // namespace
 
-int32_t Scale8(uint8_t* dest, const uint8_t* source, const PixelRect* destRect,
-               const PixelRect* sourceRect, int32_t, int32_t, int32_t, int32_t,
-               uint16_t destBytesPerPixel, uint16_t sourceBytesPerPixel, int32_t destStride,
-               int32_t sourceStride, void*, void*) {
-    return ScaleNearest<1>(dest, source, destRect, sourceRect, destBytesPerPixel,
-                           sourceBytesPerPixel, destStride, sourceStride);
+void Scale8(const ScaledRegion& region) {
+    ScaleNearest<1>(region);
 }
 
-int32_t Scale24(uint8_t* dest, const uint8_t* source, const PixelRect* destRect,
-                const PixelRect* sourceRect, int32_t, int32_t, int32_t, int32_t,
-                uint16_t destBytesPerPixel, uint16_t sourceBytesPerPixel, int32_t destStride,
-                int32_t sourceStride, void*, void*) {
-    return ScaleNearest<3>(dest, source, destRect, sourceRect, destBytesPerPixel,
-                           sourceBytesPerPixel, destStride, sourceStride);
+void Scale24(const ScaledRegion& region) {
+    ScaleNearest<3>(region);
 }
 
 }  // namespace pixora

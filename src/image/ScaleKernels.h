@@ -1,16 +1,14 @@
-// Nearest-neighbour scaling for the preview, run through ImageBuffer::ApplyScaled
-// (ScaleKernel convention). The picture is turned upside down on the way: destination row
-// i of the destination rectangle comes from source row (source bottom - 1 - u), with
-// u = trunc(i * sourceHeight / destHeight) in single precision.
+// Nearest-neighbour scaling for the preview, run through ImageBuffer::ApplyScaled. The
+// picture is turned upside down on the way: row i of the destination block comes from row
+// (source height - 1 - u) of the source block, with u = trunc(i * sourceHeight /
+// destHeight) in single precision.
 #pragma once
 
-#include <cstdint>
-
-#include "image/ImageBuffer.h"
+#include "image/PixelRegion.h"
 
 namespace pixora {
 
-ScaleKernelFunction Scale8;
-ScaleKernelFunction Scale24;
+void Scale8(const ScaledRegion& region);
+void Scale24(const ScaledRegion& region);
 
 }  // namespace pixora

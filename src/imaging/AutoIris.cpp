@@ -7,7 +7,7 @@
 #include <limits>
 #include <thread>
 
-#include "imaging/ImagingKernels.h"
+#include "imaging/WindowMean.h"
 
 namespace pixora {
 namespace {
@@ -127,11 +127,11 @@ int32_t RunAutoIris(AnalogSettings& analog, ImageBuffer* raw, ExposureControl* c
     if (raw == nullptr || raw->IsEmpty() || camera == nullptr || !camera->IsOpen()) {
         return 0;
     }
-    PixelKernel meanKernel = nullptr;
+    uint32_t (*mean)(const PixelRegion&) = nullptr;
     if (raw->BitsPerPixel() == 8) {
-        meanKernel = WindowMean8Kernel;
+        mean = WindowMean8;
     } else if (raw->BitsPerPixel() == 16) {
-        meanKernel = WindowMean16Kernel;
+        mean = WindowMean16;
     } else {
         return 0;
     }
@@ -148,8 +148,7 @@ int32_t RunAutoIris(AnalogSettings& analog, ImageBuffer* raw, ExposureControl* c
         if (window.right <= window.left || window.bottom <= window.top) {
             return 1;
         }
-        means[i] =
-            static_cast<uint32_t>(raw->Apply(meanKernel, raw, &window, window.left, window.top));
+        means[i] = static_cast<uint32_t>(raw->Apply(mean, raw, &window, window.left, window.top));
     }
 
     const double factor = ExposureFactor(means);

@@ -4,12 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "image/PixelRegion.h"
 #include "imaging/BayerInterpolation.h"
 #include "imaging/BayerInterpolationSimd.h"
 #include "imaging/BayerPixel.h"
 #include "imaging/BayerSites.h"
 #include "imaging/KernelBlocks.h"
-#include "imaging/PixelRegion.h"
 #include "imaging/VectorTarget.h"
 
 #if defined(__x86_64__)

@@ -5,8 +5,8 @@
 // the colour step never picks them there.
 #pragma once
 
+#include "image/PixelRegion.h"
 #include "imaging/KernelBlocks.h"
-#include "imaging/PixelRegion.h"
 
 namespace pixora {
 

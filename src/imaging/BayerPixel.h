@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "image/PixelRegion.h"
 #include "imaging/BayerSites.h"
-#include "imaging/PixelRegion.h"
 
 namespace pixora::bayer {
 

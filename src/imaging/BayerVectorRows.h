@@ -28,11 +28,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "image/PixelRegion.h"
 #include "imaging/BayerInterpolation.h"
 #include "imaging/BayerPixel.h"
 #include "imaging/BayerSites.h"
 #include "imaging/KernelBlocks.h"
-#include "imaging/PixelRegion.h"
 
 namespace pixora::bayer {
 

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-#include "imaging/ImagingKernels.h"
+#include "imaging/BayerInterpolation.h"
+#include "imaging/BayerInterpolationSimd.h"
+#include "imaging/WhiteBalance.h"
 
 namespace pixora {
 
@@ -42,8 +44,8 @@ void MeasureWhiteBalance(FilterSettings& filter, ImageBuffer& raw, DialogRefresh
     block.greenGain = filter.Get(FilterField::BayerGainGreen);
     block.redGain = filter.Get(FilterField::BayerGainRed);
     block.bayerMode = filter.Get(FilterField::BayerMode);
-    PixelKernel kernel = raw.BitsPerPixel() == 16 ? WhiteBalance16Kernel : WhiteBalance8Kernel;
-    raw.Apply(kernel, &raw, nullptr, 0, 0, &block);
+    raw.Apply(raw.BitsPerPixel() == 16 ? MeasureWhiteBalance16 : MeasureWhiteBalance8, &raw,
+              nullptr, 0, 0, block);
     filter.Set(FilterField::BayerGainRed, std::min(block.redGain, kMaxBayerGain));
     filter.Set(FilterField::BayerGainGreen, std::min(block.greenGain, kMaxBayerGain));
     filter.Set(FilterField::BayerGainBlue, std::min(block.blueGain, kMaxBayerGain));
@@ -76,32 +78,32 @@ bool RunColorStep(FilterSettings& filter, const ProcessorInfo& processor, ImageB
     block.gainB = filter.Get(FilterField::BayerGainBlue);
 
     if (raw.BitsPerPixel() == 16) {
-        dest.Apply(processor.avx2Usable ? Interpolate16Avx2Kernel : Interpolate16Kernel, &raw,
-                   nullptr, 0, 0, &block);
-        dest.Apply(InterpolateBorder16Kernel, &raw, nullptr, 0, 0, &block);
+        dest.Apply(processor.avx2Usable ? Interpolate16Avx2 : Interpolate16, &raw, nullptr, 0, 0,
+                   block);
+        dest.Apply(InterpolateBorder16, &raw, nullptr, 0, 0, block);
         return true;
     }
-    PixelKernel member = nullptr;
+    void (*member)(const PixelRegion&, const InterpolationBlock&) = nullptr;
     switch (ChooseInterpolationMember(processor, dest.BitsPerPixel(), block)) {
         case InterpolationMember::Avx2:
-            member = InterpolateAvx2Kernel;
+            member = InterpolateAvx2;
             break;
         case InterpolationMember::Sse2:
-            member = InterpolateSse2Kernel;
+            member = InterpolateSse2;
             break;
         case InterpolationMember::Reference:
             // Its vector forms give the same bytes; take the widest the processor runs.
             if (processor.avx2Usable) {
-                member = InterpolateReferenceAvx2Kernel;
+                member = InterpolateReferenceAvx2;
             } else if (processor.Usable(kFeatureSse2)) {
-                member = InterpolateReferenceSse2Kernel;
+                member = InterpolateReferenceSse2;
             } else {
-                member = InterpolateReference8Kernel;
+                member = InterpolateReference8;
             }
             break;
     }
-    dest.Apply(member, &raw, nullptr, 0, 0, &block);
-    dest.Apply(InterpolateBorder8Kernel, &raw, nullptr, 0, 0, &block);
+    dest.Apply(member, &raw, nullptr, 0, 0, block);
+    dest.Apply(InterpolateBorder8, &raw, nullptr, 0, 0, block);
     return true;
 }
 

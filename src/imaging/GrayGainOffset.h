@@ -1,8 +1,8 @@
 // Per-site gain and offset on an 8-bit Bayer mosaic (gray "Bayer convert" mode).
 #pragma once
 
+#include "image/PixelRegion.h"
 #include "imaging/KernelBlocks.h"
-#include "imaging/PixelRegion.h"
 
 namespace pixora {
 

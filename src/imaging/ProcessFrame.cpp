@@ -7,8 +7,12 @@
 #include "image/RowKernels.h"
 #include "imaging/AutoIris.h"
 #include "imaging/ColorStep.h"
-#include "imaging/ImagingKernels.h"
+#include "imaging/GrayGainOffset.h"
+#include "imaging/HueSaturation.h"
 #include "imaging/KernelBlocks.h"
+#include "imaging/Sharpness.h"
+#include "imaging/ToneAdjust.h"
+#include "imaging/WhiteBalance.h"
 
 namespace pixora {
 namespace {
@@ -38,7 +42,7 @@ void BayerConvert(const FrameContext& context, ImageBuffer& raw) {
 
     const int32_t counter = filter.Get(FilterField::GrayAutoGainCounter);
     if (counter != 0) {
-        raw.Apply(GrayGainStatisticsKernel, &raw, nullptr, 0, 0, &block);
+        raw.Apply(MeasureGrayGains8, &raw, nullptr, 0, 0, block);
         filter.Set(FilterField::GrayGainR, block.gains[kGraySiteR]);
         filter.Set(FilterField::GrayGainG1, block.gains[kGraySiteG1]);
         filter.Set(FilterField::GrayGainG2, block.gains[kGraySiteG2]);
@@ -53,7 +57,7 @@ void BayerConvert(const FrameContext& context, ImageBuffer& raw) {
     }
     for (const int32_t gain : block.gains) {
         if (gain != 128) {
-            raw.Apply(GrayGainOffsetKernel, &raw, nullptr, 0, 0, &block);
+            raw.Apply(GrayGainOffset8, &raw, nullptr, 0, 0, block);
             break;
         }
     }
@@ -89,10 +93,33 @@ void Interpolate(const FrameContext& context) {
     }
 }
 
-// Runs an adjustment with its 8-bit-sample or 10-bit-sample member, by the output's depth.
-void Adjust(ImageBuffer& output, PixelKernel member8, PixelKernel member10, int32_t* value) {
-    const bool tenBit = output.BitsPerPixel() == 16 || output.BitsPerPixel() >= 48;
-    output.Apply(tenBit ? member10 : member8, &output, nullptr, 0, 0, value);
+// 16-bit gray, 48- and 64-bit pixels hold 10-bit words; the other depths bytes.
+bool HoldsWords(const ImageBuffer& image) {
+    return image.BitsPerPixel() == 16 || image.BitsPerPixel() >= 48;
+}
+
+using Adjustment = void (*)(const PixelRegion& region, int32_t value);
+
+// Runs an adjustment from `source` (the output itself, or its untouched copy) into the
+// output with its 8-bit-sample or 10-bit-sample member, by the output's depth.
+void Adjust(ImageBuffer& output, const ImageBuffer& source, Adjustment member8, Adjustment member10,
+            int32_t value) {
+    output.Apply(HoldsWords(output) ? member10 : member8, &source, nullptr, 0, 0, value);
+}
+
+using HueSaturationMember = void (*)(const PixelRegion& region, const HueSaturationBlock& block);
+
+// The member for the colour mode's output, or null when the output's depth is not the
+// one the mode makes: bytes for 24 and 32 bits, words for 48 and 64.
+HueSaturationMember HueSaturationMemberFor(int32_t mode, const ImageBuffer& output, bool wide) {
+    const uint16_t bits = output.BitsPerPixel();
+    if (mode == kColorMode24 || mode == kColorMode32) {
+        return bits == 24 || bits == 32 ? (wide ? HueSaturation24Avx2 : HueSaturation24) : nullptr;
+    }
+    if (mode == kColorMode48 || mode == kColorMode64) {
+        return bits == 48 || bits == 64 ? (wide ? HueSaturation48Avx2 : HueSaturation48) : nullptr;
+    }
+    return nullptr;
 }
 
 void Adjustments(const FrameContext& context) {
@@ -107,33 +134,29 @@ void Adjustments(const FrameContext& context) {
     hls.hue = filter.Get(FilterField::Hue);
     hls.saturation = filter.Get(FilterField::Saturation);
     hls.lightness = 0;  // no setting supplies one: lightness stays as it is
-    if ((hls.hue != 0 || hls.saturation != 0) && mode >= kColorMode24 && mode <= kColorMode64) {
+    if (hls.hue != 0 || hls.saturation != 0) {
         // The AVX2 forms give the same bytes.
-        const bool wide = context.processor.avx2Usable;
-        PixelKernel kernel = mode <= kColorMode32
-                                 ? (wide ? HueSaturation24Avx2Kernel : HueSaturation24Kernel)
-                                 : (wide ? HueSaturation48Avx2Kernel : HueSaturation48Kernel);
-        output->Apply(kernel, output, nullptr, 0, 0, &hls);
+        output->Apply(HueSaturationMemberFor(mode, *output, context.processor.avx2Usable), output,
+                      nullptr, 0, 0, hls);
     }
 
-    int32_t gamma = filter.Get(FilterField::Gamma);
+    const int32_t gamma = filter.Get(FilterField::Gamma);
     if (gamma != 100) {
-        Adjust(*output, Gamma8Kernel, Gamma10Kernel, &gamma);
+        Adjust(*output, *output, AdjustGamma8, AdjustGamma10, gamma);
     }
-    int32_t contrast = filter.Get(FilterField::Contrast);
+    const int32_t contrast = filter.Get(FilterField::Contrast);
     if (contrast != 0) {
-        Adjust(*output, Contrast8Kernel, Contrast10Kernel, &contrast);
+        Adjust(*output, *output, AdjustContrast8, AdjustContrast10, contrast);
     }
-    int32_t sharpness = filter.Get(FilterField::Sharpness);
+    const int32_t sharpness = filter.Get(FilterField::Sharpness);
     ImageBuffer* copy = context.images.workCopy;
     if (sharpness != 0 && Usable(copy) && SameGeometry(*copy, *output)) {
         std::memcpy(copy->Bits(), output->Bits(), output->SizeBytes());
-        const bool tenBit = output->BitsPerPixel() == 16 || output->BitsPerPixel() >= 48;
-        output->Apply(tenBit ? Sharpen10Kernel : Sharpen8Kernel, copy, nullptr, 0, 0, &sharpness);
+        Adjust(*output, *copy, Sharpen8, Sharpen10, sharpness);
     }
-    int32_t brightness = filter.Get(FilterField::Brightness);
+    const int32_t brightness = filter.Get(FilterField::Brightness);
     if (brightness != 0) {
-        Adjust(*output, Brightness8Kernel, Brightness10Kernel, &brightness);
+        Adjust(*output, *output, AdjustBrightness8, AdjustBrightness10, brightness);
     }
 }
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "imaging/PixelRegion.h"
+#include "image/PixelRegion.h"
 
 namespace pixora {
 

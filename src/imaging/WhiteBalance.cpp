@@ -1,6 +1,7 @@
 #include "imaging/WhiteBalance.h"
 
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 
 #include "imaging/BayerSites.h"

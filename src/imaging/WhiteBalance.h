@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
+#include "image/PixelRegion.h"
 #include "imaging/KernelBlocks.h"
-#include "imaging/PixelRegion.h"
 
 namespace pixora {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "imaging/PixelRegion.h"
+#include "image/PixelRegion.h"
 
 namespace pixora {
 

@@ -8,7 +8,7 @@
 #include <random>
 
 #include "image/ImageBuffer.h"
-#include "imaging/PixelRegion.h"
+#include "image/PixelRegion.h"
 
 namespace pixora::test {
 
@@ -87,11 +87,10 @@ inline void FillRandom(ImageBuffer& image, uint32_t seed, int32_t top) {
     }
 }
 
-// The whole of `source` as the region of an in-place or source-to-dest kernel.
+// The whole of `source` as the region of an in-place or source-to-dest kernel, as
+// ImageBuffer::Apply hands it over (both images of one size).
 inline PixelRegion WholeRegion(ImageBuffer& dest, const ImageBuffer& source) {
-    const PixelRect rect{0, 0, source.Width(), source.Height()};
-    return RegionFromKernelArguments(dest.Bits(), source.Bits(), &rect, 0, 0, dest.BytesPerPixel(),
-                                     source.BytesPerPixel(), dest.Stride(), source.Stride());
+    return dest.RegionFor(&source, nullptr, 0, 0);
 }
 inline PixelRegion WholeRegion(ImageBuffer& image) {
     return WholeRegion(image, image);
