@@ -63,46 +63,4 @@ void MapSamples10(const PixelRegion& region, const uint16_t* table) {
     }
 }
 
-namespace {
-
-// Builds the table of one adjustment for `value` and maps the region through it: 8-bit
-// samples for the 256-entry table, 10-bit words for the 1024-entry one.
-template <int32_t TableSize>
-void MapThroughTable(const PixelRegion& region, void (*build)(int32_t, uint16_t*, int32_t),
-                     int32_t value) {
-    uint16_t table[TableSize];
-    build(value, table, TableSize);
-    if constexpr (TableSize == kTable8Size) {
-        MapSamples8(region, table);
-    } else {
-        MapSamples10(region, table);
-    }
-}
-
-}  // namespace
-
-void AdjustGamma8(const PixelRegion& region, int32_t gamma) {
-    MapThroughTable<kTable8Size>(region, BuildGammaTable, gamma);
-}
-
-void AdjustGamma10(const PixelRegion& region, int32_t gamma) {
-    MapThroughTable<kTable10Size>(region, BuildGammaTable, gamma);
-}
-
-void AdjustContrast8(const PixelRegion& region, int32_t contrast) {
-    MapThroughTable<kTable8Size>(region, BuildContrastTable, contrast);
-}
-
-void AdjustContrast10(const PixelRegion& region, int32_t contrast) {
-    MapThroughTable<kTable10Size>(region, BuildContrastTable, contrast);
-}
-
-void AdjustBrightness8(const PixelRegion& region, int32_t brightness) {
-    MapThroughTable<kTable8Size>(region, BuildBrightnessTable, brightness);
-}
-
-void AdjustBrightness10(const PixelRegion& region, int32_t brightness) {
-    MapThroughTable<kTable10Size>(region, BuildBrightnessTable, brightness);
-}
-
 }  // namespace pixora

@@ -7,18 +7,34 @@
 #include <cstdint>
 
 #include "image/PixelRegion.h"
+#include "imaging/ToneTables.h"
 
 namespace pixora {
-
-void AdjustGamma8(const PixelRegion& region, int32_t gamma);
-void AdjustGamma10(const PixelRegion& region, int32_t gamma);
-void AdjustContrast8(const PixelRegion& region, int32_t contrast);
-void AdjustContrast10(const PixelRegion& region, int32_t contrast);
-void AdjustBrightness8(const PixelRegion& region, int32_t brightness);
-void AdjustBrightness10(const PixelRegion& region, int32_t brightness);
 
 // The mapping itself: each B, G, R sample (or the one gray sample) through `table`.
 void MapSamples8(const PixelRegion& region, const uint16_t* table);
 void MapSamples10(const PixelRegion& region, const uint16_t* table);
+
+using ToneTableBuilder = void (*)(int32_t value, uint16_t* table, int32_t size);
+
+// One adjustment: the table Build makes for `value`, 8-bit samples mapped through it for a
+// 256-entry table and 10-bit words for a 1024-entry one.
+template <int32_t TableSize, ToneTableBuilder Build>
+void AdjustTone(const PixelRegion& region, int32_t value) {
+    uint16_t table[TableSize];
+    Build(value, table, TableSize);
+    if constexpr (TableSize == kTable8Size) {
+        MapSamples8(region, table);
+    } else {
+        MapSamples10(region, table);
+    }
+}
+
+inline constexpr auto* AdjustGamma8 = &AdjustTone<kTable8Size, BuildGammaTable>;
+inline constexpr auto* AdjustGamma10 = &AdjustTone<kTable10Size, BuildGammaTable>;
+inline constexpr auto* AdjustContrast8 = &AdjustTone<kTable8Size, BuildContrastTable>;
+inline constexpr auto* AdjustContrast10 = &AdjustTone<kTable10Size, BuildContrastTable>;
+inline constexpr auto* AdjustBrightness8 = &AdjustTone<kTable8Size, BuildBrightnessTable>;
+inline constexpr auto* AdjustBrightness10 = &AdjustTone<kTable10Size, BuildBrightnessTable>;
 
 }  // namespace pixora
