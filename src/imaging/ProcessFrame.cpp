@@ -1,6 +1,7 @@
 #include "imaging/ProcessFrame.h"
 
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 #include "image/ConversionKernels.h"
@@ -162,38 +163,37 @@ void Adjustments(const FrameContext& context) {
 
 }  // namespace
 
+namespace {
+
+// Per colour mode, in mode order: the image the frame arrives in and the image it leaves in.
+struct ModeImages {
+    ImageBuffer* FrameImages::*raw;
+    ImageBuffer* FrameImages::*output;
+};
+constexpr ModeImages kModeImages[] = {
+    {&FrameImages::raw8, &FrameImages::raw8},      // kColorMode8
+    {&FrameImages::raw16, &FrameImages::raw16},    // kColorMode16
+    {&FrameImages::raw8, &FrameImages::color24},   // kColorMode24
+    {&FrameImages::raw8, &FrameImages::color32},   // kColorMode32
+    {&FrameImages::raw16, &FrameImages::color48},  // kColorMode48
+    {&FrameImages::raw16, &FrameImages::color64},  // kColorMode64
+};
+
+const ModeImages* ModeImagesOf(int32_t colorMode) {
+    const bool known = colorMode >= 0 && static_cast<size_t>(colorMode) < std::size(kModeImages);
+    return known ? &kModeImages[colorMode] : nullptr;
+}
+
+}  // namespace
+
 ImageBuffer* RawImageOf(const FrameContext& context) {
-    switch (context.colorMode) {
-        case kColorMode8:
-        case kColorMode24:
-        case kColorMode32:
-            return context.images.raw8;
-        case kColorMode16:
-        case kColorMode48:
-        case kColorMode64:
-            return context.images.raw16;
-        default:
-            return nullptr;
-    }
+    const ModeImages* mode = ModeImagesOf(context.colorMode);
+    return mode != nullptr ? context.images.*(mode->raw) : nullptr;
 }
 
 ImageBuffer* OutputImageOf(const FrameContext& context) {
-    switch (context.colorMode) {
-        case kColorMode8:
-            return context.images.raw8;
-        case kColorMode16:
-            return context.images.raw16;
-        case kColorMode24:
-            return context.images.color24;
-        case kColorMode32:
-            return context.images.color32;
-        case kColorMode48:
-            return context.images.color48;
-        case kColorMode64:
-            return context.images.color64;
-        default:
-            return nullptr;
-    }
+    const ModeImages* mode = ModeImagesOf(context.colorMode);
+    return mode != nullptr ? context.images.*(mode->output) : nullptr;
 }
 
 void ProcessFrame(const FrameContext& context) {
