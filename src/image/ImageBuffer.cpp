@@ -244,22 +244,25 @@ ScaledRegion ImageBuffer::ScaledRegionFor(const ImageBuffer* source, const Pixel
 PixelRegion ImageBuffer::Block(ImageBuffer& dest, int32_t destColumn, int32_t destRow,
                                const ImageBuffer& source, int32_t sourceColumn, int32_t sourceRow,
                                int32_t width, int32_t height) {
-    PixelRegion region;
-    region.destStride = dest.stride_;
-    region.sourceStride = source.stride_;
-    region.destBytesPerPixel = dest.BytesPerPixel();
-    region.sourceBytesPerPixel = source.BytesPerPixel();
-    region.dest = dest.bits_.get() + destRow * region.destStride +
-                  ptrdiff_t{destColumn} * region.destBytesPerPixel;
-    region.source = source.bits_.get() + sourceRow * region.sourceStride +
-                    ptrdiff_t{sourceColumn} * region.sourceBytesPerPixel;
-    region.width = width;
-    region.height = height;
-    region.sourceRow = sourceRow;
-    region.sourceColumn = sourceColumn;
-    region.destRow = destRow;
-    region.destColumn = destColumn;
-    return region;
+    const ptrdiff_t destStride = dest.stride_;
+    const ptrdiff_t sourceStride = source.stride_;
+    const int32_t destBytes = dest.BytesPerPixel();
+    const int32_t sourceBytes = source.BytesPerPixel();
+    return PixelRegion{
+        .dest = dest.bits_.get() + destRow * destStride + ptrdiff_t{destColumn} * destBytes,
+        .source =
+            source.bits_.get() + sourceRow * sourceStride + ptrdiff_t{sourceColumn} * sourceBytes,
+        .destStride = destStride,
+        .sourceStride = sourceStride,
+        .destBytesPerPixel = destBytes,
+        .sourceBytesPerPixel = sourceBytes,
+        .width = width,
+        .height = height,
+        .sourceRow = sourceRow,
+        .sourceColumn = sourceColumn,
+        .destRow = destRow,
+        .destColumn = destColumn,
+    };
 }
 
 }  // namespace pixora
