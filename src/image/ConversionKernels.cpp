@@ -8,25 +8,25 @@ using kernel_detail::ForEachPixel;
 
 namespace {
 
-void CopyBgr(uint8_t* d, const uint8_t* s) {
+// The pixel functions are lambdas, each a type of its own, so that ForEachPixel's call to
+// them is always direct and inlined, whatever the compiler makes of ForEachPixel itself.
+constexpr auto CopyBgr = [](uint8_t* d, const uint8_t* s) {
     d[0] = s[0];
     d[1] = s[1];
     d[2] = s[2];
-}
+};
 
-void Gray16ToGray8(uint8_t* d, const uint8_t* s) {
-    d[0] = ReduceWord(s);
-}
+constexpr auto Gray16ToGray8 = [](uint8_t* d, const uint8_t* s) { d[0] = ReduceWord(s); };
 
-void Color16ToBgr(uint8_t* d, const uint8_t* s) {
+constexpr auto Color16ToBgr = [](uint8_t* d, const uint8_t* s) {
     d[0] = ReduceWord(s);
     d[1] = ReduceWord(s + 2);
     d[2] = ReduceWord(s + 4);
-}
+};
 
 // B, G, R to R, G, B; with a fourth byte of 0 when asked.
 template <bool WithFourth>
-void SwapBgr(uint8_t* d, const uint8_t* s) {
+constexpr auto SwapBgr = [](uint8_t* d, const uint8_t* s) {
     const uint8_t blue = s[0];
     d[0] = s[2];
     d[1] = s[1];
@@ -34,22 +34,30 @@ void SwapBgr(uint8_t* d, const uint8_t* s) {
     if constexpr (WithFourth) {
         d[3] = 0;
     }
-}
+};
+
+// B, G, R words shifted left by 6 (first and third exchanged when asked); a fourth word of
+// 0xFFFF when asked.
+template <bool Swap, bool WithFourth>
+constexpr auto ScaleColorWords = [](uint8_t* d, const uint8_t* s) {
+    const uint32_t b = LoadWord(s) << 6;
+    const uint32_t g = LoadWord(s + 2) << 6;
+    const uint32_t r = LoadWord(s + 4) << 6;
+    StoreWord(d, Swap ? r : b);
+    StoreWord(d + 2, g);
+    StoreWord(d + 4, Swap ? b : r);
+    if constexpr (WithFourth) {
+        StoreWord(d + 6, 0xFFFF);
+    }
+};
 
 template <bool Swap>
 void ScaleColor(const PixelRegion& region) {
-    const bool withFourth = region.destBytesPerPixel >= 8;
-    ForEachPixel<false>(region, [withFourth](uint8_t* d, const uint8_t* s) {
-        const uint32_t b = LoadWord(s) << 6;
-        const uint32_t g = LoadWord(s + 2) << 6;
-        const uint32_t r = LoadWord(s + 4) << 6;
-        StoreWord(d, Swap ? r : b);
-        StoreWord(d + 2, g);
-        StoreWord(d + 4, Swap ? b : r);
-        if (withFourth) {
-            StoreWord(d + 6, 0xFFFF);
-        }
-    });
+    if (region.destBytesPerPixel >= 8) {
+        ForEachPixel<false>(region, ScaleColorWords<Swap, true>);
+    } else {
+        ForEachPixel<false>(region, ScaleColorWords<Swap, false>);
+    }
 }
 
 }  // namespace
