@@ -142,6 +142,9 @@ private:
     void CountDelivered(const FrameMeta& meta);
     // Wakes WaitFrame callers: a stop or the end.
     void NotifyCaptureStopped();
+    // The free-running stream failed: no frame comes until a capture starts again, so a
+    // WaitFrame caller returns now, and so does one that starts waiting later.
+    void NotifyStreamFailed();
     int32_t CopyToCaller(const ImageBuffer* image, const FrameTarget& target);
     void PostFrameError(ErrorCode code);
 
@@ -181,7 +184,8 @@ private:
     uint64_t lastDeliveredSequence_ = 0;
     // Raised by every stop, so that a WaitFrame caller returns (frameMutex_).
     uint64_t captureStops_ = 0;
-    bool shutDown_ = false;  // frameMutex_
+    bool streamFailed_ = false;  // frameMutex_, until the next worker starts
+    bool shutDown_ = false;      // frameMutex_
     std::condition_variable frameProcessed_;
     std::atomic<uint64_t> framesDelivered_{0};
     std::atomic<uint64_t> framesFailed_{0};

@@ -77,7 +77,7 @@ int32_t CaptureMachine::WaitFrame(uint64_t afterSequence, int32_t timeoutMs) {
     std::unique_lock frames(frameMutex_);
     const uint64_t stops = captureStops_;
     const auto ready = [&] {
-        return shutDown_ || captureStops_ != stops ||
+        return shutDown_ || streamFailed_ || captureStops_ != stops ||
                (frameCaptured_ && shownMeta_.sequence > afterSequence);
     };
     if (timeoutMs < 0) {
@@ -117,6 +117,15 @@ void CaptureMachine::CountDelivered(const FrameMeta& meta) {
 void CaptureMachine::NotifyCaptureStopped() {
     {
         std::lock_guard frames(frameMutex_);
+        ++captureStops_;
+    }
+    frameProcessed_.notify_all();
+}
+
+void CaptureMachine::NotifyStreamFailed() {
+    {
+        std::lock_guard frames(frameMutex_);
+        streamFailed_ = true;
         ++captureStops_;
     }
     frameProcessed_.notify_all();

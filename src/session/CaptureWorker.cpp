@@ -20,6 +20,10 @@ constexpr int64_t kCancelRetryMs = 20;
 }  // namespace
 
 int32_t CaptureMachine::StartWorker() {
+    {
+        std::lock_guard frames(frameMutex_);
+        streamFailed_ = false;
+    }
     runFlag_.store(1);
     stopRequested_.Reset();
     workerDone_ = std::make_unique<ManualResetEvent>();
@@ -125,7 +129,7 @@ void CaptureMachine::PreviewLoop() {
             PostFrameError(ErrorCode::StreamFailed);
             RecordError(ErrorCode::StreamFailed);
             // No frame will come: a PixoraEx_WaitFrame caller learns it now, not at its time-out.
-            NotifyCaptureStopped();
+            NotifyStreamFailed();
             break;
         }
         if (polled != PixoraDevice::kPollNewFrame)

@@ -233,6 +233,10 @@ TEST_F(FrameMeta, WaitFrameEndsWhenTheCameraVanishesMidStream) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     const std::vector<int32_t> codes = DrainErrors();
     EXPECT_NE(std::find(codes.begin(), codes.end(), PIXORA_ERR_STREAM_FAILED), codes.end());
+    // A wait that starts once the stream has failed does not wait for a frame either.
+    const auto late = std::chrono::steady_clock::now();
+    EXPECT_EQ(PixoraEx_WaitFrame(camera_, meta.sequence, 10000), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - late, std::chrono::seconds(5));
     Pixora_StopPreview(camera_);
 }
 
