@@ -24,6 +24,7 @@
 #include "device/RegisterMap.h"
 #include "device/TransferWorkers.h"
 #include "device/ZeroedBuffer.h"
+#include "image/Rect.h"
 #include "platform/DriverPort.h"
 
 namespace pixora {
@@ -31,12 +32,7 @@ namespace pixora {
 class ImageBuffer;
 
 // The camera window last accepted by SetWindow.
-struct CameraWindow {
-    int32_t x = 0;
-    int32_t y = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-};
+using CameraWindow = Rect;
 
 // The device's frames so far: every frame the camera sent is one of received, and of
 // those, lost ones came short and skipped ones were whole but never handed out (a newer

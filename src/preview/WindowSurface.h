@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "image/Rect.h"
+
 namespace pixora {
 
 enum class SurfaceKind { OffScreen, X11, Win32 };
@@ -50,12 +52,7 @@ struct SurfaceState {
 };
 
 // Position and size: relative to the parent for a child, to the screen for a top-level.
-struct SurfaceGeometry {
-    int32_t x = 0;
-    int32_t y = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-};
+using SurfaceGeometry = Rect;
 
 // Rows of pixels to draw at the client's top-left corner. 8-bit samples are gray levels;
 // 24-bit pixels are blue, green, red bytes. `lastRowOnTop` shows the memory rows in

@@ -12,18 +12,14 @@
 #include <vector>
 
 #include "dialogs/host/DialogHost.h"
+#include "image/Rect.h"
 
 namespace pixora {
 
 class FltkDialogWindow;
 struct FltkDialogRun;
 
-struct WindowRect {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-};
+using WindowRect = Rect;
 
 // A look at a shown dialog, for tests: window id, geometry and pixels.
 class FltkDialogView {
