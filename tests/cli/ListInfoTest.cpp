@@ -1,7 +1,7 @@
 // pixora list and pixora info against the virtual camera.
 #include <gtest/gtest.h>
 
-#include "cli/PixoraRun.h"
+#include "PixoraRun.h"
 
 namespace pixora::test {
 namespace {

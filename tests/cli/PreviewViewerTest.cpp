@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/PixoraRun.h"
-#include "cli/X11Desktop.h"
+#include "PixoraRun.h"
+#include "X11Desktop.h"
 
 namespace pixora::test {
 namespace {

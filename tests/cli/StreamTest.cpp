@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/PixoraRun.h"
+#include "PixoraRun.h"
 
 namespace pixora::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "cli/X11Desktop.h"
+#include "X11Desktop.h"
 
 #include <X11/Xlib.h>
 #include <fcntl.h>

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <thread>
 
+#include "PollUntilChange.h"
 #include "device/DeviceResult.h"
 #include "device/PixoraDevice.h"
 #include "device/SensorInitTable.h"
@@ -21,16 +22,7 @@ protected:
 
     uint32_t CameraRegister(uint32_t address) { return bus.ReadRegister(0, address).value_or(~0u); }
 
-    int32_t PollUntilChange() {
-        for (int i = 0; i < 4000; ++i) {
-            const int32_t result = device.PollFrame();
-            if (result != 2) {
-                return result;
-            }
-            SleepMs(1);
-        }
-        return 2;
-    }
+    int32_t PollUntilChange() { return test::PollUntilChange(device); }
 
     VirtualCameraBus bus;
     PixoraDevice device;

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "FakeDriverPort.h"
+#include "PollUntilChange.h"
 #include "device/DeviceResult.h"
 #include "device/PixoraDevice.h"
 #include "platform/Clock.h"
@@ -27,17 +28,7 @@ protected:
         port.ClearLog();
     }
 
-    // Polls until the stream reports something other than "no new frame".
-    int32_t PollUntilChange() {
-        for (int i = 0; i < 4000; ++i) {
-            const int32_t result = device.PollFrame();
-            if (result != 2) {
-                return result;
-            }
-            SleepMs(1);
-        }
-        return 2;
-    }
+    int32_t PollUntilChange() { return test::PollUntilChange(device); }
 
     // Releases `count` gated frames and waits until the worker has published them and
     // stands in the next read.

@@ -11,7 +11,7 @@
 
 #include "CameraFixture.h"
 #include "PixoraExtensions.h"
-#include "faults/StoredSettings.h"
+#include "StoredSettings.h"
 
 namespace pixora::test {
 namespace {

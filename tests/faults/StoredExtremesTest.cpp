@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "BoundedCall.h"
 #include "PixoraPlatform.h"
 #include "PixoraSdk_530TZ.h"
+#include "StoredSettings.h"
 #include "TempDir.h"
-#include "faults/BoundedCall.h"
-#include "faults/StoredSettings.h"
 
 namespace pixora::test {
 namespace {

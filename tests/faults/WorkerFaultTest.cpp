@@ -6,11 +6,11 @@
 #include <thread>
 #include <vector>
 
+#include "BoundedCall.h"
 #include "PixoraPlatform.h"
 #include "PixoraSdk_530TZ.h"
+#include "StoredSettings.h"
 #include "TempDir.h"
-#include "faults/BoundedCall.h"
-#include "faults/StoredSettings.h"
 #include "simulator/VirtualCameraBus.h"
 
 namespace pixora::test {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "Decoders.h"
 #include "FuzzInput.h"
 #include "FuzzTargets.h"
-#include "image/Decoders.h"
 #include "image/ImageBuffer.h"
 #include "image/SaveImageFile.h"
 

@@ -11,11 +11,11 @@
 #include <filesystem>
 #include <string>
 
+#include "Decoders.h"
+#include "ImagePattern.h"
 #include "TempDir.h"
-#include "image/Decoders.h"
 #include "image/ImageBuffer.h"
 #include "image/SaveImageFile.h"
-#include "win32/ImagePattern.h"
 
 namespace pixora::test {
 namespace {

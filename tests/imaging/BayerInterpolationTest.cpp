@@ -18,11 +18,9 @@ using test::SampleAt;
 using test::SetSample;
 using test::WholeRegion;
 
-// Colour of each site by Bayer mode, [mode][row & 1][column & 1], as the camera documents.
-constexpr char kSites[4][2][3] = {{"GB", "RG"}, {"RG", "GB"}, {"BG", "GR"}, {"GR", "BG"}};
-
+// Colour of each site by Bayer mode, as the camera documents.
 char SiteColor(int32_t mode, int32_t row, int32_t column) {
-    return kSites[mode][row & 1][column & 1];
+    return test::BayerSite(mode, column, row);
 }
 
 struct Expected {

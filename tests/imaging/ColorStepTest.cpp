@@ -13,6 +13,7 @@ namespace pixora {
 namespace {
 
 using test::MakeImage;
+using test::Mosaic;
 using test::SampleAt;
 using test::SetSample;
 using test::WholeRegion;
@@ -52,20 +53,6 @@ TEST(InterpolationMemberChoice, FollowsDepthGainsAndProcessor) {
     ProcessorInfo faulting = sse2;
     faulting.usableFeatures &= ~kFeatureSse2;
     EXPECT_EQ(ChooseInterpolationMember(faulting, 24, unity), InterpolationMember::Reference);
-}
-
-constexpr char kSites[4][2][3] = {{"GB", "RG"}, {"RG", "GB"}, {"BG", "GR"}, {"GR", "BG"}};
-
-ImageBuffer Mosaic(int32_t mode, uint16_t bits, int32_t width, int32_t height, int32_t green,
-                   int32_t blue, int32_t red) {
-    ImageBuffer image = MakeImage(width, height, bits);
-    for (int32_t row = 0; row < height; ++row) {
-        for (int32_t column = 0; column < width; ++column) {
-            const char color = kSites[mode][row & 1][column & 1];
-            SetSample(image, column, row, 0, color == 'G' ? green : (color == 'B' ? blue : red));
-        }
-    }
-    return image;
 }
 
 class ColorStepTest : public ::testing::Test {

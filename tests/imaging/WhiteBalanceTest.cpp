@@ -9,23 +9,9 @@ namespace pixora {
 namespace {
 
 using test::MakeImage;
+using test::Mosaic;
 using test::SetSample;
 using test::WholeRegion;
-
-constexpr char kSites[4][2][3] = {{"GB", "RG"}, {"RG", "GB"}, {"BG", "GR"}, {"GR", "BG"}};
-
-// A mosaic whose colour sites hold the given levels.
-ImageBuffer Mosaic(int32_t mode, uint16_t bits, int32_t width, int32_t height, int32_t green,
-                   int32_t blue, int32_t red) {
-    ImageBuffer image = MakeImage(width, height, bits);
-    for (int32_t row = 0; row < height; ++row) {
-        for (int32_t column = 0; column < width; ++column) {
-            const char color = kSites[mode][row & 1][column & 1];
-            SetSample(image, column, row, 0, color == 'G' ? green : (color == 'B' ? blue : red));
-        }
-    }
-    return image;
-}
 
 TEST(WhiteBalance, GainsBringBlueAndRedToGreen) {
     for (int32_t mode = 0; mode < 4; ++mode) {

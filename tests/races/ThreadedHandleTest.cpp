@@ -8,11 +8,11 @@
 #include <thread>
 
 #include "RaceFixture.h"
+#include "SoakSupport.h"
 #include "dialogs/DialogTemplates.h"
 #include "dialogs/host/DialogHosts.h"
 #include "dialogs/host/HeadlessDialogHost.h"
 #include "dialogs/host/HeadlessWindow.h"
-#include "soak/SoakSupport.h"
 
 namespace pixora::test {
 namespace {

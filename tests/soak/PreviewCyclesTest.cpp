@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "BoundedCall.h"
 #include "PixoraPlatform.h"
 #include "PixoraSdk_530TZ.h"
+#include "SoakSupport.h"
+#include "StoredSettings.h"
 #include "TempDir.h"
-#include "faults/BoundedCall.h"
-#include "faults/StoredSettings.h"
-#include "soak/SoakSupport.h"
 
 namespace pixora::test {
 namespace {

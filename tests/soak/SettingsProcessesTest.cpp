@@ -10,9 +10,9 @@
 #include <string>
 
 #include "PixoraSdk_530TZ.h"
+#include "SoakSupport.h"
 #include "TempDir.h"
 #include "platform/SettingsStore.h"
-#include "soak/SoakSupport.h"
 
 namespace pixora::test {
 namespace {

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "ImagePattern.h"
 #include "image/ImageBuffer.h"
 #include "image/SaveImageFile.h"
-#include "win32/ImagePattern.h"
 
 namespace pixora::test {
 namespace {

@@ -13,36 +13,15 @@
 
 #include "PixoraPlatform.h"
 #include "PixoraSdk_530TZ.h"
+#include "Win32Windows.h"
 
 namespace pixora {
 namespace {
 
+using test::ClassOf;
+using test::PumpUntil;
+
 constexpr const char* kTestRoot = "Software\\PixoraWin32PreviewTest";
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-// Pumps while it waits (bounded); false when `ready` never held.
-bool PumpUntil(const std::function<bool()>& ready) {
-    for (int i = 0; i < 500; ++i) {
-        Pump();
-        if (ready())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
-std::string ClassOf(HWND window) {
-    char name[256] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
 
 std::string TitleOf(HWND window) {
     char title[256] = {};

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "Win32Windows.h"
 #include "image/ImageBuffer.h"
 #include "preview/PreviewWindow.h"
 #include "preview/WindowSurface.h"
@@ -18,24 +19,13 @@
 namespace pixora {
 namespace {
 
-constexpr const char* kClassName = "VideoRenderer_0badf00d_12345678";
+using test::ClassOf;
+using test::Pump;
 
-void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
+constexpr const char* kClassName = "VideoRenderer_0badf00d_12345678";
 
 HWND Handle(WindowSurface& surface) {
     return reinterpret_cast<HWND>(static_cast<uintptr_t>(surface.NativeId()));
-}
-
-std::string ClassOf(HWND window) {
-    char name[256] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
 }
 
 std::string TitleOf(HWND window) {

@@ -1,5 +1,5 @@
-// Helpers shared by the imaging tests: images filled with known or random samples, and
-// pixel access by column and memory row.
+// Helpers shared by the imaging and preview tests: images filled with known or random
+// samples, Bayer mosaics, and pixel access by column and memory row.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -47,6 +47,27 @@ inline void SetSample(ImageBuffer& image, int32_t column, int32_t row, int32_t c
     } else {
         p[channel] = static_cast<uint8_t>(value);
     }
+}
+
+// The colour of each site of a Bayer mosaic in mode 0..3, by row and column parity.
+inline constexpr char kBayerSites[4][2][3] = {
+    {"GB", "RG"}, {"RG", "GB"}, {"BG", "GR"}, {"GR", "BG"}};
+
+inline char BayerSite(int32_t mode, int32_t column, int32_t row) {
+    return kBayerSites[mode][row & 1][column & 1];
+}
+
+// A mosaic whose colour sites hold the given levels.
+inline ImageBuffer Mosaic(int32_t mode, uint16_t bits, int32_t width, int32_t height, int32_t green,
+                          int32_t blue, int32_t red) {
+    ImageBuffer image = MakeImage(width, height, bits);
+    for (int32_t row = 0; row < height; ++row) {
+        for (int32_t column = 0; column < width; ++column) {
+            const char color = BayerSite(mode, column, row);
+            SetSample(image, column, row, 0, color == 'G' ? green : (color == 'B' ? blue : red));
+        }
+    }
+    return image;
 }
 
 inline int32_t ChannelsOf(const ImageBuffer& image) {
