@@ -39,14 +39,6 @@ TEST(PixoraPreview, PlacedInsideAParentWindowRunsHeadless) {
     EXPECT_EQ(result.exitStatus, 0) << result.err;
 }
 
-TEST(PixoraPreview, NoCameraFailsWithErrorTwo) {
-    PixoraFixture pixora;
-    pixora.Simulate("cameras=1");
-    const PixoraResult result = pixora.Run({"preview", "--seconds", "1"});
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_NE(result.err.find("error 2"), std::string::npos) << result.err;
-}
-
 TEST(PixoraTrigger, EveryPulseDeliversOneFrame) {
     PixoraFixture pixora;
     pixora.Simulate("cameras=0 fps=0");

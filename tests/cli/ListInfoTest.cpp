@@ -51,17 +51,5 @@ TEST(PixoraInfo, ReportsTheCameraOfTheChosenIndex) {
     EXPECT_NE(result.out.find("Pixora530TZ_04"), std::string::npos) << result.out;
 }
 
-TEST(PixoraInfo, FailsWithErrorTwoWhenTheIndexHoldsNoCamera) {
-    PixoraFixture pixora;
-    pixora.Simulate("cameras=3 fps=0");
-    const PixoraResult atZero = pixora.Run({"info"});
-    EXPECT_EQ(atZero.exitStatus, 1);
-    EXPECT_NE(atZero.out.find("25.5.2"), std::string::npos);
-    EXPECT_NE(atZero.err.find("error 2"), std::string::npos) << atZero.err;
-    const PixoraResult atFive = pixora.Run({"info", "--device", "5"});
-    EXPECT_EQ(atFive.exitStatus, 1);
-    EXPECT_NE(atFive.err.find("error 2"), std::string::npos) << atFive.err;
-}
-
 }  // namespace
 }  // namespace pixora::test

@@ -162,13 +162,6 @@ TEST(PixoraSettings, GetWithoutNameListsEverySettingThatHasAValue) {
     EXPECT_EQ(all.out.find("color-gain-red"), std::string::npos);
 }
 
-TEST(PixoraSettings, NoCameraAtAChosenIndexFailsWithErrorTwo) {
-    PixoraFixture pixora;
-    const PixoraResult result = pixora.Run({"get", "brightness", "--device", "4"});
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_NE(result.err.find("error 2"), std::string::npos) << result.err;
-}
-
 TEST(PixoraRegisters, ReadsWhatTheCameraWasProgrammedWith) {
     PixoraFixture pixora;
     const PixoraResult result = pixora.Run({"reg", "read", "17"});
@@ -195,14 +188,6 @@ TEST(PixoraRegisters, MissingRegistersFailWithErrorSix) {
         EXPECT_EQ(result.exitStatus, 1) << args[1];
         EXPECT_NE(result.err.find("error 6"), std::string::npos) << result.err;
     }
-}
-
-TEST(PixoraRegisters, NoCameraFailsWithErrorTwo) {
-    PixoraFixture pixora;
-    pixora.Simulate("cameras=none");
-    const PixoraResult result = pixora.Run({"reg", "read", "17"});
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_NE(result.err.find("error 2"), std::string::npos) << result.err;
 }
 
 }  // namespace

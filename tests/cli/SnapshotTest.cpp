@@ -146,17 +146,6 @@ TEST(PixoraSnapshot, UnwritablePathFailsAndTheOtherFilesAreStillWritten) {
     EXPECT_TRUE(IsPng(ReadFile(good)));
 }
 
-TEST(PixoraSnapshot, NoCameraAtTheIndexFailsWithErrorTwo) {
-    PixoraFixture pixora;
-    pixora.Simulate("cameras=0,2 fps=0");
-    const std::string file = pixora.File("frame.bmp");
-    const PixoraResult result = pixora.Run({"snapshot", "--device", "5", file});
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_NE(result.err.find("error 2"), std::string::npos) << result.err;
-    EXPECT_FALSE(std::filesystem::exists(file));
-    EXPECT_EQ(pixora.Run({"snapshot", "--device", "2", file}).exitStatus, 0);
-}
-
 TEST(PixoraSnapshot, ACameraThatDeliversNoFrameFails) {
     PixoraFixture pixora;
     pixora.Simulate("cameras=0 fps=0 maxwait=100 fault=stall:0");

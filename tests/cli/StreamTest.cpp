@@ -75,13 +75,6 @@ TEST(PixoraStream, ACameraVanishingMidStreamFailsWithErrorThirteen) {
     EXPECT_GE(SummaryValue(result.out, "failed"), 1);
 }
 
-TEST(PixoraStream, NoCameraAtTheIndexFailsWithErrorTwo) {
-    PixoraFixture pixora;
-    const PixoraResult result = pixora.Run({"stream", "--frames", "1", "--device", "6"});
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_NE(result.err.find("error 2"), std::string::npos) << result.err;
-}
-
 TEST(PixoraStream, CtrlCEndsAnOpenEndedStreamCleanly) {
     PixoraFixture pixora;
     pixora.Simulate("cameras=0 fps=30");

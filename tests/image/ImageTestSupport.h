@@ -54,6 +54,11 @@ inline uint8_t* PixelAt(ImageBuffer& image, int x, int memoryRow) {
            static_cast<size_t>(x) * image.BytesPerPixel();
 }
 
+inline const uint8_t* PixelAt(const ImageBuffer& image, int x, int memoryRow) {
+    return image.Bits() + static_cast<size_t>(memoryRow) * image.Stride() +
+           static_cast<size_t>(x) * image.BytesPerPixel();
+}
+
 inline uint16_t Word(const uint8_t* p, int index) {
     return static_cast<uint16_t>(p[2 * index] | (p[2 * index + 1] << 8));
 }
@@ -81,6 +86,30 @@ inline void FillPattern(ImageBuffer& image) {
                 const uint16_t v = PatternSample(x, y, c, words);
                 if (words) {
                     SetWord(p, c, v);
+                } else {
+                    p[c] = static_cast<uint8_t>(v);
+                }
+            }
+        }
+    }
+}
+
+// Four flat 16 x 16 blocks (whole coding units, so quality 100 keeps them close): top
+// left red, top right green, bottom left blue, bottom right gray, in memory rows.
+inline void FillBlocks(ImageBuffer& image) {
+    const bool deep = image.BitsPerPixel() >= 48;
+    const int channels = image.BitsPerPixel() <= 16 ? 1 : 3;
+    for (int y = 0; y < image.Height(); ++y) {
+        for (int x = 0; x < image.Width(); ++x) {
+            const int block = (y >= 16 ? 2 : 0) + (x >= 16 ? 1 : 0);
+            // B, G, R per block.
+            static const int colors[4][3] = {
+                {0, 0, 250}, {0, 250, 0}, {250, 0, 0}, {120, 120, 120}};
+            uint8_t* p = PixelAt(image, x, y);
+            for (int c = 0; c < channels; ++c) {
+                const int v = channels == 1 ? 40 + 60 * block : colors[block][c];
+                if (deep || image.BitsPerPixel() == 16) {
+                    SetWord(p, c, static_cast<uint16_t>(4 * v));
                 } else {
                     p[c] = static_cast<uint8_t>(v);
                 }

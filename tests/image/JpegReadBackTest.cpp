@@ -3,8 +3,6 @@
 
 #include <filesystem>
 
-#include <cstdlib>
-
 #include "Decoders.h"
 #include "ImageTestSupport.h"
 #include "image/JpegWriter.h"
@@ -15,30 +13,6 @@ namespace {
 
 using test::DecodedJpeg;
 using test::PixelAt;
-
-// Four flat 16 x 16 blocks (whole coding units, so quality 100 keeps them close): top
-// left red, top right green, bottom left blue, bottom right gray, in memory rows.
-void FillBlocks(ImageBuffer& image) {
-    const bool deep = image.BitsPerPixel() >= 48;
-    const int channels = image.BitsPerPixel() <= 16 ? 1 : 3;
-    for (int y = 0; y < image.Height(); ++y) {
-        for (int x = 0; x < image.Width(); ++x) {
-            const int block = (y >= 16 ? 2 : 0) + (x >= 16 ? 1 : 0);
-            // B, G, R per block.
-            static const int colors[4][3] = {
-                {0, 0, 250}, {0, 250, 0}, {250, 0, 0}, {120, 120, 120}};
-            uint8_t* p = PixelAt(image, x, y);
-            for (int c = 0; c < channels; ++c) {
-                const int v = channels == 1 ? 40 + 60 * block : colors[block][c];
-                if (deep || image.BitsPerPixel() == 16) {
-                    test::SetWord(p, c, static_cast<uint16_t>(4 * v));
-                } else {
-                    p[c] = static_cast<uint8_t>(v);
-                }
-            }
-        }
-    }
-}
 
 class JpegReadBack : public test::ScratchDir {
 protected:
@@ -51,28 +25,12 @@ protected:
         EXPECT_EQ(jpeg.height, static_cast<uint32_t>(image.Height()));
         return jpeg;
     }
-
-    // Compares the decoded picture with the blocks at their centres, top row first.
-    static void ExpectBlocks(const DecodedJpeg& jpeg, int tolerance) {
-        static const int rgb[4][3] = {{250, 0, 0}, {0, 250, 0}, {0, 0, 250}, {120, 120, 120}};
-        for (int block = 0; block < 4; ++block) {
-            const int y = block >= 2 ? 24 : 8;
-            const int x = block % 2 == 1 ? 24 : 8;
-            const uint8_t* p = &jpeg.pixels[(static_cast<size_t>(y) * jpeg.width + x) *
-                                            static_cast<size_t>(jpeg.components)];
-            for (int c = 0; c < jpeg.components; ++c) {
-                const int expected = jpeg.components == 1 ? 40 + 60 * block : rgb[block][c];
-                EXPECT_LE(std::abs(p[c] - expected), tolerance)
-                    << "block " << block << " channel " << c;
-            }
-        }
-    }
 };
 
 TEST_F(JpegReadBack, FormatCodesPickProgressiveFilesOfQuality100_70And20) {
     ImageBuffer image;
     ASSERT_EQ(image.Create(32, 32, 24), 1);
-    FillBlocks(image);
+    test::FillBlocks(image);
     // Entry 0 of the luminance table is 16 scaled by the quality: 1, 10 and 40.
     const std::pair<uint32_t, uint16_t> cases[] = {
         {kSaveJpeg100, 1}, {kSaveJpeg70, 10}, {kSaveJpeg20, 40}};
@@ -81,30 +39,6 @@ TEST_F(JpegReadBack, FormatCodesPickProgressiveFilesOfQuality100_70And20) {
         EXPECT_TRUE(jpeg.progressive) << format;
         EXPECT_EQ(jpeg.firstLumaQuant, quant) << format;
         EXPECT_EQ(jpeg.components, 3);
-    }
-}
-
-TEST_F(JpegReadBack, ColorDepthsDecodeToTheSamePictureTopRowFirst) {
-    for (uint16_t bpp : {24, 32, 48, 64}) {
-        ImageBuffer image;
-        ASSERT_EQ(image.Create(32, 32, bpp), 1);
-        FillBlocks(image);
-        const DecodedJpeg jpeg = SaveAndDecode(image);
-        EXPECT_EQ(jpeg.components, 3) << bpp;
-        SCOPED_TRACE(bpp);
-        ExpectBlocks(jpeg, 8);
-    }
-}
-
-TEST_F(JpegReadBack, GrayDepthsDecodeToGrayTopRowFirst) {
-    for (uint16_t bpp : {8, 16}) {
-        ImageBuffer image;
-        ASSERT_EQ(image.Create(32, 32, bpp), 1);
-        FillBlocks(image);
-        const DecodedJpeg jpeg = SaveAndDecode(image);
-        EXPECT_EQ(jpeg.components, 1) << bpp;
-        SCOPED_TRACE(bpp);
-        ExpectBlocks(jpeg, 2);
     }
 }
 
