@@ -10,7 +10,7 @@
 #include "ExportTable.h"
 #include "PixoraPlatform.h"
 #include "PixoraSdk_530TZ.h"
-#include "TempDir.h"
+#include "ScopedRegistry.h"
 
 namespace pixora {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "PixoraPlatform.h"
 #include "PixoraSdk_530TZ.h"
-#include "TempDir.h"
+#include "ScopedRegistry.h"
 
 namespace pixora::test {
 

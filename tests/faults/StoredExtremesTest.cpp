@@ -12,8 +12,8 @@
 #include "BoundedCall.h"
 #include "PixoraPlatform.h"
 #include "PixoraSdk_530TZ.h"
+#include "ScopedRegistry.h"
 #include "StoredSettings.h"
-#include "TempDir.h"
 
 namespace pixora::test {
 namespace {

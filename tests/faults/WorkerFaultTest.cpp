@@ -9,8 +9,8 @@
 #include "BoundedCall.h"
 #include "PixoraPlatform.h"
 #include "PixoraSdk_530TZ.h"
+#include "ScopedRegistry.h"
 #include "StoredSettings.h"
-#include "TempDir.h"
 #include "simulator/VirtualCameraBus.h"
 
 namespace pixora::test {

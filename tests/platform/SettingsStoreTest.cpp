@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "ScopedRegistry.h"
 #include "TempDir.h"
 
 namespace pixora {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
+#include "ScopedRegistry.h"
 #include "platform/SettingsStore.h"
 #include "session/CameraSession.h"
 

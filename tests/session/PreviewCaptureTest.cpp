@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "PixoraPlatform.h"
-#include "TempDir.h"
+#include "ScopedRegistry.h"
 #ifndef _WIN32
 #include "preview/linux/X11HostWindow.h"
 #endif

@@ -16,9 +16,9 @@
 #include "BoundedCall.h"
 #include "PixoraPlatform.h"
 #include "PixoraSdk_530TZ.h"
+#include "ScopedRegistry.h"
 #include "SoakSupport.h"
 #include "StoredSettings.h"
-#include "TempDir.h"
 
 namespace pixora::test {
 namespace {

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "PixoraSdk_530TZ.h"
+#include "ScopedRegistry.h"
 #include "SoakSupport.h"
-#include "TempDir.h"
 #include "platform/SettingsStore.h"
 
 namespace pixora::test {

@@ -1,19 +1,11 @@
-// A scratch directory removed at the end of the test, and a settings file inside it that
-// the library uses instead of the user's own.
+// A scratch directory removed at the end of the test.
 #pragma once
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include <unistd.h>
-
-#ifdef _WIN32
-// The settings live in the registry, below a key of their own for this fixture's name.
-#include "platform/win32/SettingsText.h"
-#endif
 
 namespace pixora::test {
 
@@ -35,55 +27,6 @@ public:
 
 private:
     std::filesystem::path path_;
-};
-
-// Points PIXORA_REGISTRY at a fresh file for the lifetime of the object.
-class ScopedRegistry {
-public:
-    ScopedRegistry() : file_(dir_.File("registry.reg")) {
-        if (const char* old = std::getenv("PIXORA_REGISTRY")) {
-            old_ = old;
-            hadOld_ = true;
-        }
-        setenv("PIXORA_REGISTRY", file_.c_str(), 1);
-    }
-    ~ScopedRegistry() {
-#ifdef _WIN32
-        ClearSettings(file_);
-#endif
-        if (hadOld_) {
-            setenv("PIXORA_REGISTRY", old_.c_str(), 1);
-        } else {
-            unsetenv("PIXORA_REGISTRY");
-        }
-    }
-    const std::string& File() const {
-        return file_;
-    }
-    std::string Text() const {
-#ifdef _WIN32
-        return ExportSettingsText(file_);
-#else
-        std::ifstream in(file_, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-#endif
-    }
-    void Write(const std::string& text) const {
-#ifdef _WIN32
-        ImportSettingsText(file_, text);
-#else
-        std::ofstream out(file_, std::ios::binary | std::ios::trunc);
-        out << text;
-#endif
-    }
-
-private:
-    TempDir dir_;
-    std::string file_;
-    std::string old_;
-    bool hadOld_ = false;
 };
 
 }  // namespace pixora::test

@@ -9,13 +9,13 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "DialogTestSupport.h"
+#include "Win32Windows.h"
 #include "dialogs/DialogTemplates.h"
 #include "dialogs/PropertyDialogs.h"
 #include "dialogs/host/DialogHosts.h"
@@ -26,33 +26,10 @@
 namespace pixora {
 namespace {
 
-constexpr const char* kTestRoot = "Software\\PixoraWin32DialogTest";
-
-// Settings of this suite in a registry key of their own, empty at the start.
-class ScopedDialogRegistry {
-public:
-    ScopedDialogRegistry() {
-        if (const char* old = std::getenv("PIXORA_REGISTRY"))
-            old_ = old;
-        RegDeleteTreeA(HKEY_CURRENT_USER, kTestRoot);
-        _putenv_s("PIXORA_REGISTRY", (std::string("HKEY_CURRENT_USER\\") + kTestRoot).c_str());
-    }
-    ~ScopedDialogRegistry() {
-        _putenv_s("PIXORA_REGISTRY", old_.c_str());  // empty: unset
-        RegDeleteTreeA(HKEY_CURRENT_USER, kTestRoot);
-    }
-    ScopedDialogRegistry(const ScopedDialogRegistry&) = delete;
-    ScopedDialogRegistry& operator=(const ScopedDialogRegistry&) = delete;
-
-private:
-    std::string old_;
-};
-
-std::string ClassOf(HWND window) {
-    char name[256] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
+using test::ClassOf;
+using test::FakeAnalogSession;
+using test::FakeImageSession;
+using test::ScopedRegistry;
 
 std::wstring WideText(HWND window) {
     wchar_t text[256] = {};
@@ -197,77 +174,6 @@ private:
     std::thread thread_;  // last: it uses the members above
 };
 
-class PublishedRefresh {
-public:
-    void Publish(std::shared_ptr<DialogRefresh> dialog) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        dialog_ = std::move(dialog);
-    }
-    std::shared_ptr<DialogRefresh> Get() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return dialog_;
-    }
-
-private:
-    mutable std::mutex mutex_;
-    std::shared_ptr<DialogRefresh> dialog_;
-};
-
-class FakeImageSession final : public ImageDialogContext {
-public:
-    explicit FakeImageSession(int32_t colorMode) : colorMode_(colorMode) {
-        filter.Set(FilterField::Brightness, 10);
-        filter.Set(FilterField::Contrast, -3);
-        filter.Set(FilterField::Gamma, 100);
-        filter.Set(FilterField::BayerMode, 2);
-        for (FilterField gain : {FilterField::GrayGainR, FilterField::GrayGainG1,
-                                 FilterField::GrayGainG2, FilterField::GrayGainB}) {
-            filter.Set(gain, 128);
-        }
-    }
-    FilterSettings& Filter() override { return filter; }
-    int32_t ColorModeIndex() const override { return colorMode_; }
-    void PublishImageDialog(std::shared_ptr<DialogRefresh> dialog) override {
-        published.Publish(std::move(dialog));
-    }
-
-    FilterSettings filter;
-    PublishedRefresh published;
-
-private:
-    int32_t colorMode_;
-};
-
-class FakeAnalogSession final : public AnalogDialogContext {
-public:
-    FakeAnalogSession() {
-        analog.Set(AnalogField::GlobalGain, 656);
-        analog.Set(AnalogField::Exposure, 64);
-        filter.Set(FilterField::BayerMode, 3);
-    }
-    AnalogSettings& Analog() override { return analog; }
-    FilterSettings& Filter() override { return filter; }
-    int32_t GainMin() const override { return 0; }
-    int32_t GainMax() const override { return 1023; }
-    int32_t ExposureMin() const override { return 8; }
-    int32_t ExposureMax() const override { return 1068; }
-    void SetGain(int32_t gain) override {
-        gainThread = GetCurrentThreadId();
-        lastGain = gain;
-    }
-    void SetExposure(int32_t exposure) override { lastExposure = exposure; }
-    void PublishAnalogDialog(std::shared_ptr<DialogRefresh> dialog) override {
-        published.Publish(std::move(dialog));
-    }
-
-    AnalogSettings analog;
-    FilterSettings filter;
-    PublishedRefresh published;
-    std::atomic<int32_t> lastGain{-1};
-    std::atomic<int32_t> lastExposure{-1};
-    std::atomic<DWORD> gainThread{0};
-};
-
 // --- Templates --------------------------------------------------------------------------
 
 // Reads a zero-terminated UTF-16 string at `*at` and moves past it.
@@ -322,7 +228,7 @@ TEST(Win32DialogLanguage, FollowsTheSystemDefaultLanguage) {
 // --- Camera property dialog -------------------------------------------------------------
 
 TEST(Win32CameraDialog, ShowsItsControlsAndKeepsWhatTheUserChose) {
-    ScopedDialogRegistry registry;
+    ScopedRegistry registry;
     if (SystemDialogLanguage() != DialogLanguage::English)
         GTEST_SKIP() << "the English texts are checked on systems whose default language is not "
                         "Japanese";
@@ -398,7 +304,7 @@ std::wstring WideComboItem(HWND combo, int index) {
 TEST(Win32CameraDialog, JapaneseSystemShowsTheJapaneseTemplateAndLists) {
     if (SystemDialogLanguage() != DialogLanguage::Japanese)
         GTEST_SKIP() << "needs a system whose default language is Japanese (1041)";
-    ScopedDialogRegistry registry;
+    ScopedRegistry registry;
     ScriptedUser user([](HWND dialog) {
         EXPECT_EQ(WideText(dialog), L"\u30d7\u30ed\u30d1\u30c6\u30a3");
         EXPECT_EQ(TabItem(GetDlgItem(dialog, 1001), 0),
@@ -414,7 +320,7 @@ TEST(Win32CameraDialog, JapaneseSystemShowsTheJapaneseTemplateAndLists) {
 }
 
 TEST(Win32CameraDialog, BelongsToItsOwnerWhileItRuns) {
-    ScopedDialogRegistry registry;
+    ScopedRegistry registry;
     HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300,
                                  200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(owner, nullptr);
@@ -477,7 +383,16 @@ TEST(Win32CameraDialog, JapaneseTemplateShowsJapaneseTexts) {
 // --- Image filter dialog ----------------------------------------------------------------
 
 TEST(Win32ImageFilterDialog, SlidersSpinnersTabsAndRefreshesReachTheSettings) {
+    ScopedRegistry registry;
     FakeImageSession session(0);  // monochrome: with the gray filter tab
+    session.filter.Set(FilterField::Brightness, 10);
+    session.filter.Set(FilterField::Contrast, -3);
+    session.filter.Set(FilterField::Gamma, 100);
+    session.filter.Set(FilterField::BayerMode, 2);
+    for (FilterField gain : {FilterField::GrayGainR, FilterField::GrayGainG1,
+                             FilterField::GrayGainG2, FilterField::GrayGainB}) {
+        session.filter.Set(gain, 128);
+    }
     std::atomic<bool> refreshed{false};
     ScriptedUser user([&](HWND dialog) {
         HWND tab = GetDlgItem(dialog, kIdTabControl);
@@ -557,8 +472,12 @@ TEST(Win32ImageFilterDialog, SlidersSpinnersTabsAndRefreshesReachTheSettings) {
 // --- Analog gain dialog -----------------------------------------------------------------
 
 TEST(Win32AnalogDialog, AutomaticIrisValuesReachTheEditOnTheDialogsThread) {
+    ScopedRegistry registry;
     FakeAnalogSession session;
-    const DWORD dialogThread = GetCurrentThreadId();
+    session.analog.Set(AnalogField::GlobalGain, 656);
+    session.analog.Set(AnalogField::Exposure, 64);
+    session.filter.Set(FilterField::BayerMode, 3);
+    const std::thread::id dialogThread = std::this_thread::get_id();
     ScriptedUser user([&](HWND dialog) {
         HWND page = PageWith(dialog, 1015);
         ASSERT_NE(page, nullptr);
@@ -573,8 +492,11 @@ TEST(Win32AnalogDialog, AutomaticIrisValuesReachTheEditOnTheDialogsThread) {
         });
         streaming.join();
         EXPECT_TRUE(WaitFor([&] { return Text(GetDlgItem(page, 1015)) == "700"; }));
-        EXPECT_TRUE(WaitFor([&] { return session.lastGain == 700; }));
-        EXPECT_EQ(session.gainThread.load(), dialogThread);
+        EXPECT_TRUE(WaitFor([&] {
+            const std::vector<int32_t> gains = session.Gains();
+            return !gains.empty() && gains.back() == 700;
+        }));
+        EXPECT_EQ(session.GainThread(), dialogThread);
         EXPECT_EQ(SendDlgItemMessageA(page, 1014, TBM_GETPOS, 0, 0), 700);
 
         // Automatic iris by gain: checking it unchecks the exposure box.

@@ -66,6 +66,7 @@ FakeAnalogSession::FakeAnalogSession() {
 void FakeAnalogSession::SetGain(int32_t gain) {
     std::lock_guard<std::mutex> lock(mutex_);
     gains_.push_back(gain);
+    gainThread_ = std::this_thread::get_id();
 }
 
 void FakeAnalogSession::SetExposure(int32_t exposure) {
@@ -81,6 +82,11 @@ std::vector<int32_t> FakeAnalogSession::Gains() const {
 std::vector<int32_t> FakeAnalogSession::Exposures() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return exposures_;
+}
+
+std::thread::id FakeAnalogSession::GainThread() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return gainThread_;
 }
 
 }  // namespace pixora::test

@@ -9,9 +9,10 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "TempDir.h"
+#include "ScopedRegistry.h"
 #include "dialogs/PropertyDialogs.h"
 #include "dialogs/host/DialogHosts.h"
 #include "dialogs/host/HeadlessDialogHost.h"
@@ -112,6 +113,8 @@ public:
     // Every value sent to the camera, in order.
     std::vector<int32_t> Gains() const;
     std::vector<int32_t> Exposures() const;
+    // The thread that sent the last gain (none before the first).
+    std::thread::id GainThread() const;
 
     AnalogSettings analog;
     FilterSettings filter;
@@ -121,6 +124,7 @@ private:
     mutable std::mutex mutex_;
     std::vector<int32_t> gains_;
     std::vector<int32_t> exposures_;
+    std::thread::id gainThread_;
 };
 
 // The session defaults of a first run: the picture and analog settings after their load
