@@ -156,10 +156,10 @@ TEST_F(MultiCamera, EightCamerasStreamIntoTheirOwnWindows) {
         EXPECT_EQ(Pixora_GetLastError(s.camera), 0);
         // No session delivers more frames than its own camera sent.
         EXPECT_LE(s.goodFrames, PixoraSim_FramesSent(i));
-        // The records one window received all lie within one session's small set of them,
-        // and no other window ever received one of them.
+        // The records one window received are one session's small set of them, used in
+        // turn, and no other window ever received one of them.
         ASSERT_FALSE(s.records.empty());
-        EXPECT_LE(*s.records.rbegin() - *s.records.begin(), 64u * sizeof(PixoraFrameInfo));
+        EXPECT_EQ(s.records.size(), std::min<size_t>(64u, static_cast<size_t>(s.goodFrames)));
         for (uintptr_t record : s.records)
             EXPECT_TRUE(allRecords.insert(record).second) << "record shared between sessions";
         // Pictures grow brighter with the camera's gain: each buffer holds its own camera's.
