@@ -52,41 +52,47 @@ void SumAlternate(const uint8_t* row, int32_t width, uint64_t& even, uint64_t& o
     odd += oddSum;
 }
 
-template <typename Sample>
-ColorSums SumColorSites(const PixelRegion& region, int32_t bayerMode) {
-    ColorSums sums;
+// Walks the region's rows and hands `take` each row's two column phases:
+// take(rowPhase, columnPhase, sum, count). Both sums share the walk; only what a site is
+// differs between them.
+template <typename Sample, typename Take>
+void SumSitesByPhase(const PixelRegion& region, int32_t bayerMode, Take&& take) {
     if (region.source == nullptr || region.width <= 0 || region.height <= 0) {
-        return sums;
+        return;
     }
     const int32_t firstPhase = ColumnPhase(bayerMode, region.sourceColumn);
     const uint64_t evenCount = static_cast<uint64_t>(region.width + 1) / 2;
     const uint64_t oddCount = static_cast<uint64_t>(region.width) / 2;
     for (int32_t row = 0; row < region.height; ++row) {
         const int32_t rowPhase = RowPhase(bayerMode, region.sourceRow + row);
-        // Per column phase: the colour's sum and count.
-        uint64_t rowSum[2] = {0, 0};
-        uint64_t rowCount[2] = {0, 0};
-        SumAlternate<Sample>(region.SourceRow(row), region.width, rowSum[firstPhase],
-                             rowSum[1 - firstPhase]);
-        rowCount[firstPhase] = evenCount;
-        rowCount[1 - firstPhase] = oddCount;
-        for (int32_t phase = 0; phase < 2; ++phase) {
-            switch (ColorAtPhase(rowPhase, phase)) {
-                case MosaicColor::Green:
-                    sums.green += rowSum[phase];
-                    sums.greenCount += rowCount[phase];
-                    break;
-                case MosaicColor::Blue:
-                    sums.blue += rowSum[phase];
-                    sums.blueCount += rowCount[phase];
-                    break;
-                case MosaicColor::Red:
-                    sums.red += rowSum[phase];
-                    sums.redCount += rowCount[phase];
-                    break;
-            }
-        }
+        uint64_t evenSum = 0;
+        uint64_t oddSum = 0;
+        SumAlternate<Sample>(region.SourceRow(row), region.width, evenSum, oddSum);
+        take(rowPhase, firstPhase, evenSum, evenCount);
+        take(rowPhase, 1 - firstPhase, oddSum, oddCount);
     }
+}
+
+template <typename Sample>
+ColorSums SumColorSites(const PixelRegion& region, int32_t bayerMode) {
+    ColorSums sums;
+    SumSitesByPhase<Sample>(region, bayerMode,
+                            [&sums](int32_t rowPhase, int32_t phase, uint64_t sum, uint64_t count) {
+                                switch (ColorAtPhase(rowPhase, phase)) {
+                                    case MosaicColor::Green:
+                                        sums.green += sum;
+                                        sums.greenCount += count;
+                                        break;
+                                    case MosaicColor::Blue:
+                                        sums.blue += sum;
+                                        sums.blueCount += count;
+                                        break;
+                                    case MosaicColor::Red:
+                                        sums.red += sum;
+                                        sums.redCount += count;
+                                        break;
+                                }
+                            });
     return sums;
 }
 
@@ -133,21 +139,12 @@ void MeasureWhiteBalance16(const PixelRegion& region, WhiteBalanceBlock& block) 
 
 GraySiteSums SumGraySites8(const PixelRegion& region, int32_t bayerMode) {
     GraySiteSums sums;
-    if (region.source == nullptr || region.width <= 0 || region.height <= 0) {
-        return sums;
-    }
-    const int32_t firstPhase = ColumnPhase(bayerMode, region.sourceColumn);
-    const uint64_t evenCount = static_cast<uint64_t>(region.width + 1) / 2;
-    const uint64_t oddCount = static_cast<uint64_t>(region.width) / 2;
-    for (int32_t row = 0; row < region.height; ++row) {
-        const int32_t rowPhase = RowPhase(bayerMode, region.sourceRow + row);
-        const GraySite evenSite = GraySiteAtPhase(rowPhase, firstPhase);
-        const GraySite oddSite = GraySiteAtPhase(rowPhase, 1 - firstPhase);
-        SumAlternate<uint8_t>(region.SourceRow(row), region.width, sums.sum[evenSite],
-                              sums.sum[oddSite]);
-        sums.count[evenSite] += evenCount;
-        sums.count[oddSite] += oddCount;
-    }
+    SumSitesByPhase<uint8_t>(
+        region, bayerMode, [&sums](int32_t rowPhase, int32_t phase, uint64_t sum, uint64_t count) {
+            const GraySite site = GraySiteAtPhase(rowPhase, phase);
+            sums.sum[site] += sum;
+            sums.count[site] += count;
+        });
     return sums;
 }
 
