@@ -86,7 +86,7 @@ PIXORA_API int32_t PIXORA_CALL PixoraSim_SetFault(int32_t index, int32_t fault, 
 
 PIXORA_API int32_t PIXORA_CALL PixoraSim_FramesSent(int32_t index) {
     const auto status = VirtualCameraBus::Instance().Status(index);
-    return status ? pixora::Saturate(status->framesSent) : -1;
+    return status ? pixora::Saturate(status->counters.framesSent) : -1;
 }
 
 PIXORA_API int32_t PIXORA_CALL PixoraSim_CommandsReceived(int32_t index, int32_t command) {
@@ -129,10 +129,10 @@ PIXORA_API int32_t PIXORA_CALL PixoraSim_GetStatus(int32_t index, PixoraSimStatu
     status->scene = static_cast<int32_t>(camera->scene);
     status->fpsMilli = static_cast<int32_t>(std::lround(camera->fps * 1000.0));
     status->faults = static_cast<int32_t>(camera->faultMask);
-    status->framesSent = pixora::Saturate(camera->framesSent);
-    status->framesShort = pixora::Saturate(camera->framesShort);
-    status->framesFailed = pixora::Saturate(camera->framesFailed);
-    status->commands = pixora::Saturate(camera->commands);
+    status->framesSent = pixora::Saturate(camera->counters.framesSent);
+    status->framesShort = pixora::Saturate(camera->counters.framesShort);
+    status->framesFailed = pixora::Saturate(camera->counters.framesFailed);
+    status->commands = pixora::Saturate(camera->counters.commands);
     status->readsWaiting = static_cast<int32_t>(camera->readsWaiting);
     return 1;
 }

@@ -87,8 +87,7 @@ void VirtualCamera::Reset() {
     ++generation_;
     PowerOnLocked();
     frameSequence_ = 0;
-    opens_ = commands_ = replies_ = 0;
-    framesSent_ = framesShort_ = framesFailed_ = triggers_ = 0;
+    counters_ = CameraCounters{};
     commandCounts_.fill(0);
     changed_.notify_all();
 }
@@ -165,7 +164,7 @@ bool VirtualCamera::Trigger() {
     if (!AttachedLocked()) {
         return false;
     }
-    ++triggers_;
+    ++counters_.triggers;
     if (triggerMode_ && pendingTriggers_ < kMaxPendingTriggers) {
         ++pendingTriggers_;
         changed_.notify_all();
@@ -190,13 +189,7 @@ CameraStatus VirtualCamera::Status() const {
     status.fps = fps_;
     status.scene = scene_;
     status.faultMask = faults_.ActiveMask();
-    status.opens = opens_;
-    status.commands = commands_;
-    status.replies = replies_;
-    status.framesSent = framesSent_;
-    status.framesShort = framesShort_;
-    status.framesFailed = framesFailed_;
-    status.triggers = triggers_;
+    status.counters = counters_;
     return status;
 }
 
@@ -219,7 +212,7 @@ bool VirtualCamera::Open(uintptr_t handleValue, uint64_t& generation) {
         } else if (faults_.TakeOpenFailure()) {
             Finish(record, false, RequestOutcome::Injected);
         } else {
-            ++opens_;
+            ++counters_.opens;
             generation = generation_;
             record.handle = handleValue;
             Finish(record, true, RequestOutcome::Done);
@@ -344,7 +337,7 @@ void VirtualCamera::HandleCommand(const OpenHandle& handle, const void* out, uin
     }
     record.command = DecodeCommand(record.block);
     ApplyCommandLocked(record.command);
-    ++commands_;
+    ++counters_.commands;
     ++commandCounts_[record.block[0]];
     record.bytesReturned = wire::kBlockSize;
     Finish(record, true, RequestOutcome::Done);
@@ -400,7 +393,7 @@ void VirtualCamera::HandleReply(const OpenHandle& handle, void* out, uint32_t ou
     record.block = reply;
     record.blockSize = bytes;
     record.bytesReturned = bytes;
-    ++replies_;
+    ++counters_.replies;
     Finish(record, true, shortBytes ? RequestOutcome::Injected : RequestOutcome::Done);
 }
 
@@ -457,12 +450,12 @@ void VirtualCamera::HandleFrame(const OpenHandle& handle, void* out, uint32_t ou
     const uint64_t cancels = handle.cancels.load();
     for (;;) {
         if (!UsableLocked(handle)) {
-            ++framesFailed_;
+            ++counters_.framesFailed;
             Finish(record, false, RequestOutcome::NoDevice);
             return;
         }
         if (handle.cancels.load() != cancels) {
-            ++framesFailed_;
+            ++counters_.framesFailed;
             Finish(record, false, RequestOutcome::Cancelled);
             return;
         }
@@ -488,7 +481,7 @@ void VirtualCamera::HandleFrame(const OpenHandle& handle, void* out, uint32_t ou
             break;
         }
         if (now >= deadline) {
-            ++framesFailed_;
+            ++counters_.framesFailed;
             Finish(record, false,
                    faults_.Stalled() ? RequestOutcome::Injected : RequestOutcome::TimedOut);
             return;
@@ -504,7 +497,7 @@ void VirtualCamera::HandleFrame(const OpenHandle& handle, void* out, uint32_t ou
         static_cast<uint64_t>(transferSamples_) * (sampleWidth_ != 0 ? 2u : 1u);
     if (outSize < expected) {
         // The camera sends more than the request holds: the transfer fails as an overrun.
-        ++framesFailed_;
+        ++counters_.framesFailed;
         Finish(record, false, RequestOutcome::Overflow);
         return;
     }
@@ -523,11 +516,11 @@ void VirtualCamera::HandleFrame(const OpenHandle& handle, void* out, uint32_t ou
 
     record.bytesReturned = static_cast<uint32_t>(deliver);
     if (shortBytes) {
-        ++framesShort_;
+        ++counters_.framesShort;
         Finish(record, true, RequestOutcome::Injected);
         return;
     }
-    ++framesSent_;
+    ++counters_.framesSent;
     Finish(record, true, RequestOutcome::Done);
     const bool was = AttachedLocked();
     if (faults_.TakeVanishAfterFrame()) {

@@ -35,6 +35,17 @@ struct OpenHandle {
     std::atomic<uint64_t> cancels{0};
 };
 
+// What a camera has done since it was configured.
+struct CameraCounters {
+    uint64_t opens = 0;
+    uint64_t commands = 0;  // command blocks carried out
+    uint64_t replies = 0;
+    uint64_t framesSent = 0;    // whole frames delivered
+    uint64_t framesShort = 0;   // frames cut short by the short-frame fault
+    uint64_t framesFailed = 0;  // reads that timed out, were aborted or overflowed
+    uint64_t triggers = 0;      // pulses received while attached
+};
+
 struct CameraStatus {
     bool present = false;   // configured at this index
     bool attached = false;  // present and neither absent nor vanished
@@ -50,13 +61,7 @@ struct CameraStatus {
     double fps = 0;
     SceneKind scene = SceneKind::Bars;
     uint32_t faultMask = 0;  // bit (1 << FaultKind) per active fault
-    uint64_t opens = 0;
-    uint64_t commands = 0;  // command blocks carried out
-    uint64_t replies = 0;
-    uint64_t framesSent = 0;    // whole frames delivered
-    uint64_t framesShort = 0;   // frames cut short by the short-frame fault
-    uint64_t framesFailed = 0;  // reads that timed out, were aborted or overflowed
-    uint64_t triggers = 0;      // pulses received while attached
+    CameraCounters counters;
 };
 
 class VirtualCamera {
@@ -160,14 +165,7 @@ private:
     uint32_t readsWaiting_ = 0;
     std::shared_ptr<const SceneMosaic> mosaic_;
     std::shared_ptr<const ScenePattern> pattern_;
-    // Counters.
-    uint64_t opens_ = 0;
-    uint64_t commands_ = 0;
-    uint64_t replies_ = 0;
-    uint64_t framesSent_ = 0;
-    uint64_t framesShort_ = 0;
-    uint64_t framesFailed_ = 0;
-    uint64_t triggers_ = 0;
+    CameraCounters counters_;
     std::array<uint64_t, 256> commandCounts_{};
 };
 

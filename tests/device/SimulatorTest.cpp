@@ -127,7 +127,7 @@ TEST_F(SimulatorTest, TriggerModeWaitsForThePulse) {
     ASSERT_EQ(device.SetWindow(0, 0, 64, 32, 0), kDevOk);
     ASSERT_TRUE(device.SetTrigger(1));
     std::thread pulse([&] {
-        for (int i = 0; i < 2000 && bus.Status(0)->framesSent == 0; ++i) {
+        for (int i = 0; i < 2000 && bus.Status(0)->counters.framesSent == 0; ++i) {
             bus.Trigger(0);
             SleepMs(2);
         }
@@ -151,7 +151,7 @@ TEST_F(SimulatorTest, CamerasAtOneAndThree) {
     }
     ASSERT_EQ(device.Open(3), kDevOk);
     EXPECT_EQ(device.CaptureFrame(), kDevOk);
-    EXPECT_EQ(bus.Status(3)->framesSent, 1u);
+    EXPECT_EQ(bus.Status(3)->counters.framesSent, 1u);
 }
 
 // --- Faults ---------------------------------------------------------------------------

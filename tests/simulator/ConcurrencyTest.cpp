@@ -58,7 +58,7 @@ TEST(Concurrency, StreamsOnSeveralCamerasWhileCommandsArrive) {
     EXPECT_EQ(failures.load(), 0);
     for (int index = 0; index < kCameras; ++index) {
         const CameraStatus s = *bus.Status(index);
-        EXPECT_EQ(s.framesSent, static_cast<uint64_t>(kFramesPerCamera));
+        EXPECT_EQ(s.counters.framesSent, static_cast<uint64_t>(kFramesPerCamera));
         EXPECT_EQ(s.gain, 39u * 20u);
         EXPECT_EQ(bus.OpenHandles(index), 0);
     }

@@ -104,8 +104,8 @@ TEST_F(FaultInjection, ShortFrameReturnsFewerBytes) {
     EXPECT_TRUE(ReadFrame(host, &returned));
     EXPECT_EQ(returned, kFullFrame8 - 1) << "a short frame is short whatever the argument";
     const CameraStatus s = *bus_.Status(0);
-    EXPECT_EQ(s.framesShort, 2u);
-    EXPECT_EQ(s.framesSent, 0u);
+    EXPECT_EQ(s.counters.framesShort, 2u);
+    EXPECT_EQ(s.counters.framesSent, 0u);
 }
 
 TEST_F(FaultInjection, StalledTransferFailsAtTheDriverTimeout) {
@@ -148,7 +148,7 @@ TEST_F(FaultInjection, CameraVanishesAfterNFrames) {
     EXPECT_FALSE(host.WriteRegister(17, 1));
     EXPECT_EQ(bus_.Open(DevicePath(0).c_str()), nullptr);
     EXPECT_FALSE(bus_.Status(0)->attached);
-    EXPECT_EQ(bus_.Status(0)->framesSent, 3u);
+    EXPECT_EQ(bus_.Status(0)->counters.framesSent, 3u);
 
     ASSERT_TRUE(bus_.SetFault(0, FaultKind::Vanish, -1));
     WireClient again(bus_, 0);

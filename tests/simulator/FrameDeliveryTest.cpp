@@ -48,7 +48,7 @@ TEST(FrameDelivery, WithoutPacingEveryReadGetsTheNextFrame) {
         ASSERT_TRUE(r.ok);
         EXPECT_EQ(r.stamp, i);
     }
-    EXPECT_EQ(bus.Status(0)->framesSent, 4u);
+    EXPECT_EQ(bus.Status(0)->counters.framesSent, 4u);
 }
 
 TEST(FrameDelivery, PacingHoldsTheNextFrameBack) {
@@ -58,7 +58,7 @@ TEST(FrameDelivery, PacingHoldsTheNextFrameBack) {
     EXPECT_TRUE(ReadOne(host).ok);
     EXPECT_FALSE(ReadOne(host).ok) << "the next frame is a second away";
     EXPECT_EQ(bus.Log(0).back().outcome, RequestOutcome::TimedOut);
-    EXPECT_EQ(bus.Status(0)->framesFailed, 1u);
+    EXPECT_EQ(bus.Status(0)->counters.framesFailed, 1u);
 }
 
 TEST(FrameDelivery, HalfClockHalvesTheFrameRate) {

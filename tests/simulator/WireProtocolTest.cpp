@@ -75,7 +75,7 @@ TEST_F(WireProtocol, HandlesAreDistinctAndDieWhenClosed) {
     EXPECT_FALSE(bus_.Control(&local, wire::kCodePipeSecond, pipe, 4, block.data(), 64, nullptr));
     bus_.Close(&local);
     bus_.Close(nullptr);
-    EXPECT_EQ(bus_.Status(0)->commands, 0u);
+    EXPECT_EQ(bus_.Status(0)->counters.commands, 0u);
 }
 
 TEST_F(WireProtocol, RegisterWritesReachTheRegisterFile) {
@@ -229,8 +229,8 @@ TEST_F(WireProtocol, FrameSizeFollowsTransferSizeAndSampleWidth) {
     ASSERT_TRUE(host.ReadFrame(frame, kFullFrame10 + 4096, &returned));
     EXPECT_EQ(returned, kFullFrame10);
     EXPECT_EQ(frame[kFullFrame10], 0xAA);
-    EXPECT_EQ(bus_.Status(0)->framesSent, 3u);
-    EXPECT_EQ(bus_.Status(0)->framesFailed, 1u);
+    EXPECT_EQ(bus_.Status(0)->counters.framesSent, 3u);
+    EXPECT_EQ(bus_.Status(0)->counters.framesFailed, 1u);
 }
 
 TEST_F(WireProtocol, ASmallerWindowSendsOnlyItsLines) {
