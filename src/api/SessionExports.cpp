@@ -106,7 +106,7 @@ PIXORA_API int32_t PIXORA_CALL Pixora_SetPreviewWindow(PIXORA_HANDLE camera, PIX
                                                        int32_t x, int32_t y, int32_t width,
                                                        int32_t height) {
     return WithCapture(camera, 0, [&](CaptureMachine& c) {
-        c.SetPreviewWindow(parent, pixora::PreviewPlacement{x, y, width, height});
+        c.SetPreviewWindow(parent, pixora::Rect{x, y, width, height});
         return 1;
     });
 }

@@ -11,14 +11,14 @@ namespace pixora {
 using surface_detail::SurfaceSizeAcceptable;
 
 std::unique_ptr<OffscreenSurface> OffscreenSurface::Create(const SurfaceRequest& request) {
-    if (!SurfaceSizeAcceptable(request.width, request.height)) {
+    if (!SurfaceSizeAcceptable(request.place.width, request.place.height)) {
         return nullptr;
     }
-    SurfaceGeometry geometry{request.x, request.y, request.width, request.height};
+    SurfaceGeometry geometry = request.place;
     if (request.parent == 0) {
         // Centred, rounding toward zero as a signed division does.
-        geometry.x = (request.offscreenScreenWidth - request.width) / 2;
-        geometry.y = (request.offscreenScreenHeight - request.height) / 2;
+        geometry.x = (request.offscreenScreenWidth - request.place.width) / 2;
+        geometry.y = (request.offscreenScreenHeight - request.place.height) / 2;
     }
     return std::unique_ptr<OffscreenSurface>(new (std::nothrow) OffscreenSurface(geometry));
 }

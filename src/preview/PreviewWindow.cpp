@@ -15,17 +15,14 @@ SurfaceRequest SurfaceRequestFor(const PreviewWindowRequest& request) {
     surface.className = PreviewClassName(request.owner);
     if (request.parent != nullptr) {
         surface.parent = reinterpret_cast<uintptr_t>(request.parent);
-        surface.x = request.x;
-        surface.y = request.y;
-        surface.width = request.width;
-        surface.height = request.height;
+        surface.place = request.place;
         surface.title = kPreviewChildTitle;
         return surface;
     }
     const PreviewClientSize client =
         TopLevelClientSize(request.imageWidth, request.imageHeight, request.subSampleStep);
-    surface.width = client.width;
-    surface.height = client.height;
+    surface.place.width = client.width;
+    surface.place.height = client.height;
     surface.title = kPreviewTopLevelTitle;
     return surface;
 }

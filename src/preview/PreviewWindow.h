@@ -29,10 +29,7 @@ struct PreviewWindowRequest {
     // The application's window (an X11 window id as a handle); null: a top-level window.
     PIXORA_HWND parent = nullptr;
     // Child placement, used unchanged.
-    int32_t x = 0;
-    int32_t y = 0;
-    int32_t width = 0;
-    int32_t height = 0;
+    Rect place;
     // Top-level: the session's output size and sub-sampling step 0..3 (divisor 1, 2, 4,
     // 8); the client area is the size divided by the divisor, centred on the screen.
     int32_t imageWidth = 0;

@@ -32,10 +32,7 @@ struct SurfaceRequest {
     uint64_t parent = 0;
     // Child: position inside the parent and size. Top-level: x and y are ignored; the
     // client area gets this size.
-    int32_t x = 0;
-    int32_t y = 0;
-    int32_t width = 0;
-    int32_t height = 0;
+    Rect place;
     std::string title;
     std::string className;
     // Screen size the off-screen surface centres top-level windows on.

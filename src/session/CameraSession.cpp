@@ -110,8 +110,7 @@ int32_t CameraSession::Initialize(PIXORA_HWND errorWindow) {
     }
     device_->SetWindow(format.startColumn, format.startRow, format.captureWidth,
                        format.captureHeight, settings_.subSampleIndex.load());
-    capture_->SetPreviewWindow(nullptr,
-                               PreviewPlacement{0, 0, format.captureWidth, format.captureHeight});
+    capture_->SetPreviewWindow(nullptr, Rect{0, 0, format.captureWidth, format.captureHeight});
     LoadFilterSettings(settings_.filter);
     LoadGraySettings(settings_.filter);
     LoadAnalogSettings(settings_.analog, 0);

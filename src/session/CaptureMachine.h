@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "PixoraSdk_530TZ.h"
+#include "image/Rect.h"
 #include "imaging/ProcessorInfo.h"
 #include "platform/ManualResetEvent.h"
 #include "session/CaptureTypes.h"
@@ -25,6 +26,7 @@
 #include "session/FrameRateMeter.h"
 #include "session/FrameRecordPool.h"
 #include "session/SessionSettings.h"
+#include "settings/SensorSize.h"
 
 namespace pixora {
 
@@ -69,7 +71,7 @@ public:
     int32_t StartTrigger();
     int32_t GetImage(void* buffer, int32_t size, int32_t rowOrder);
     int32_t SaveImage(const char* fileName, int32_t format);
-    void SetPreviewWindow(PIXORA_HWND parent, const PreviewPlacement& placement);
+    void SetPreviewWindow(PIXORA_HWND parent, const Rect& placement);
 
     // Frame metadata. GetFrame copies the newest processed frame like GetImage and gives its
     // meta, both of one frame. WaitFrame is called without the call lock: it waits until a
@@ -94,7 +96,7 @@ public:
     void Shutdown();
 
     CaptureState State() const { return state_.load(); }
-    const PreviewPlacement& Placement() const { return placement_; }
+    const Rect& Placement() const { return placement_; }
     // The preview window while one was ever opened (for reading back what it shows).
     PreviewWindow* PreviewSurface() { return preview_.get(); }
     ImageBuffer* Image(ImageRole role) { return images_[static_cast<int>(role)].get(); }
@@ -193,7 +195,7 @@ private:
     // The preview window and where a child one sits.
     std::unique_ptr<PreviewWindow> preview_;
     PIXORA_HWND previewParent_ = nullptr;
-    PreviewPlacement placement_;
+    Rect placement_{0, 0, kSensorWidth, kSensorHeight};
 };
 
 }  // namespace pixora

@@ -1,11 +1,10 @@
 // The words the session and its capture machinery share: capture states, where frames go,
-// the roles of the images, the frame counts and where a child preview window sits.
+// the roles of the images and the frame counts.
 #pragma once
 
 #include <cstdint>
 
 #include "PixoraSdk_530TZ.h"
-#include "settings/SensorSize.h"
 
 namespace pixora {
 
@@ -37,14 +36,6 @@ struct FrameCounts {
     uint64_t delivered = 0;  // handed out: announced, copied or kept for GetImage
     uint64_t dropped = 0;    // whole, but a newer frame was taken instead, or a stop left it
     uint64_t failed = 0;     // lost in transfer, or not convertible or copyable
-};
-
-// Placement of a child preview window: x, y, width, height.
-struct PreviewPlacement {
-    int32_t x = 0;
-    int32_t y = 0;
-    int32_t width = kSensorWidth;
-    int32_t height = kSensorHeight;
 };
 
 }  // namespace pixora

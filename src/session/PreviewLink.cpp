@@ -6,7 +6,7 @@
 
 namespace pixora {
 
-void CaptureMachine::SetPreviewWindow(PIXORA_HWND parent, const PreviewPlacement& placement) {
+void CaptureMachine::SetPreviewWindow(PIXORA_HWND parent, const Rect& placement) {
     previewParent_ = parent;
     placement_ = placement;
 }
@@ -16,10 +16,7 @@ bool CaptureMachine::CreatePreviewWindow() {
         preview_ = std::make_unique<PreviewWindow>();
     PreviewWindowRequest request;
     request.parent = previewParent_;
-    request.x = placement_.x;
-    request.y = placement_.y;
-    request.width = placement_.width;
-    request.height = placement_.height;
+    request.place = placement_;
     request.imageWidth = settings_.format.captureWidth;
     request.imageHeight = settings_.format.captureHeight;
     request.subSampleStep = settings_.subSampleIndex.load();

@@ -13,10 +13,7 @@ namespace {
 std::unique_ptr<WindowSurface> MakeChild(int width, int height) {
     SurfaceRequest request;
     request.parent = 0x1234;
-    request.x = 5;
-    request.y = 6;
-    request.width = width;
-    request.height = height;
+    request.place = Rect{5, 6, width, height};
     return CreateWindowSurface(request, SurfaceChoice::OffScreen);
 }
 
@@ -52,8 +49,8 @@ TEST(OffscreenSurface, ChildKeepsItsPlacementAndTopLevelIsCentred) {
     EXPECT_EQ(g.height, 200);
 
     SurfaceRequest top;
-    top.width = 681;
-    top.height = 512;
+    top.place.width = 681;
+    top.place.height = 512;
     top.offscreenScreenWidth = 1280;
     top.offscreenScreenHeight = 1024;
     auto topLevel = CreateWindowSurface(top, SurfaceChoice::OffScreen);
@@ -62,7 +59,7 @@ TEST(OffscreenSurface, ChildKeepsItsPlacementAndTopLevelIsCentred) {
     EXPECT_EQ(topLevel->Geometry().y, 256);
 
     // Larger than the screen: a negative origin, rounded toward zero.
-    top.width = 1361;
+    top.place.width = 1361;
     EXPECT_EQ(CreateWindowSurface(top, SurfaceChoice::OffScreen)->Geometry().x, -40);
 }
 
@@ -165,8 +162,8 @@ TEST(WindowSurfaceFactory, EnvironmentCanForceTheOffscreenSurface) {
     const std::string saved = previous != nullptr ? previous : "";
     setenv("PIXORA_PREVIEW_SURFACE", "offscreen", 1);
     SurfaceRequest request;
-    request.width = 4;
-    request.height = 4;
+    request.place.width = 4;
+    request.place.height = 4;
     auto surface = CreateWindowSurface(request, SurfaceChoice::Automatic);
     ASSERT_NE(surface, nullptr);
     EXPECT_EQ(surface->Kind(), SurfaceKind::OffScreen);

@@ -24,10 +24,7 @@ PreviewWindowRequest TopLevel(int imageWidth, int imageHeight, int step = 0) {
 PreviewWindowRequest Child(int x, int y, int width, int height) {
     PreviewWindowRequest request;
     request.parent = reinterpret_cast<PIXORA_HWND>(uintptr_t{0x5000});
-    request.x = x;
-    request.y = y;
-    request.width = width;
-    request.height = height;
+    request.place = Rect{x, y, width, height};
     return request;
 }
 

@@ -35,10 +35,7 @@ protected:
     PreviewWindowRequest ChildOfHost(int x, int y, int width, int height) const {
         PreviewWindowRequest request;
         request.parent = host_->Handle();
-        request.x = x;
-        request.y = y;
-        request.width = width;
-        request.height = height;
+        request.place = Rect{x, y, width, height};
         return request;
     }
 
@@ -215,7 +212,7 @@ TEST_F(X11Preview, ParentThatIsNoWindowIsRefused) {
     EXPECT_FALSE(window.Open(request));
     EXPECT_FALSE(window.HasWindow());
     request.parent = host_->Handle();
-    request.width = 70000;
+    request.place.width = 70000;
     EXPECT_FALSE(window.Open(request));
 }
 

@@ -75,7 +75,7 @@ TEST_F(PreviewCapture, ChildWindowTakesThePlacementAndScales) {
     if (!host)
         GTEST_SKIP() << "no X display";
     ASSERT_EQ(session_.SetColorMode(24), 1);
-    capture_->SetPreviewWindow(host->Handle(), PreviewPlacement{10, 20, 340, 256});
+    capture_->SetPreviewWindow(host->Handle(), Rect{10, 20, 340, 256});
     ASSERT_EQ(capture_->Preview(), 1);
     PreviewWindow* window = capture_->PreviewSurface();
     EXPECT_TRUE(window->IsChild());

@@ -37,8 +37,8 @@ std::string TitleOf(HWND window) {
 std::unique_ptr<WindowSurface> TopLevel(int32_t width, int32_t height,
                                         const char* className = kClassName) {
     SurfaceRequest request;
-    request.width = width;
-    request.height = height;
+    request.place.width = width;
+    request.place.height = height;
     request.title = kPreviewTopLevelTitle;
     request.className = className;
     return CreateWindowSurface(request, SurfaceChoice::Automatic);
@@ -195,10 +195,7 @@ TEST(Win32PreviewWindow, ChildVariantTakesThePlacementUnchanged) {
     ParentWindow parent;
     SurfaceRequest request;
     request.parent = reinterpret_cast<uintptr_t>(parent.Handle());
-    request.x = 10;
-    request.y = 20;
-    request.width = 340;
-    request.height = 256;
+    request.place = Rect{10, 20, 340, 256};
     request.title = kPreviewChildTitle;
     request.className = kClassName;
     auto surface = CreateWindowSurface(request, SurfaceChoice::Automatic);
@@ -244,18 +241,18 @@ TEST(Win32PreviewWindow, ChildVariantTakesThePlacementUnchanged) {
 TEST(Win32PreviewWindow, RefusesAParentThatIsNoWindowAndImpossibleSizes) {
     SurfaceRequest request;
     request.parent = 0x12345678;
-    request.width = 64;
-    request.height = 64;
+    request.place.width = 64;
+    request.place.height = 64;
     request.className = kClassName;
     EXPECT_EQ(CreateWindowSurface(request, SurfaceChoice::Automatic), nullptr);
     // The class of the refused window is gone again: the name can be used once more.
     request.parent = 0;
     EXPECT_NE(CreateWindowSurface(request, SurfaceChoice::Automatic), nullptr);
-    request.width = -1;
+    request.place.width = -1;
     EXPECT_EQ(CreateWindowSurface(request, SurfaceChoice::Automatic), nullptr);
-    request.width = 40000;
+    request.place.width = 40000;
     EXPECT_EQ(CreateWindowSurface(request, SurfaceChoice::Automatic), nullptr);
-    request.width = 64;
+    request.place.width = 64;
     EXPECT_EQ(CreateWindowSurface(request, SurfaceChoice::X11), nullptr);
     EXPECT_EQ(CreateWindowSurface(request, SurfaceChoice::OffScreen)->Kind(),
               SurfaceKind::OffScreen);
@@ -378,8 +375,8 @@ TEST(Win32PreviewWindow, ChildGoesWithItsParent) {
     auto parent = std::make_unique<ParentWindow>();
     SurfaceRequest request;
     request.parent = reinterpret_cast<uintptr_t>(parent->Handle());
-    request.width = 32;
-    request.height = 32;
+    request.place.width = 32;
+    request.place.height = 32;
     request.className = kClassName;
     auto surface = CreateWindowSurface(request, SurfaceChoice::Automatic);
     ASSERT_NE(surface, nullptr);

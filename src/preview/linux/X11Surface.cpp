@@ -66,7 +66,7 @@ private:
 };
 
 X11SurfaceResult X11WindowSurface::Open(const SurfaceRequest& request) {
-    if (!SurfaceSizeAcceptable(request.width, request.height)) {
+    if (!SurfaceSizeAcceptable(request.place.width, request.place.height)) {
         return X11SurfaceResult::Failed;
     }
     control_ = X11OpenWatchedDisplay();
@@ -91,15 +91,15 @@ bool X11WindowSurface::CreateWindow(const SurfaceRequest& request) {
         X11TakeErrors(control_) != 0) {
         return false;
     }
-    empty_ = request.width == 0 || request.height == 0;
-    const unsigned width = static_cast<unsigned>(std::max(request.width, 1));
-    const unsigned height = static_cast<unsigned>(std::max(request.height, 1));
-    int x = request.x;
-    int y = request.y;
+    empty_ = request.place.width == 0 || request.place.height == 0;
+    const unsigned width = static_cast<unsigned>(std::max(request.place.width, 1));
+    const unsigned height = static_cast<unsigned>(std::max(request.place.height, 1));
+    int x = request.place.x;
+    int y = request.place.y;
     if (!child) {
         // No frame is added by the window itself: outer size = client size.
-        x = (DisplayWidth(control_, screen) - request.width) / 2;
-        y = (DisplayHeight(control_, screen) - request.height) / 2;
+        x = (DisplayWidth(control_, screen) - request.place.width) / 2;
+        y = (DisplayHeight(control_, screen) - request.place.height) / 2;
     }
 
     XSetWindowAttributes attributes{};

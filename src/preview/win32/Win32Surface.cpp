@@ -115,12 +115,12 @@ bool Win32WindowSurface::CreatePreviewWindow(const SurfaceRequest& request) {
         if (!IsWindow(parent)) {
             return false;
         }
-        window_ = CreateWindowExA(0, className_.c_str(), request.title.c_str(), kPreviewChildStyle,
-                                  request.x, request.y, request.width, request.height, parent,
-                                  reinterpret_cast<HMENU>(static_cast<uintptr_t>(kPreviewChildId)),
-                                  instance, nullptr);
+        window_ = CreateWindowExA(
+            0, className_.c_str(), request.title.c_str(), kPreviewChildStyle, request.place.x,
+            request.place.y, request.place.width, request.place.height, parent,
+            reinterpret_cast<HMENU>(static_cast<uintptr_t>(kPreviewChildId)), instance, nullptr);
     } else {
-        RECT outer{0, 0, request.width, request.height};
+        RECT outer{0, 0, request.place.width, request.place.height};
         if (!AdjustWindowRectEx(&outer, kPreviewTopLevelStyle, FALSE, 0)) {
             return false;
         }
@@ -140,7 +140,7 @@ bool Win32WindowSurface::CreatePreviewWindow(const SurfaceRequest& request) {
 }
 
 bool Win32WindowSurface::Open(const SurfaceRequest& request) {
-    if (!SurfaceSizeAcceptable(request.width, request.height)) {
+    if (!SurfaceSizeAcceptable(request.place.width, request.place.height)) {
         return false;
     }
     className_ = request.className;
