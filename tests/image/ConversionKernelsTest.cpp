@@ -84,6 +84,37 @@ TEST(Luma, WeightsGreenRedAndBlue) {
     EXPECT_EQ(out.Bits()[3], 28);   // blue: 11 x 255 / 100
 }
 
+// Every level of every channel, in 24- and 32-bit sources, against the truncated weighted
+// mean 0.59 G + 0.30 R + 0.11 B.
+TEST(Luma, EveryLevelOfEveryChannelTruncatesTheWeightedMean) {
+    for (const uint16_t bits : {uint16_t{24}, uint16_t{32}}) {
+        SCOPED_TRACE(bits);
+        const int step = bits / 8;
+        ImageBuffer source;
+        ASSERT_EQ(source.Create(256, 3, bits), 1);
+        for (int row = 0; row < 3; ++row) {
+            uint8_t* p = source.Bits() + row * source.Stride();
+            for (int i = 0; i < 256; ++i) {
+                p[step * i + row] = static_cast<uint8_t>(i);  // the channel under test
+                p[step * i + (row + 1) % 3] = static_cast<uint8_t>(255 - i);
+                p[step * i + (row + 2) % 3] = static_cast<uint8_t>(i * 37);
+            }
+        }
+        ImageBuffer out;
+        ASSERT_EQ(out.Create(256, 3, 8), 1);
+        ASSERT_EQ(out.Apply(Luma24To8, &source, nullptr, 0, 0), 1);
+        for (int row = 0; row < 3; ++row) {
+            const uint8_t* p = source.Bits() + row * source.Stride();
+            const uint8_t* luma = out.Bits() + row * out.Stride();
+            for (int i = 0; i < 256; ++i) {
+                const uint8_t* pixel = p + step * i;
+                const int expected = (59 * pixel[1] + 30 * pixel[2] + 11 * pixel[0]) / 100;
+                ASSERT_EQ(luma[i], expected) << "row " << row << " level " << i;
+            }
+        }
+    }
+}
+
 TEST(DepthCopies, ThirtyTwoToTwentyFourDropsTheFourthByte) {
     ImageBuffer source;
     ASSERT_EQ(source.Create(2, 2, 32), 1);
