@@ -365,11 +365,11 @@ void CaptureMachine::Resume(CaptureState paused) {
 }
 
 void CaptureMachine::Shutdown() {
-    {
-        // Raised before the stop, so that a WaitFrame caller the stop wakes sees the end.
-        std::lock_guard frames(frameMutex_);
-        shutDown_ = true;
-    }
+    // Raised before the stop, so that a WaitFrame caller the stop wakes sees the end. Not
+    // under the frame lock: a worker delivering frame after frame can hold that lock nearly
+    // all the time until the stop ends it. A waiter that read the flag before it was raised
+    // is woken by the notify below, which follows a pass through the lock.
+    shutDown_.store(true);
     Close();
     preview_.reset();
     {

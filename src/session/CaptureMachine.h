@@ -186,8 +186,8 @@ private:
     uint64_t lastDeliveredSequence_ = 0;
     // Raised by every stop, so that a WaitFrame caller returns (frameMutex_).
     uint64_t captureStops_ = 0;
-    bool streamFailed_ = false;  // frameMutex_, until the next worker starts
-    bool shutDown_ = false;      // frameMutex_
+    bool streamFailed_ = false;          // frameMutex_, until the next worker starts
+    std::atomic<bool> shutDown_{false};  // read under frameMutex_ by WaitFrame
     std::condition_variable frameProcessed_;
     std::atomic<uint64_t> framesDelivered_{0};
     std::atomic<uint64_t> framesFailed_{0};

@@ -77,7 +77,7 @@ int32_t CaptureMachine::WaitFrame(uint64_t afterSequence, int32_t timeoutMs) {
     std::unique_lock frames(frameMutex_);
     const uint64_t stops = captureStops_;
     const auto ready = [&] {
-        return shutDown_ || streamFailed_ || captureStops_ != stops ||
+        return shutDown_.load() || streamFailed_ || captureStops_ != stops ||
                (frameCaptured_ && shownMeta_.sequence > afterSequence);
     };
     if (timeoutMs < 0) {
@@ -85,7 +85,7 @@ int32_t CaptureMachine::WaitFrame(uint64_t afterSequence, int32_t timeoutMs) {
     } else {
         frameProcessed_.wait_for(frames, std::chrono::milliseconds(timeoutMs), ready);
     }
-    if (shutDown_)
+    if (shutDown_.load())
         return -1;
     return frameCaptured_ && shownMeta_.sequence > afterSequence ? 1 : 0;
 }
