@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "DialogTestSupport.h"
+#include "FakeCamera.h"
 #include "StreamingThread.h"
 #include "dialogs/DialogTemplates.h"
 #include "imaging/ExposureControl.h"
@@ -159,22 +160,10 @@ TEST_F(AnalogGainDialogTest, TypedGainAndExposureGoToTheCameraAsTyped) {
     EXPECT_EQ(session.analog.Get(AnalogField::Exposure), 2);
 }
 
-// A camera whose gain and exposure the automatic iris sets from the streaming thread.
-class IrisCamera final : public ExposureControl {
-public:
-    bool IsOpen() const override { return true; }
-    int32_t GainMin() const override { return 0; }
-    int32_t GainMax() const override { return 1023; }
-    bool SetGain(int32_t) override { return true; }
-    int32_t ExposureMin() const override { return 8; }
-    int32_t ExposureMax() const override { return 1068; }
-    bool SetExposure(int32_t) override { return true; }
-};
-
 TEST_F(AnalogGainDialogTest, AutomaticIrisWritesTheGainEditWhileStreaming) {
     FakeAnalogSession session;
     session.analog.Set(AnalogField::AutoIris, 2);
-    IrisCamera camera;
+    test::RangeCamera camera;
     // A dark scene: the automatic iris raises the gain on every third frame.
     StreamingThread stream(
         session.filter, 2, [&] { return session.published.Get(); }, &session.analog, &camera);

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "DialogTestSupport.h"
+#include "FakeCamera.h"
 #include "StreamingThread.h"
 #include "dialogs/DialogTemplates.h"
 #include "dialogs/host/linux/FltkDialogHost.h"
@@ -476,18 +477,6 @@ TEST_F(FltkDialogTest, RealClicksTypingAndDraggingReachTheSettings) {
     EXPECT_EQ(session.filter.Get(FilterField::WhiteBalanceRequest), 1);
 }
 
-// A camera whose gain the automatic iris sets from the streaming thread.
-class IrisCamera final : public ExposureControl {
-public:
-    bool IsOpen() const override { return true; }
-    int32_t GainMin() const override { return 0; }
-    int32_t GainMax() const override { return 1023; }
-    bool SetGain(int32_t) override { return true; }
-    int32_t ExposureMin() const override { return 8; }
-    int32_t ExposureMax() const override { return 1068; }
-    bool SetExposure(int32_t) override { return true; }
-};
-
 // The streaming thread's automatic iris writes the gain edit of the shown dialog; the
 // edit's change then goes to the camera from the dialog's thread.
 TEST_F(FltkDialogTest, AutomaticIrisReachesTheShownDialog) {
@@ -512,7 +501,7 @@ TEST_F(FltkDialogTest, AutomaticIrisReachesTheShownDialog) {
         FAIL() << "the dialog was not shown: " << result.load();
     }
     const ShownDialog d = showing.get();
-    IrisCamera camera;
+    test::RangeCamera camera;
     test::StreamingThread stream(
         session.filter, 2, [&] { return session.published.Get(); }, &session.analog, &camera);
     const auto reachedCamera = [&] {

@@ -24,8 +24,21 @@ inline void SyncExposureCounter() {
     ADD_FAILURE() << "the automatic-iris counter never came round";
 }
 
-// A camera with the device's ranges that remembers what it was sent.
-class FakeCamera : public ExposureControl {
+// An open camera with the device's ranges that accepts every value and keeps nothing, so a
+// streaming thread may call it while the test looks elsewhere.
+class RangeCamera : public ExposureControl {
+public:
+    bool IsOpen() const override { return true; }
+    int32_t GainMin() const override { return 0; }
+    int32_t GainMax() const override { return 1023; }
+    bool SetGain(int32_t) override { return true; }
+    int32_t ExposureMin() const override { return 8; }
+    int32_t ExposureMax() const override { return 1068; }
+    bool SetExposure(int32_t) override { return true; }
+};
+
+// The same camera remembering what it was sent; for one thread only.
+class FakeCamera : public RangeCamera {
 public:
     bool open = true;
     int32_t gain = 0;
@@ -34,15 +47,11 @@ public:
     std::vector<int32_t> exposuresSent;
 
     bool IsOpen() const override { return open; }
-    int32_t GainMin() const override { return 0; }
-    int32_t GainMax() const override { return 1023; }
     bool SetGain(int32_t value) override {
         gainsSent.push_back(value);
         gain = value;
         return true;
     }
-    int32_t ExposureMin() const override { return 8; }
-    int32_t ExposureMax() const override { return 1068; }
     bool SetExposure(int32_t value) override {
         exposuresSent.push_back(value);
         exposure = value;
