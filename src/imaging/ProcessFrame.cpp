@@ -161,10 +161,6 @@ void Adjustments(const FrameContext& context) {
     }
 }
 
-}  // namespace
-
-namespace {
-
 // Per colour mode, in mode order: the image the frame arrives in and the image it leaves in.
 struct ModeImages {
     ImageBuffer* FrameImages::*raw;
@@ -186,14 +182,22 @@ const ModeImages* ModeImagesOf(int32_t colorMode) {
 
 }  // namespace
 
+ImageBuffer* RawImageOf(const FrameImages& images, int32_t colorMode) {
+    const ModeImages* mode = ModeImagesOf(colorMode);
+    return mode != nullptr ? images.*(mode->raw) : nullptr;
+}
+
+ImageBuffer* OutputImageOf(const FrameImages& images, int32_t colorMode) {
+    const ModeImages* mode = ModeImagesOf(colorMode);
+    return mode != nullptr ? images.*(mode->output) : nullptr;
+}
+
 ImageBuffer* RawImageOf(const FrameContext& context) {
-    const ModeImages* mode = ModeImagesOf(context.colorMode);
-    return mode != nullptr ? context.images.*(mode->raw) : nullptr;
+    return RawImageOf(context.images, context.colorMode);
 }
 
 ImageBuffer* OutputImageOf(const FrameContext& context) {
-    const ModeImages* mode = ModeImagesOf(context.colorMode);
-    return mode != nullptr ? context.images.*(mode->output) : nullptr;
+    return OutputImageOf(context.images, context.colorMode);
 }
 
 void ProcessFrame(const FrameContext& context) {

@@ -50,7 +50,11 @@ struct FrameContext {
     DialogRefresh* dialogs = nullptr;   // null: no dialog open
 };
 
-// The raw image and the output image of the context's colour mode (null if missing).
+// The image a frame of `colorMode` arrives in and the image it leaves in (null if missing or
+// not a mode the chain knows).
+ImageBuffer* RawImageOf(const FrameImages& images, int32_t colorMode);
+ImageBuffer* OutputImageOf(const FrameImages& images, int32_t colorMode);
+// The same for the context's images and colour mode.
 ImageBuffer* RawImageOf(const FrameContext& context);
 ImageBuffer* OutputImageOf(const FrameContext& context);
 

@@ -36,27 +36,18 @@ CaptureMachine::CaptureMachine(const CaptureParts& parts, SessionImages images)
 
 CaptureMachine::~CaptureMachine() = default;
 
+FrameImages CaptureMachine::ChainImages() {
+    return FrameImages{Image(ImageRole::Raw8),  Image(ImageRole::Raw16), Image(ImageRole::Out24),
+                       Image(ImageRole::Out32), Image(ImageRole::Out48), Image(ImageRole::Out64),
+                       Image(ImageRole::Work)};
+}
+
 ImageBuffer* CaptureMachine::RawImage(int32_t mode) {
-    return Image(TenBitMode(mode) ? ImageRole::Raw16 : ImageRole::Raw8);
+    return RawImageOf(ChainImages(), mode);
 }
 
 ImageBuffer* CaptureMachine::OutputImage(int32_t mode) {
-    switch (mode) {
-        case 0:
-            return Image(ImageRole::Raw8);
-        case 1:
-            return Image(ImageRole::Raw16);
-        case 2:
-            return Image(ImageRole::Out24);
-        case 3:
-            return Image(ImageRole::Out32);
-        case 4:
-            return Image(ImageRole::Out48);
-        case 5:
-            return Image(ImageRole::Out64);
-        default:
-            return nullptr;
-    }
+    return OutputImageOf(ChainImages(), mode);
 }
 
 FrameTarget CaptureMachine::Target() const {

@@ -19,6 +19,7 @@
 
 #include "PixoraSdk_530TZ.h"
 #include "image/Rect.h"
+#include "imaging/ProcessFrame.h"
 #include "imaging/ProcessorInfo.h"
 #include "platform/ManualResetEvent.h"
 #include "session/CaptureTypes.h"
@@ -106,6 +107,8 @@ public:
 private:
     // Images and preparation (CaptureMachine.cpp).
     int32_t PrepareStream();
+    // The images as the processing chain takes them, and the raw and output image of a mode.
+    FrameImages ChainImages();
     ImageBuffer* RawImage(int32_t mode);
     ImageBuffer* OutputImage(int32_t mode);
     // Preview and callback preview: the target is applied only when the preview starts.

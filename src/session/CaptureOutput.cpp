@@ -153,16 +153,8 @@ int32_t CaptureMachine::SaveImage(const char* fileName, int32_t format) {
 }
 
 void CaptureMachine::ProcessCurrentFrame(int32_t mode, const FrameMeta& meta) {
-    FrameContext context{
-        settings_.filter,
-        settings_.analog,
-        mode,
-        FrameImages{Image(ImageRole::Raw8), Image(ImageRole::Raw16), Image(ImageRole::Out24),
-                    Image(ImageRole::Out32), Image(ImageRole::Out48), Image(ImageRole::Out64),
-                    Image(ImageRole::Work)},
-        processor_,
-        &camera_,
-        &openDialogs_};
+    FrameContext context{settings_.filter, settings_.analog, mode,         ChainImages(),
+                         processor_,       &camera_,         &openDialogs_};
     ProcessFrame(context);
     frameCaptured_ = true;
     shownMeta_ = meta;
