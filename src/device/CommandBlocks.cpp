@@ -25,13 +25,13 @@ CommandBlock MakeCommand(uint8_t command, uint8_t byte1) {
 }
 
 CommandBlock MakeTransferSizeCommand(uint32_t samples) {
-    CommandBlock block = MakeCommand(kCmdSetTransferSize);
+    CommandBlock block = MakeCommand(wire::kCmdSetTransferSize);
     PutLittleEndian(block, 1, samples);
     return block;
 }
 
 CommandBlock MakeRegisterWriteCommand(uint8_t bitCount, uint32_t serialWord) {
-    CommandBlock block = MakeCommand(kCmdWriteRegister, bitCount);
+    CommandBlock block = MakeCommand(wire::kCmdWriteRegister, bitCount);
     PutLittleEndian(block, 2, serialWord);
     return block;
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "driver/WireProtocol.h"
 #include "settings/SensorSize.h"  // kSensorWidth, kSensorHeight
 
 namespace pixora {
@@ -21,10 +22,10 @@ struct FrameGeometry {
 
 // The full-window geometry every open camera starts with (the sensor size is in
 // settings/SensorSize.h).
-inline constexpr int32_t kLinePitch = 1791;
-inline constexpr int32_t kActiveColumn = 424;
-inline constexpr int32_t kTotalLines = 1060;
-inline constexpr int32_t kActiveLine = 14;
+inline constexpr int32_t kLinePitch = static_cast<int32_t>(wire::kLinePitch);
+inline constexpr int32_t kActiveColumn = static_cast<int32_t>(wire::kActiveColumn);
+inline constexpr int32_t kTotalLines = static_cast<int32_t>(wire::kTotalLines);
+inline constexpr int32_t kActiveLine = static_cast<int32_t>(wire::kActiveLine);
 inline constexpr int32_t kDefaultSlotCount = 10;
 
 // kDevOk, kDevBadHorizontal or kDevBadVertical for a proposed geometry. Negative offsets

@@ -10,17 +10,17 @@ namespace pixora {
 namespace {
 
 // Registers this object writes itself.
-constexpr uint32_t kRegGainLow = 6;
-constexpr uint32_t kRegGainHigh = 7;
+using wire::kRegColumnStartHigh;
+using wire::kRegColumnStartLow;
+using wire::kRegExposureHigh;
+using wire::kRegExposureLow;
+using wire::kRegGainHigh;
+using wire::kRegGainLow;
+using wire::kRegRowStartHigh;
+using wire::kRegRowStartLow;
 constexpr uint32_t kRegGainMode = 8;
 constexpr uint32_t kRegTriggerControl = 32;
 constexpr uint32_t kRegTriggerSource = 33;
-constexpr uint32_t kRegExposureLow = 158;
-constexpr uint32_t kRegExposureHigh = 159;
-constexpr uint32_t kRegColumnStartLow = 164;
-constexpr uint32_t kRegColumnStartHigh = 165;
-constexpr uint32_t kRegRowStartLow = 166;
-constexpr uint32_t kRegRowStartHigh = 167;
 
 constexpr uint32_t kFreeRunBit = 0x10;    // register 32, bit 4
 constexpr uint32_t kTriggerNibble = 0xE;  // register 33, bits 0..3
@@ -43,18 +43,18 @@ PixoraDevice::~PixoraDevice() {
 // --- Device selection -------------------------------------------------------------------
 
 void PixoraDevice::ProbeDevices() {
-    for (int32_t index = 0; index < kDeviceIndexCount; ++index) {
-        const std::string path = FormatDevicePath(kDeviceBaseName, index);
-        DriverHandle handle = DriverOpen(port_, path.c_str());
-        present_[static_cast<std::size_t>(index)].store(handle != nullptr ? 1 : 0,
+    for (int32_t index = 0; index < wire::kCameraSlots; ++index) {
+        const std::string path = FormatDevicePath(wire::kDeviceBaseName, index);
+        DriverConnectionPtr connection = DriverOpen(port_, path.c_str());
+        present_[static_cast<std::size_t>(index)].store(connection != nullptr ? 1 : 0,
                                                         std::memory_order_relaxed);
-        DriverClose(port_, handle);
+        DriverClose(connection);
     }
     currentIndex_.store(0, std::memory_order_relaxed);
 }
 
 bool PixoraDevice::IsPresent(int32_t index) const {
-    if (index < 0 || index >= kDeviceIndexCount) {
+    if (index < 0 || index >= wire::kCameraSlots) {
         return false;
     }
     return present_[static_cast<std::size_t>(index)].load(std::memory_order_relaxed) != 0;
@@ -75,13 +75,13 @@ int32_t PixoraDevice::Open(int32_t index) {
         }
     }
     ResetDefaults();
-    if (index < 0 || index >= kDeviceIndexCount) {
+    if (index < 0 || index >= wire::kCameraSlots) {
         return kDevBadIndex;
     }
     currentIndex_.store(index, std::memory_order_relaxed);
     {
         std::lock_guard lock(pathMutex_);
-        devicePath_ = FormatDevicePath(kDeviceBaseName, index);
+        devicePath_ = FormatDevicePath(wire::kDeviceBaseName, index);
     }
     SetSampleWidth(0);
     InitDevice();
@@ -143,8 +143,8 @@ CameraWindow PixoraDevice::Window() const {
 // --- Parameters -------------------------------------------------------------------------
 
 int32_t PixoraDevice::SendLocked(const CommandBlock& block) {
-    ScopedDriverHandle handle(port_, DevicePath().c_str());
-    return SendCommand(port_, handle.Get(), block);
+    DriverConnectionPtr connection = DriverOpen(port_, DevicePath().c_str());
+    return SendCommand(connection.get(), block);
 }
 
 int32_t PixoraDevice::Send(const CommandBlock& block) {
@@ -155,15 +155,15 @@ int32_t PixoraDevice::Send(const CommandBlock& block) {
 bool PixoraDevice::SetSampleWidth(uint32_t flag) {
     const uint8_t wide = flag != 0 ? 1 : 0;
     sampleWidth_.store(wide, std::memory_order_relaxed);
-    Send(MakeCommand(kCmdSetSampleWidth, wide));
+    Send(MakeCommand(wire::kCmdSetSampleWidth, wide));
     return true;
 }
 
 void PixoraDevice::SetTransferTimeout(uint32_t milliseconds) {
     transferTimeoutMs_.store(milliseconds, std::memory_order_relaxed);
     std::lock_guard lock(commandMutex_);
-    ScopedDriverHandle handle(port_, DevicePath().c_str());
-    SetDriverTimeout(port_, handle.Get(), milliseconds);
+    DriverConnectionPtr connection = DriverOpen(port_, DevicePath().c_str());
+    SetDriverTimeout(connection.get(), milliseconds);
 }
 
 bool PixoraDevice::SetCaptureWaitLimited(uint32_t flag) {
@@ -172,7 +172,7 @@ bool PixoraDevice::SetCaptureWaitLimited(uint32_t flag) {
 }
 
 int32_t PixoraDevice::InitDevice() {
-    return Send(MakeCommand(kCmdInitDevice));
+    return Send(MakeCommand(wire::kCmdInitDevice));
 }
 
 // --- Registers --------------------------------------------------------------------------
@@ -253,7 +253,7 @@ bool PixoraDevice::SetGainMode(int32_t mode) {
 
 bool PixoraDevice::SetTrigger(int32_t flag) {
     std::lock_guard lock(commandMutex_);
-    if (SendLocked(MakeCommand(kCmdSetTrigger, flag != 0 ? 1 : 0)) != kDevOk) {
+    if (SendLocked(MakeCommand(wire::kCmdSetTrigger, flag != 0 ? 1 : 0)) != kDevOk) {
         return false;
     }
     uint32_t control = registerCache_[kRegTriggerControl].load(std::memory_order_relaxed);
@@ -272,14 +272,14 @@ bool PixoraDevice::SetTrigger(int32_t flag) {
 
 bool PixoraDevice::QueryClock(int32_t& flag) {
     std::lock_guard lock(commandMutex_);
-    ScopedDriverHandle handle(port_, DevicePath().c_str());
-    if (SendCommand(port_, handle.Get(), MakeCommand(kCmdQueryClock)) != kDevOk) {
+    DriverConnectionPtr connection = DriverOpen(port_, DevicePath().c_str());
+    if (SendCommand(connection.get(), MakeCommand(wire::kCmdQueryClock)) != kDevOk) {
         return false;
     }
     CommandBlock reply{};
-    ReadReply(port_, handle.Get(), reply);
+    ReadReply(connection.get(), reply);
     reply.fill(0);
-    if (ReadReply(port_, handle.Get(), reply) != kDevOk) {
+    if (ReadReply(connection.get(), reply) != kDevOk) {
         return false;
     }
     flag = reply[0] != 0 ? 1 : 0;
@@ -290,9 +290,10 @@ bool PixoraDevice::SetClock(int32_t flag) {
     int32_t result = kDevOpenFailed;
     {
         std::lock_guard lock(commandMutex_);
-        ScopedDriverHandle handle(port_, DevicePath().c_str());
-        if (handle.IsOpen()) {
-            result = SendCommand(port_, handle.Get(), MakeCommand(kCmdSetClock, flag != 0 ? 1 : 0));
+        DriverConnectionPtr connection = DriverOpen(port_, DevicePath().c_str());
+        if (connection != nullptr) {
+            result =
+                SendCommand(connection.get(), MakeCommand(wire::kCmdSetClock, flag != 0 ? 1 : 0));
         }
     }
     // The camera comes back with its defaults after a clock change.

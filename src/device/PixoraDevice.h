@@ -24,8 +24,8 @@
 #include "device/RegisterMap.h"
 #include "device/TransferWorkers.h"
 #include "device/ZeroedBuffer.h"
+#include "driver/DriverPort.h"
 #include "image/Rect.h"
-#include "platform/DriverPort.h"
 
 namespace pixora {
 
@@ -70,7 +70,7 @@ public:
 
     // --- Device selection ---------------------------------------------------------------
     void ProbeDevices();
-    int32_t DeviceCount() const { return kDeviceIndexCount; }
+    int32_t DeviceCount() const { return wire::kCameraSlots; }
     bool IsPresent(int32_t index) const;
     int32_t CurrentIndex() const { return currentIndex_.load(std::memory_order_relaxed); }
     std::string DevicePath() const;
@@ -199,7 +199,7 @@ private:
     std::atomic<uint32_t> lastFrameCount_{0};
     std::atomic<uint32_t> transferTimeoutMs_{kDefaultTransferTimeoutMs};
     std::atomic<uint32_t> captureWaitLimited_{0};
-    std::array<std::atomic<uint32_t>, kDeviceIndexCount> present_{};
+    std::array<std::atomic<uint32_t>, wire::kCameraSlots> present_{};
     std::atomic<int32_t> currentIndex_{0};
     std::atomic<uint16_t> gain_{0};
     std::atomic<uint16_t> exposure_{0};

@@ -273,7 +273,7 @@ int32_t PixoraDevice::StopStream() {
         stream_.state.store(1, std::memory_order_release);
     }
     do {
-        stream_.pending.Cancel(port_);
+        stream_.pending.Cancel();
     } while (!stream_.completion.Wait(kCancelRetryMs));
     std::lock_guard lock(acquisitionMutex_);
     if (streamThread_ != nullptr) {
@@ -296,7 +296,7 @@ int32_t PixoraDevice::StopStream() {
 }
 
 void PixoraDevice::CancelCapture() {
-    capture_.pending.Cancel(port_);
+    capture_.pending.Cancel();
 }
 
 void PixoraDevice::DiscardCapture() {

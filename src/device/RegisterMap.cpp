@@ -3,19 +3,11 @@
 namespace pixora {
 
 std::optional<RegisterClass> ClassifyRegister(uint32_t reg) {
-    if (reg < 192) {
-        return RegisterClass{0x3F, 16};
-    }
-    if (reg < 256) {
+    const uint32_t valueBits = wire::RegisterValueBits(reg);
+    if (valueBits == 0) {
         return std::nullopt;
     }
-    if (reg < 384) {
-        return RegisterClass{0xFFFF, 26};
-    }
-    if (reg < kRegisterCount) {
-        return RegisterClass{0x3FFFFF, 32};
-    }
-    return std::nullopt;
+    return RegisterClass{(1u << valueBits) - 1u, static_cast<uint8_t>(valueBits + 10)};
 }
 
 uint32_t SerialWord(uint32_t reg, uint32_t value, const RegisterClass& cls) {

@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <optional>
 
+#include "driver/WireProtocol.h"
+
 namespace pixora {
 
-inline constexpr uint32_t kRegisterCount = 1024;
+inline constexpr uint32_t kRegisterCount = wire::kRegisterCount;
 
 struct RegisterClass {
     uint32_t valueMask;  // the value bits the camera keeps

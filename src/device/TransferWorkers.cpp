@@ -7,35 +7,36 @@
 
 namespace pixora {
 
-void PendingTransfer::Begin(DriverHandle handle) {
+void PendingTransfer::Begin(DriverConnection* connection) {
     std::lock_guard lock(mutex_);
-    handle_ = handle;
+    connection_ = connection;
 }
 
 void PendingTransfer::End() {
     std::lock_guard lock(mutex_);
-    handle_ = nullptr;
+    connection_ = nullptr;
 }
 
-void PendingTransfer::Cancel(DriverPort& port) {
+void PendingTransfer::Cancel() {
     std::lock_guard lock(mutex_);
-    if (handle_ != nullptr)
-        port.CancelPending(handle_);
+    if (connection_ != nullptr)
+        connection_->Cancel();
 }
 
 void SingleTransferWorker(DriverPort& port, CaptureBlock& block) {
     int32_t result = kDevOk;
     uint32_t elapsed = 0;
-    DriverHandle handle = DriverOpen(port, block.devicePath.c_str());
-    if (handle == nullptr) {
+    DriverConnectionPtr connection = DriverOpen(port, block.devicePath.c_str());
+    if (connection == nullptr) {
         result = kDevOpenFailed;
     } else {
         const uint32_t start = TickCount();
         uint32_t moved = 0;
-        block.pending.Begin(handle);
+        block.pending.Begin(connection.get());
         // No frame request: the camera delivers its next frame by itself or on the trigger.
-        const int32_t transfer = PipeTransfer(port, handle, kPipeImage, block.byteCount,
-                                              block.destination, block.secondaryPair, true, &moved);
+        const int32_t transfer =
+            PipeTransfer(connection.get(), wire::kPipeImage, block.byteCount, block.destination,
+                         block.secondaryPair, kImageCode.second, &moved);
         block.pending.End();
         const bool whole = transfer == kPipeOk && moved == block.byteCount;
         // A frame that came short was still a frame of the camera's: it takes its number.
@@ -45,7 +46,7 @@ void SingleTransferWorker(DriverPort& port, CaptureBlock& block) {
             result = kDevTransferFailed;
         }
         elapsed = TickCount() - start;
-        DriverClose(port, handle);
+        DriverClose(connection);
     }
     block.elapsedMs.store(elapsed, std::memory_order_relaxed);
     block.result.store(result, std::memory_order_relaxed);
@@ -57,29 +58,34 @@ void StreamWorker(DriverPort& port, StreamBlock& block) {
     int32_t result = kDevOk;
     uint32_t elapsed = 0;
     uint32_t frames = 0;
-    DriverHandle handle = DriverOpen(port, block.devicePath.c_str());
-    if (handle == nullptr) {
+    DriverConnectionPtr connection = DriverOpen(port, block.devicePath.c_str());
+    if (connection == nullptr) {
         result = kDevOpenFailed;
     } else {
         const uint32_t start = TickCount();
-        block.pending.Begin(handle);
+        // Each frame is asked for with the frame request on pipe 0 and read whole from pipe 2;
+        // the port may keep reads in flight ahead of this loop.
+        FrameStreamPlan plan;
+        plan.request = MakeCommand(wire::kCmdRequestFrame);
+        plan.requestCode = RequestCode{block.secondaryPair, kFrameRequestCode.second};
+        plan.readCode = RequestCode{block.secondaryPair, kImageCode.second};
+        plan.frameBytes = block.bytesPerFrame;
+        block.pending.Begin(connection.get());
+        std::unique_ptr<FrameStream> frameStream = connection->StartFrames(plan);
         while (block.state.load(std::memory_order_acquire) != 1 && result != kDevTransferFailed) {
-            CommandBlock request = MakeCommand(kCmdRequestFrame);
-            uint32_t moved = 0;
-            // The frame request's outcome is not examined; the read below tells.
-            PipeTransfer(port, handle, kPipeCommand, kBlockSize, request.data(),
-                         block.secondaryPair, false, &moved);
-
             uint8_t* slot = nullptr;
             {
                 std::lock_guard lock(block.ringMutex);
                 slot = block.slots[static_cast<std::size_t>(block.ring.WriteIndex())];
             }
-            const int32_t transfer = PipeTransfer(port, handle, kPipeImage, block.bytesPerFrame,
-                                                  slot, block.secondaryPair, true, &moved);
+            // The frame request's outcome is not examined; the read tells.
+            TransferResult transfer;
+            if (slot != nullptr)
+                transfer = frameStream->Next(slot);
+            const uint32_t moved = transfer.bytes;
             ++frames;
             block.framesAttempted.store(frames, std::memory_order_relaxed);
-            const bool whole = transfer == kPipeOk && moved == block.bytesPerFrame;
+            const bool whole = transfer.Ok() && moved == block.bytesPerFrame;
             FrameArrival stamp;
             if (moved > 0 && block.counter != nullptr)
                 stamp = block.counter->Received(whole);
@@ -94,9 +100,10 @@ void StreamWorker(DriverPort& port, StreamBlock& block) {
             block.stamps[static_cast<std::size_t>(block.ring.WriteIndex())] = stamp;
             block.ring.Publish();
         }
+        frameStream.reset();
         block.pending.End();
         elapsed = TickCount() - start;
-        DriverClose(port, handle);
+        DriverClose(connection);
     }
     block.elapsedMs.store(elapsed, std::memory_order_relaxed);
     block.framesAttempted.store(frames, std::memory_order_relaxed);

@@ -1,5 +1,5 @@
 // The two thread routines that read image data from pipe 2: one frame into a buffer, or
-// frames without end into a ring of slots. Each opens and closes its own driver handle.
+// frames without end into a ring of slots. Each opens and closes its own driver connection.
 #pragma once
 
 #include <atomic>
@@ -10,23 +10,23 @@
 
 #include "device/FrameCounter.h"
 #include "device/SlotRing.h"
-#include "platform/DriverPort.h"
+#include "driver/DriverPort.h"
 #include "platform/ManualResetEvent.h"
 
 namespace pixora {
 
-// The driver handle a transfer thread is reading on, so that another thread can cancel
-// the read in progress. The handle is only ever cancelled while it is open.
+// The connection a transfer thread is reading on, so that another thread can cancel the
+// read in progress. The connection is only ever cancelled while it is open.
 class PendingTransfer {
 public:
-    void Begin(DriverHandle handle);
+    void Begin(DriverConnection* connection);
     void End();
     // Cancels the read in progress, if any; a read that starts afterwards is not affected.
-    void Cancel(DriverPort& port);
+    void Cancel();
 
 private:
     std::mutex mutex_;
-    DriverHandle handle_ = nullptr;
+    DriverConnection* connection_ = nullptr;
 };
 
 // One single-frame transfer. The starter fills the plain fields before the worker starts

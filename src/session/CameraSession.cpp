@@ -6,8 +6,8 @@
 #include "device/SensorInitTable.h"
 #include "image/ImageBuffer.h"
 #include "platform/Clock.h"
-#include "platform/DriverPort.h"
 #include "session/CaptureMachine.h"
+#include "session/DriverChoice.h"
 #include "session/SessionAdapters.h"
 #include "settings/SettingsPersistence.h"
 

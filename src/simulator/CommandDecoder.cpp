@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "simulator/WireProtocol.h"
+#include "driver/WireProtocol.h"
 
 namespace pixora {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "simulator/WireProtocol.h"
+#include "driver/WireProtocol.h"
 
 namespace pixora {
 

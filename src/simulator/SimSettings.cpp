@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "simulator/WireProtocol.h"
+#include "driver/WireProtocol.h"
 
 namespace pixora {
 

@@ -23,6 +23,20 @@ bool IsFirstOfPair(uint32_t code) {
     return code == wire::kCodePipeFirst || code == wire::kCodePipeFirstAlt;
 }
 
+// What a refused request tells the host. A stalled camera's reads end at the time-out.
+TransferStatus StatusOf(RequestOutcome outcome) {
+    switch (outcome) {
+        case RequestOutcome::TimedOut:
+            return TransferStatus::TimedOut;
+        case RequestOutcome::Cancelled:
+            return TransferStatus::Cancelled;
+        case RequestOutcome::NoDevice:
+            return TransferStatus::NoDevice;
+        default:
+            return TransferStatus::Failed;
+    }
+}
+
 void Finish(RequestRecord& record, bool result, RequestOutcome outcome) {
     record.result = result;
     record.outcome = outcome;
@@ -242,7 +256,8 @@ void VirtualCamera::Closed(const OpenHandle& handle) {
 }
 
 bool VirtualCamera::Control(const OpenHandle& handle, uint32_t code, const void* in,
-                            uint32_t inSize, void* out, uint32_t outSize, uint32_t& bytesReturned) {
+                            uint32_t inSize, void* out, uint32_t outSize, uint32_t& bytesReturned,
+                            TransferStatus& why) {
     RequestRecord record;
     record.sequence = sequence_.fetch_add(1) + 1;
     record.handle = handle.value;
@@ -285,6 +300,11 @@ bool VirtualCamera::Control(const OpenHandle& handle, uint32_t code, const void*
         record.bytesReturned = 0;
     }
     bytesReturned = record.bytesReturned;
+    why = record.result ? TransferStatus::Done : StatusOf(record.outcome);
+    if (!record.result && record.kind == RequestKind::Frame &&
+        record.outcome == RequestOutcome::Injected) {
+        why = TransferStatus::TimedOut;  // a stalled read ends at the driver's time-out
+    }
     log_.Append(record);
     return record.result;
 }

@@ -12,10 +12,11 @@
 #include <mutex>
 #include <optional>
 
+#include "driver/DriverPort.h"
+#include "driver/WireProtocol.h"
 #include "simulator/FaultPlan.h"
 #include "simulator/RequestLog.h"
 #include "simulator/ScenePattern.h"
-#include "simulator/WireProtocol.h"
 
 namespace pixora {
 
@@ -80,8 +81,10 @@ public:
     void Closed(const OpenHandle& handle);
     // Ends the frame reads waiting on `handle` now, as the driver cancels pending requests.
     void Cancel(OpenHandle& handle);
+    // One control request; a refused one says why in `why` (time-out, cancel, camera gone,
+    // or Failed for a malformed request or an injected failure).
     bool Control(const OpenHandle& handle, uint32_t code, const void* in, uint32_t inSize,
-                 void* out, uint32_t outSize, uint32_t& bytesReturned);
+                 void* out, uint32_t outSize, uint32_t& bytesReturned, TransferStatus& why);
 
     // Back to the built-in defaults: present only at index 0, 20 fps, bars, 3000 ms, no
     // faults, power-on registers, empty log, counters zero. Every open handle dies.

@@ -14,10 +14,6 @@ namespace {
 constexpr uintptr_t kFirstHandle = 0x53A0000;
 constexpr uintptr_t kHandleStep = 0x10;
 
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 }  // namespace
 
 VirtualCameraBus::VirtualCameraBus(std::string startupSettings)
@@ -44,29 +40,8 @@ VirtualCameraBus& VirtualCameraBus::Instance() {
     return *bus;
 }
 
-int VirtualCameraBus::ParseDevicePath(const char* path) {
-    if (path == nullptr) {
-        return -1;
-    }
-    const size_t prefixLength = sizeof wire::kDevicePathPrefix - 1;
-    if (std::strlen(path) != prefixLength + 1) {
-        return -1;
-    }
-    // Device names compare without regard to case, as the system's object names do.
-    for (size_t i = 0; i < prefixLength; ++i) {
-        if (LowerAscii(path[i]) != LowerAscii(wire::kDevicePathPrefix[i])) {
-            return -1;
-        }
-    }
-    const char digit = path[prefixLength];
-    if (digit < '0' || digit >= '0' + wire::kCameraSlots) {
-        return -1;
-    }
-    return digit - '0';
-}
-
 DriverHandle VirtualCameraBus::Open(const char* path) {
-    const int index = ParseDevicePath(path);
+    const int index = CameraIndexOfPath(path);
     if (index < 0) {
         return nullptr;
     }
@@ -92,15 +67,20 @@ std::shared_ptr<OpenHandle> VirtualCameraBus::Find(DriverHandle handle) const {
 }
 
 bool VirtualCameraBus::Control(DriverHandle handle, uint32_t code, const void* in, uint32_t inSize,
-                               void* out, uint32_t outSize, uint32_t* bytesReturned) {
+                               void* out, uint32_t outSize, uint32_t* bytesReturned,
+                               TransferStatus* why) {
     uint32_t returned = 0;
     bool result = false;
+    TransferStatus status = TransferStatus::NoDevice;  // an unknown or closed handle
     if (const std::shared_ptr<OpenHandle> open = Find(handle)) {
         result = cameras_[static_cast<size_t>(open->camera)]->Control(*open, code, in, inSize, out,
-                                                                      outSize, returned);
+                                                                      outSize, returned, status);
     }
     if (bytesReturned != nullptr) {
         *bytesReturned = returned;
+    }
+    if (why != nullptr) {
+        *why = status;
     }
     return result;
 }
@@ -320,12 +300,5 @@ void VirtualCameraBus::ClearLog(int index) {
         camera->ClearLog();
     }
 }
-
-#ifndef _WIN32
-// On Windows the installed driver serves it unless PIXORA_DRIVER says otherwise (win32/).
-DriverPort& SystemDriverPort() {
-    return VirtualCameraBus::Instance();
-}
-#endif
 
 }  // namespace pixora

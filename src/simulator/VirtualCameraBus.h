@@ -1,6 +1,7 @@
-// The virtual camera bus: eight camera slots behind the driver interface. It is the
-// process-wide driver on Linux (SystemDriverPort), configured on first use from the
-// environment variable PIXORA_SIM; tests may also build buses of their own.
+// The virtual camera bus: eight camera slots behind the kernel driver's request surface, so
+// that it sees exactly the requests the driver would. Port() is the driver port over it. The
+// process-wide bus (Instance) serves the library by default, configured on first use from
+// the environment variable PIXORA_SIM; tests may also build buses of their own.
 #pragma once
 
 #include <array>
@@ -14,13 +15,14 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/DriverPort.h"
+#include "driver/ControlDriver.h"
+#include "driver/ControlDriverPort.h"
 #include "simulator/SimSettings.h"
 #include "simulator/VirtualCamera.h"
 
 namespace pixora {
 
-class VirtualCameraBus final : public DriverPort {
+class VirtualCameraBus final : public ControlDriver {
 public:
     // Built-in defaults (a camera at index 0 only, 20 fps, bars, 3000 ms time-out), then
     // `startupSettings` in the text form of ParseSimSettings. Reset returns here.
@@ -38,9 +40,12 @@ public:
     // frame reads that wait on it, as closing a device handle cancels its pending requests.
     DriverHandle Open(const char* path) override;
     bool Control(DriverHandle handle, uint32_t code, const void* in, uint32_t inSize, void* out,
-                 uint32_t outSize, uint32_t* bytesReturned) override;
+                 uint32_t outSize, uint32_t* bytesReturned, TransferStatus* why = nullptr) override;
     void Close(DriverHandle handle) override;
     void CancelPending(DriverHandle handle) override;
+
+    // The driver port over this bus, as the device layer reaches it.
+    DriverPort& Port() { return port_; }
 
     // Applies settings text (see ParseSimSettings) on top of the current state; all or
     // nothing: false, and no change, when any item is bad.
@@ -75,9 +80,6 @@ public:
     // Forgets the log and the command counts; index -1: every camera.
     void ClearLog(int index = -1);
 
-    // The camera index of a device path, or -1.
-    static int ParseDevicePath(const char* path);
-
 private:
     bool ApplySettings(const SimSettings& settings);
     // The cameras an index names: one, or all for -1; empty for a bad index.
@@ -91,6 +93,7 @@ private:
     mutable std::mutex mutex_;
     std::map<uintptr_t, std::shared_ptr<OpenHandle>> handles_;
     uintptr_t nextHandle_;
+    ControlDriverPort port_{*this};
 };
 
 }  // namespace pixora

@@ -19,7 +19,7 @@ using test::Request;
 
 class CaptureTest : public ::testing::Test {
 protected:
-    CaptureTest() : device(port) { port.ClearLog(); }
+    CaptureTest() : device(port.Port()) { port.ClearLog(); }
 
     // Repeats FinishCapture until the worker has stored its result.
     int32_t CollectCapture() {
@@ -112,7 +112,7 @@ TEST_F(CaptureTest, AnExpiredLimitedWaitLeavesTheWorkerToFinishOnItsOwn) {
 TEST(CaptureLifetime, DestroyingTheDeviceWaitsForAnOutstandingCapture) {
     FakeDriverPort port;
     {
-        PixoraDevice device(port);
+        PixoraDevice device(port.Port());
         device.SetCaptureWaitLimited(1);
         device.SetTransferTimeout(10);
         port.SetDefaultTimeout(60000);

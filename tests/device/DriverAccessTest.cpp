@@ -15,38 +15,39 @@ using test::Request;
 class DriverAccessTest : public ::testing::Test {
 protected:
     FakeDriverPort port;
-    const std::string path = FormatDevicePath(kDeviceBaseName, 0);
+    const std::string path = FormatDevicePath(wire::kDeviceBaseName, 0);
 };
 
 TEST_F(DriverAccessTest, DevicePathsFollowTheBaseNameAndIndex) {
-    EXPECT_EQ(FormatDevicePath(kDeviceBaseName, 0), "\\\\.\\Qvo530TZ-0");
-    EXPECT_EQ(FormatDevicePath(kDeviceBaseName, 7), "\\\\.\\Qvo530TZ-7");
+    EXPECT_EQ(FormatDevicePath(wire::kDeviceBaseName, 0), "\\\\.\\Qvo530TZ-0");
+    EXPECT_EQ(FormatDevicePath(wire::kDeviceBaseName, 7), "\\\\.\\Qvo530TZ-7");
 }
 
 TEST_F(DriverAccessTest, OpenWithoutPathAsksNothing) {
-    EXPECT_EQ(DriverOpen(port, nullptr), nullptr);
-    EXPECT_EQ(DriverOpen(port, ""), nullptr);
+    EXPECT_EQ(DriverOpen(port.Port(), nullptr), nullptr);
+    EXPECT_EQ(DriverOpen(port.Port(), ""), nullptr);
     EXPECT_TRUE(port.Log().empty());
 }
 
 TEST_F(DriverAccessTest, CloseNullsTheHandleAndReportsWhetherItClosed) {
-    DriverHandle handle = DriverOpen(port, path.c_str());
+    DriverConnectionPtr handle = DriverOpen(port.Port(), path.c_str());
     ASSERT_NE(handle, nullptr);
-    EXPECT_TRUE(DriverClose(port, handle));
+    EXPECT_EQ(port.OpenHandles(), 1);
+    EXPECT_TRUE(DriverClose(handle));
     EXPECT_EQ(handle, nullptr);
-    EXPECT_FALSE(DriverClose(port, handle));
+    EXPECT_FALSE(DriverClose(handle));
     EXPECT_EQ(port.OpenHandles(), 0);
 }
 
 TEST_F(DriverAccessTest, PipeTransferChoosesTheCodeOfThePairAndPassesThePipe) {
-    ScopedDriverHandle handle(port, path.c_str());
+    DriverConnectionPtr handle = DriverOpen(port.Port(), path.c_str());
     uint8_t buffer[64] = {};
     uint32_t moved = 7;
-    EXPECT_EQ(PipeTransfer(port, handle.Get(), 1, 64, buffer, false, false, &moved), kPipeOk);
+    EXPECT_EQ(PipeTransfer(handle.get(), 1, 64, buffer, false, false, &moved), kPipeOk);
     EXPECT_EQ(moved, 64u);
-    PipeTransfer(port, handle.Get(), 1, 64, buffer, false, true, &moved);
-    PipeTransfer(port, handle.Get(), 1, 64, buffer, true, false, &moved);
-    PipeTransfer(port, handle.Get(), 1, 64, buffer, true, true, &moved);
+    PipeTransfer(handle.get(), 1, 64, buffer, false, true, &moved);
+    PipeTransfer(handle.get(), 1, 64, buffer, true, false, &moved);
+    PipeTransfer(handle.get(), 1, 64, buffer, true, true, &moved);
     EXPECT_EQ(port.Codes(), (std::vector<uint32_t>{0x22204E, 0x222051, 0x2220A6, 0x2220A9}));
     for (const Request& r : port.Log()) {
         if (r.kind == Request::kControl) {
@@ -60,25 +61,24 @@ TEST_F(DriverAccessTest, PipeTransferChoosesTheCodeOfThePairAndPassesThePipe) {
 TEST_F(DriverAccessTest, PipeTransferRefusesMissingBufferThenMissingHandle) {
     uint8_t buffer[4];
     uint32_t moved = 9;
-    EXPECT_EQ(PipeTransfer(port, nullptr, 0, 4, nullptr, false, false, &moved), kPipeNoBuffer);
-    EXPECT_EQ(PipeTransfer(port, nullptr, 0, 4, buffer, false, false, &moved), kPipeNoHandle);
+    EXPECT_EQ(PipeTransfer(nullptr, 0, 4, nullptr, false, false, &moved), kPipeNoBuffer);
+    EXPECT_EQ(PipeTransfer(nullptr, 0, 4, buffer, false, false, &moved), kPipeNoHandle);
     EXPECT_EQ(moved, 0u);
     EXPECT_TRUE(port.Log().empty());
 }
 
 TEST_F(DriverAccessTest, PipeTransferReportsARefusedRequestAndStillTheByteCount) {
-    ScopedDriverHandle handle(port, path.c_str());
+    DriverConnectionPtr handle = DriverOpen(port.Port(), path.c_str());
     port.SetCommandFails(true);
     uint8_t block[64] = {};
     uint32_t moved = 5;
-    EXPECT_EQ(PipeTransfer(port, handle.Get(), 0, 64, block, false, true, &moved),
-              kPipeRequestFailed);
+    EXPECT_EQ(PipeTransfer(handle.get(), 0, 64, block, false, true, &moved), kPipeRequestFailed);
     EXPECT_EQ(moved, 0u);
 }
 
 TEST_F(DriverAccessTest, SendCommandUsesPipeZeroWithTheSecondCode) {
-    ScopedDriverHandle handle(port, path.c_str());
-    EXPECT_EQ(SendCommand(port, handle.Get(), MakeCommand(kCmdInitDevice)), kDevOk);
+    DriverConnectionPtr handle = DriverOpen(port.Port(), path.c_str());
+    EXPECT_EQ(SendCommand(handle.get(), MakeCommand(wire::kCmdInitDevice)), kDevOk);
     const std::vector<Request> log = port.Log();
     ASSERT_EQ(log.size(), 2u);
     EXPECT_EQ(log[1].code, 0x222051u);
@@ -88,21 +88,21 @@ TEST_F(DriverAccessTest, SendCommandUsesPipeZeroWithTheSecondCode) {
 }
 
 TEST_F(DriverAccessTest, SendCommandWithoutHandleIsAnOpenFailure) {
-    EXPECT_EQ(SendCommand(port, nullptr, MakeCommand(kCmdInitDevice)), kDevOpenFailed);
+    EXPECT_EQ(SendCommand(nullptr, MakeCommand(wire::kCmdInitDevice)), kDevOpenFailed);
     EXPECT_TRUE(port.Log().empty());
 }
 
 TEST_F(DriverAccessTest, SendCommandRefusedIsACommandFailure) {
-    ScopedDriverHandle handle(port, path.c_str());
+    DriverConnectionPtr handle = DriverOpen(port.Port(), path.c_str());
     port.SetCommandFails(true);
-    EXPECT_EQ(SendCommand(port, handle.Get(), MakeCommand(kCmdInitDevice)), kDevCommandFailed);
+    EXPECT_EQ(SendCommand(handle.get(), MakeCommand(wire::kCmdInitDevice)), kDevCommandFailed);
 }
 
 TEST_F(DriverAccessTest, ReadReplyUsesPipeOneWithTheFirstCode) {
-    ScopedDriverHandle handle(port, path.c_str());
+    DriverConnectionPtr handle = DriverOpen(port.Port(), path.c_str());
     port.SetReplyByte0(1);
     CommandBlock reply{};
-    EXPECT_EQ(ReadReply(port, handle.Get(), reply), kDevOk);
+    EXPECT_EQ(ReadReply(handle.get(), reply), kDevOk);
     EXPECT_EQ(reply[0], 1);
     const std::vector<Request> log = port.Log();
     EXPECT_EQ(log.back().code, 0x22204Eu);
@@ -110,15 +110,15 @@ TEST_F(DriverAccessTest, ReadReplyUsesPipeOneWithTheFirstCode) {
 }
 
 TEST_F(DriverAccessTest, AShortReplyIsACommandFailure) {
-    ScopedDriverHandle handle(port, path.c_str());
+    DriverConnectionPtr handle = DriverOpen(port.Port(), path.c_str());
     port.SetReplyBytes(63);
     CommandBlock reply{};
-    EXPECT_EQ(ReadReply(port, handle.Get(), reply), kDevCommandFailed);
+    EXPECT_EQ(ReadReply(handle.get(), reply), kDevCommandFailed);
 }
 
 TEST_F(DriverAccessTest, TimeoutRequestIsElevenWordsWithOneAndTheMilliseconds) {
-    ScopedDriverHandle handle(port, path.c_str());
-    SetDriverTimeout(port, handle.Get(), 0x01020304);
+    DriverConnectionPtr handle = DriverOpen(port.Port(), path.c_str());
+    SetDriverTimeout(handle.get(), 0x01020304);
     const Request r = port.Log().back();
     EXPECT_EQ(r.code, 0x2220A0u);
     std::vector<uint8_t> expected(44, 0);
@@ -132,7 +132,7 @@ TEST_F(DriverAccessTest, TimeoutRequestIsElevenWordsWithOneAndTheMilliseconds) {
 }
 
 TEST_F(DriverAccessTest, TimeoutWithoutHandleSendsNothing) {
-    SetDriverTimeout(port, nullptr, 100);
+    SetDriverTimeout(nullptr, 100);
     EXPECT_TRUE(port.Log().empty());
 }
 

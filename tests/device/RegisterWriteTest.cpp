@@ -15,7 +15,7 @@ using test::WireRegisterWrite;
 
 class RegisterTest : public ::testing::Test {
 protected:
-    RegisterTest() : device(port) { port.ClearLog(); }
+    RegisterTest() : device(port.Port()) { port.ClearLog(); }
 
     uint32_t Cached(uint32_t reg) {
         uint32_t value = 0xDEADBEEF;

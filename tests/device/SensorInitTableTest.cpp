@@ -124,7 +124,7 @@ TEST_F(SensorInitWritesTest, ExposureAgainThenRegisterThirtyTwoLast) {
 
 TEST(SensorInitTable, SendsInitThenEveryWriteInOrder) {
     FakeDriverPort port;
-    PixoraDevice device(port);
+    PixoraDevice device(port.Port());
     port.ClearLog();
     SensorInitTable(device);
 
@@ -159,7 +159,7 @@ TEST(SensorInitTable, SendsInitThenEveryWriteInOrder) {
 TEST(SensorInitTable, WithoutCameraNothingIsCached) {
     FakeDriverPort port;
     port.SetPresent({});
-    PixoraDevice device(port);
+    PixoraDevice device(port.Port());
     SensorInitTable(device);
     EXPECT_TRUE(port.Commands().empty());
     uint32_t value = 1;

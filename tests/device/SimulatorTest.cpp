@@ -18,7 +18,7 @@ namespace {
 
 class SimulatorTest : public ::testing::Test {
 protected:
-    SimulatorTest() : bus("fps=0"), device(bus) {}
+    SimulatorTest() : bus("fps=0"), device(bus.Port()) {}
 
     uint32_t CameraRegister(uint32_t address) { return bus.ReadRegister(0, address).value_or(~0u); }
 
@@ -31,8 +31,8 @@ protected:
 TEST_F(SimulatorTest, TheCameraHoldsWhatTheInitTableWrote) {
     bus.ClearLog();
     SensorInitTable(device);
-    EXPECT_EQ(bus.CommandCount(0, kCmdInitDevice).value_or(0), 1u);
-    EXPECT_EQ(bus.CommandCount(0, kCmdWriteRegister).value_or(0), 932u);
+    EXPECT_EQ(bus.CommandCount(0, wire::kCmdInitDevice).value_or(0), 1u);
+    EXPECT_EQ(bus.CommandCount(0, wire::kCmdWriteRegister).value_or(0), 932u);
     for (const DecodedCommand& command : bus.Commands(0)) {
         EXPECT_TRUE(command.accepted) << command.address;
     }
@@ -119,7 +119,7 @@ TEST_F(SimulatorTest, StreamingDeliversFrames) {
     }
     EXPECT_EQ(device.StopStream(), kDevOk);
     EXPECT_EQ(frames, 20);
-    EXPECT_GE(bus.CommandCount(0, kCmdRequestFrame).value_or(0), 20u);
+    EXPECT_GE(bus.CommandCount(0, wire::kCmdRequestFrame).value_or(0), 20u);
     EXPECT_EQ(bus.OpenHandles(0), 0);
 }
 

@@ -23,7 +23,7 @@ constexpr int kHeight = 8;
 
 class StreamTest : public ::testing::Test {
 protected:
-    StreamTest() : device(port), pixels(kWidth * kHeight * 2) {
+    StreamTest() : device(port.Port()), pixels(kWidth * kHeight * 2) {
         EXPECT_EQ(device.SetWindow(0, 0, kWidth, kHeight, 0), kDevOk);
         port.ClearLog();
     }
@@ -312,7 +312,7 @@ TEST_F(StreamTest, ConvertLatestRefusesMissingOrSmallDestinations) {
 TEST(StreamLifetime, DestroyingAStreamingDeviceStopsItsWorker) {
     FakeDriverPort port;
     {
-        PixoraDevice device(port);
+        PixoraDevice device(port.Port());
         ASSERT_EQ(device.SetWindow(0, 0, 16, 8, 0), kDevOk);
         ASSERT_EQ(device.StartStream(), kDevOk);
         ASSERT_TRUE(port.WaitFramesCompleted(3));
@@ -323,8 +323,8 @@ TEST(StreamLifetime, DestroyingAStreamingDeviceStopsItsWorker) {
 TEST(StreamLifetime, TwoDevicesStreamAtOnceEachWithItsOwnWorker) {
     FakeDriverPort port;
     port.SetPresent({0, 1});
-    PixoraDevice first(port);
-    PixoraDevice second(port);
+    PixoraDevice first(port.Port());
+    PixoraDevice second(port.Port());
     ASSERT_EQ(second.Open(1), kDevOk);
     ASSERT_EQ(first.SetWindow(0, 0, 16, 8, 0), kDevOk);
     ASSERT_EQ(second.SetWindow(0, 0, 16, 8, 0), kDevOk);

@@ -11,10 +11,10 @@
 #include "FuzzInput.h"
 #include "FuzzTargets.h"
 #include "device/DeviceResult.h"
-#include "device/DriverProtocol.h"
 #include "device/PixoraDevice.h"
 #include "device/RawFrameCopy.h"
-#include "platform/DriverPort.h"
+#include "driver/ControlDriverPort.h"
+#include "driver/WireProtocol.h"
 
 namespace pixora::fuzz {
 
@@ -41,7 +41,7 @@ uint8_t FrameByte(uint32_t seed, uint64_t offset) {
 
 // A driver with one camera at index 0 that accepts every command and answers every frame
 // read at once with the pattern above, whole or `shortBy` bytes short.
-class PatternPort : public DriverPort {
+class PatternPort : public ControlDriver {
 public:
     DriverHandle Open(const char* path) override {
         const size_t n = std::strlen(path);
@@ -50,17 +50,17 @@ public:
     }
 
     bool Control(DriverHandle, uint32_t code, const void* in, uint32_t inSize, void* out,
-                 uint32_t outSize, uint32_t* bytesReturned) override {
+                 uint32_t outSize, uint32_t* bytesReturned, TransferStatus*) override {
         uint32_t moved = 0;
         bool ok = true;
-        if (code == kCodeSetTimeout) {
+        if (code == wire::kCodeSetTimeout) {
             moved = 0;
         } else if (in == nullptr || inSize != 4 || out == nullptr) {
             ok = false;
         } else {
             uint32_t pipe = 0;
             std::memcpy(&pipe, in, 4);
-            if (pipe == kPipeImage) {
+            if (pipe == wire::kPipeImage) {
                 const uint32_t shortBy = shortBy_.load();
                 moved = outSize > shortBy ? outSize - shortBy : 0;
                 if (moved > kLargestFrame) {
@@ -68,7 +68,7 @@ public:
                 } else {
                     std::memcpy(out, Pattern() + seed_.load() % kPatternPeriod, moved);
                 }
-            } else if (pipe == kPipeReply) {
+            } else if (pipe == wire::kPipeReply) {
                 std::memset(out, 0, outSize);
                 moved = outSize;
             } else {
@@ -94,7 +94,8 @@ PatternPort& Port() {
 // Starts with a small window, so that inputs whose geometry is refused stay quick.
 PixoraDevice& Device() {
     static PixoraDevice* device = [] {
-        auto* d = new PixoraDevice(Port());
+        static ControlDriverPort* port = new ControlDriverPort(Port());
+        auto* d = new PixoraDevice(*port);
         d->SetFrameGeometry(100, 10, 64, 40, 4, 32, 3);
         return d;
     }();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The layers of src/ run one way. Every `#include "FOLDER/..."` of a file in src/ must name
 # its own folder or a folder of a lower layer:
-#   platform < image < settings < device, imaging, simulator < preview, dialogs < session < api
+#   platform < image, driver < settings < device, imaging, simulator < preview, dialogs
+#   < session < api
 # Folders of one layer are independent of each other. Operating-system and toolkit headers
 # (X11, FLTK, POSIX, Win32) appear only in platform/, simulator/, the dialog hosts
 # (dialogs/host/) and linux/ or win32/ folders; everything else reaches the system through
@@ -15,8 +16,8 @@ mapfile -t files < <(find . -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.
     sed 's|^\./||' | sort)
 awk '
 BEGIN {
-    split("platform:0 image:1 settings:2 device:3 imaging:3 simulator:3 preview:4 dialogs:4 " \
-          "session:5 api:6", pairs, " ")
+    split("platform:0 image:1 driver:1 settings:2 device:3 imaging:3 simulator:3 preview:4 " \
+          "dialogs:4 session:5 api:6", pairs, " ")
     for (i in pairs) {
         split(pairs[i], p, ":")
         rank[p[1]] = p[2]

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "WireClient.h"
-#include "simulator/WireProtocol.h"
+#include "driver/WireProtocol.h"
 
 namespace pixora {
 namespace {

@@ -46,7 +46,7 @@ TEST_F(SimulatorExports, CamerasAreABitMask) {
     EXPECT_EQ(PixoraSim_Trigger(7), 1);
     EXPECT_EQ(PixoraSim_Trigger(1), 0);
     EXPECT_EQ(PixoraSim_SetCameras(0), 1);
-    EXPECT_EQ(SystemDriverPort().Open(test::DevicePath(0).c_str()), nullptr);
+    EXPECT_EQ(VirtualCameraBus::Instance().Open(test::DevicePath(0).c_str()), nullptr);
 }
 
 TEST_F(SimulatorExports, SettersCheckTheirArguments) {
@@ -74,7 +74,7 @@ TEST_F(SimulatorExports, SettersCheckTheirArguments) {
 
 TEST_F(SimulatorExports, ReportsWhatTheLibrarySent) {
     {
-        WireClient host(SystemDriverPort(), 0);
+        WireClient host(VirtualCameraBus::Instance(), 0);
         ASSERT_TRUE(host.SetGainAndExposure(656, 64));
         ASSERT_TRUE(host.Send(MakeBlock(10, {1})));
         ASSERT_TRUE(host.Send(MakeBlock(40, {1})));

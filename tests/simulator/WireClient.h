@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/DriverPort.h"
-#include "simulator/WireProtocol.h"
+#include "driver/ControlDriver.h"
+#include "driver/WireProtocol.h"
 
 namespace pixora::test {
 
@@ -53,7 +53,7 @@ inline Block TransferSizeBlock(uint32_t samples) {
 
 class WireClient {
 public:
-    WireClient(DriverPort& port, int index)
+    WireClient(ControlDriver& port, int index)
         : port_(port), handle_(port.Open(DevicePath(index).c_str())) {}
     ~WireClient() { Close(); }
     WireClient(const WireClient&) = delete;
@@ -105,7 +105,7 @@ public:
     }
 
 private:
-    DriverPort& port_;
+    ControlDriver& port_;
     DriverHandle handle_;
 };
 

@@ -362,9 +362,5 @@ TEST_F(WireProtocol, ConfigureIsAllOrNothing) {
     EXPECT_EQ(bus_.Status(0)->faultMask, 0u);
 }
 
-TEST(SystemDriverPort, IsTheProcessWideBus) {
-    EXPECT_EQ(&SystemDriverPort(), static_cast<DriverPort*>(&VirtualCameraBus::Instance()));
-}
-
 }  // namespace
 }  // namespace pixora

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "device/DriverProtocol.h"
+#include "driver/WireProtocol.h"
 
 namespace pixora::test {
 
@@ -12,7 +12,7 @@ namespace {
 constexpr std::chrono::seconds kProgressLimit{20};
 
 int IndexOfPath(const std::string& path) {
-    const std::string prefix = std::string("\\\\.\\") + kDeviceBaseName + "-";
+    const std::string prefix = std::string("\\\\.\\") + wire::kDeviceBaseName + "-";
     if (path.rfind(prefix, 0) != 0 || path.size() != prefix.size() + 1) {
         return -1;
     }
@@ -56,7 +56,11 @@ void FakeDriverPort::Close(DriverHandle handle) {
 }
 
 bool FakeDriverPort::Control(DriverHandle handle, uint32_t code, const void* in, uint32_t inSize,
-                             void* out, uint32_t outSize, uint32_t* bytesReturned) {
+                             void* out, uint32_t outSize, uint32_t* bytesReturned,
+                             TransferStatus* why) {
+    TransferStatus ignored;
+    TransferStatus& status = why != nullptr ? *why : ignored;
+    status = TransferStatus::Failed;
     std::unique_lock lock(mutex_);
     Request request;
     request.kind = Request::kControl;
@@ -68,21 +72,21 @@ bool FakeDriverPort::Control(DriverHandle handle, uint32_t code, const void* in,
     request.out = out;
     *bytesReturned = 0;
     const bool known = open_.count(handle) != 0;
-    if (code == kCodeSetTimeout) {
+    if (code == wire::kCodeSetTimeout) {
         log_.push_back(request);
-        if (known && inSize == kTimeoutRequestSize) {
+        if (known && inSize == wire::kTimeoutRequestSize) {
             std::memcpy(&timeoutMs_, inBytes + 4, 4);
         }
         return known;
     }
     const uint32_t pipe = PipeOf(request.in);
-    if (pipe == kPipeCommand) {
+    if (pipe == wire::kPipeCommand) {
         const auto* block = static_cast<const uint8_t*>(out);
         request.block.assign(block, block + outSize);
         log_.push_back(request);
         const bool fails =
             commandFails_ || (outSize > 0 && failCommand_ == static_cast<int>(block[0]));
-        if (!known || fails || outSize != kBlockSize) {
+        if (!known || fails || outSize != wire::kBlockSize) {
             return false;
         }
         *bytesReturned = outSize;
@@ -92,7 +96,7 @@ bool FakeDriverPort::Control(DriverHandle handle, uint32_t code, const void* in,
     if (!known) {
         return false;
     }
-    if (pipe == kPipeReply) {
+    if (pipe == wire::kPipeReply) {
         auto* reply = static_cast<uint8_t*>(out);
         std::memset(reply, 0, outSize);
         if (outSize > 0) {
@@ -101,14 +105,14 @@ bool FakeDriverPort::Control(DriverHandle handle, uint32_t code, const void* in,
         *bytesReturned = std::min(replyBytes_, outSize);
         return true;
     }
-    if (pipe == kPipeImage) {
-        return FrameRead(out, outSize, bytesReturned, lock);
+    if (pipe == wire::kPipeImage) {
+        return FrameRead(out, outSize, bytesReturned, &status, lock);
     }
     return false;
 }
 
 bool FakeDriverPort::FrameRead(void* out, uint32_t outSize, uint32_t* bytesReturned,
-                               std::unique_lock<std::mutex>& lock) {
+                               TransferStatus* status, std::unique_lock<std::mutex>& lock) {
     const int64_t number = ++framesStarted_;
     changed_.notify_all();
     if (failFramesAfter_ >= 0 && number > failFramesAfter_) {
@@ -117,6 +121,7 @@ bool FakeDriverPort::FrameRead(void* out, uint32_t outSize, uint32_t* bytesRetur
     if (gated_) {
         const auto limit = std::chrono::milliseconds(timeoutMs_);
         if (!changed_.wait_for(lock, limit, [&] { return releasedFrames_ > 0 || !gated_; })) {
+            *status = TransferStatus::TimedOut;
             return false;  // the driver's time-out ends a stalled transfer
         }
         if (gated_) {
@@ -204,10 +209,10 @@ void FakeDriverPort::ClearLog() {
 std::vector<CommandBlock> FakeDriverPort::Commands() const {
     std::vector<CommandBlock> blocks;
     for (const Request& r : Log()) {
-        if (r.kind == Request::kControl && r.code == kCodePipePrimarySecond &&
-            PipeOf(r.in) == kPipeCommand && r.block.size() == kBlockSize) {
+        if (r.kind == Request::kControl && r.code == wire::kCodePipeSecond &&
+            PipeOf(r.in) == wire::kPipeCommand && r.block.size() == wire::kBlockSize) {
             CommandBlock block{};
-            std::memcpy(block.data(), r.block.data(), kBlockSize);
+            std::memcpy(block.data(), r.block.data(), wire::kBlockSize);
             blocks.push_back(block);
         }
     }
@@ -217,7 +222,7 @@ std::vector<CommandBlock> FakeDriverPort::Commands() const {
 std::vector<WireRegisterWrite> FakeDriverPort::RegisterWrites() const {
     std::vector<WireRegisterWrite> writes;
     for (const CommandBlock& b : Commands()) {
-        if (b[0] == kCmdWriteRegister) {
+        if (b[0] == wire::kCmdWriteRegister) {
             const uint32_t word =
                 b[2] | (b[3] << 8) | (b[4] << 16) | (static_cast<uint32_t>(b[5]) << 24);
             writes.push_back({b[1], word});

@@ -1,6 +1,7 @@
 // A driver that records every request it receives, for checking exact bytes, codes and
-// order on the wire. Cameras sit at chosen indexes; commands, replies and frames can be
-// made to fail, come short or stall; frames can be released one at a time.
+// order on the wire: the kernel driver's request surface, which the device layer reaches
+// through Port(). Cameras sit at chosen indexes; commands, replies and frames can be made
+// to fail, come short or stall; frames can be released one at a time.
 #pragma once
 
 #include <array>
@@ -13,7 +14,8 @@
 #include <vector>
 
 #include "device/DriverAccess.h"
-#include "platform/DriverPort.h"
+#include "driver/ControlDriver.h"
+#include "driver/ControlDriverPort.h"
 
 namespace pixora::test {
 
@@ -36,14 +38,17 @@ struct WireRegisterWrite {
     uint32_t value() const { return word >> 10; }
 };
 
-class FakeDriverPort : public DriverPort {
+class FakeDriverPort : public ControlDriver {
 public:
     FakeDriverPort();
 
     DriverHandle Open(const char* path) override;
     bool Control(DriverHandle handle, uint32_t code, const void* in, uint32_t inSize, void* out,
-                 uint32_t outSize, uint32_t* bytesReturned) override;
+                 uint32_t outSize, uint32_t* bytesReturned, TransferStatus* why = nullptr) override;
     void Close(DriverHandle handle) override;
+
+    // The driver port over this driver, as the device layer takes it.
+    DriverPort& Port() { return port_; }
 
     // --- Set-up ---
     void SetPresent(std::set<int> indexes);
@@ -77,7 +82,7 @@ public:
     bool WaitFramesCompleted(int64_t count) const;
 
 private:
-    bool FrameRead(void* out, uint32_t outSize, uint32_t* bytesReturned,
+    bool FrameRead(void* out, uint32_t outSize, uint32_t* bytesReturned, TransferStatus* status,
                    std::unique_lock<std::mutex>& lock);
 
     mutable std::mutex mutex_;
@@ -98,6 +103,7 @@ private:
     uintptr_t nextHandle_ = 0x100;
     std::set<DriverHandle> open_;
     std::vector<Request> log_;
+    ControlDriverPort port_{*this};
 };
 
 }  // namespace pixora::test

@@ -1,5 +1,5 @@
-// The kernel driver port (CreateFileA, DeviceIoControl) and the choice between it and the
-// virtual camera. Wine has no camera driver, so the device paths do not open here.
+// The kernel driver (CreateFileA, DeviceIoControl), its port, and the choice between it and
+// the virtual camera. Wine has no camera driver, so the device paths do not open here.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,24 +10,28 @@
 #include "PixoraPlatform.h"
 #include "PixoraSdk_530TZ.h"
 #include "TempDir.h"
-#include "platform/win32/Win32DriverPort.h"
+#include "driver/SystemPorts.h"
+#include "driver/win32/KernelControlDriver.h"
+#include "session/DriverChoice.h"
 #include "simulator/VirtualCameraBus.h"
 
 namespace pixora {
 namespace {
 
 TEST(KernelDriverPort, NoDriverMeansNoDeviceAtAnyPath) {
-    DriverPort& port = Win32KernelDriverPort();
-    EXPECT_EQ(port.Open(nullptr), nullptr);
-    EXPECT_EQ(port.Open(""), nullptr);
+    ControlDriver& driver = KernelControlDriver();
+    EXPECT_EQ(driver.Open(nullptr), nullptr);
+    EXPECT_EQ(driver.Open(""), nullptr);
+    DriverPort& port = *KernelDriverPort();
     for (int slot = 0; slot < 8; ++slot) {
         const std::string path = "\\\\.\\Qvo530TZ-" + std::to_string(slot);
-        EXPECT_EQ(port.Open(path.c_str()), nullptr) << path;
+        EXPECT_EQ(driver.Open(path.c_str()), nullptr) << path;
+        EXPECT_EQ(port.Open(path.c_str()).connection, nullptr) << path;
     }
 }
 
 TEST(KernelDriverPort, RequestsOnNoHandleFailAndReportNothing) {
-    DriverPort& port = Win32KernelDriverPort();
+    ControlDriver& port = KernelControlDriver();
     uint8_t in[4] = {1, 2, 3, 4};
     uint8_t out[8] = {};
     uint32_t returned = 123;
@@ -47,7 +51,7 @@ TEST(KernelDriverPort, AnOpenHandleTakesRequestsAndCloses) {
     ASSERT_NE(made, INVALID_HANDLE_VALUE);
     CloseHandle(made);
 
-    DriverPort& port = Win32KernelDriverPort();
+    ControlDriver& port = KernelControlDriver();
     DriverHandle handle = port.Open(file.c_str());
     ASSERT_NE(handle, nullptr);
     uint8_t out[8] = {};
@@ -68,10 +72,8 @@ TEST(SystemDriverPort, PixoraDriverVirtualSelectsTheVirtualCamera) {
     const char* choice = std::getenv("PIXORA_DRIVER");
     if (choice == nullptr || std::string(choice) != "virtual")
         GTEST_SKIP() << "PIXORA_DRIVER is not virtual in this run";
-    EXPECT_EQ(&SystemDriverPort(), static_cast<DriverPort*>(&VirtualCameraBus::Instance()));
-    DriverHandle handle = SystemDriverPort().Open("\\\\.\\Qvo530TZ-0");
-    EXPECT_NE(handle, nullptr);
-    SystemDriverPort().Close(handle);
+    EXPECT_EQ(&SystemDriverPort(), &VirtualCameraBus::Instance().Port());
+    EXPECT_NE(SystemDriverPort().Open("\\\\.\\Qvo530TZ-0").connection, nullptr);
 }
 
 TEST(SystemDriverPort, WithoutPixoraDriverTheKernelDriverServes) {
@@ -79,7 +81,7 @@ TEST(SystemDriverPort, WithoutPixoraDriverTheKernelDriverServes) {
     // choice is made once per process.
     if (std::getenv("PIXORA_DRIVER") != nullptr)
         GTEST_SKIP() << "PIXORA_DRIVER is set in this run";
-    EXPECT_EQ(&SystemDriverPort(), &Win32KernelDriverPort());
+    EXPECT_EQ(&SystemDriverPort(), KernelDriverPort());
     // No driver under Wine: the session finds no camera and says so, and the virtual
     // camera, which would have one in slot 0, is never asked.
     PIXORA_HANDLE camera = Pixora_Initialize(nullptr);

@@ -1,5 +1,6 @@
-// The driver protocol of the 530TZ as the virtual camera answers it: device paths, control
-// codes, pipes, command numbers and the layout of a transferred frame.
+// The camera's wire protocol, written once for every port and for the virtual camera: device
+// paths, the kernel driver's control codes, the three pipes, block sizes, command numbers,
+// the layout of a transferred frame and the register classes.
 #pragma once
 
 #include <cstdint>
@@ -7,19 +8,24 @@
 namespace pixora::wire {
 
 inline constexpr int kCameraSlots = 8;
+inline constexpr const char* kDeviceBaseName = "Qvo530TZ";
 inline constexpr char kDevicePathPrefix[] = "\\\\.\\Qvo530TZ-";
 
-// Control codes. Pipe transfers come in a primary and a secondary pair; which code of a pair
-// an operation uses is fixed by the protocol, not by the direction of the data.
-inline constexpr uint32_t kCodePipeFirst = 0x22204E;
-inline constexpr uint32_t kCodePipeSecond = 0x222051;
-inline constexpr uint32_t kCodePipeFirstAlt = 0x2220A6;
-inline constexpr uint32_t kCodePipeSecondAlt = 0x2220A9;
-inline constexpr uint32_t kCodeSetTimeout = 0x2220A0;
+// Control codes of the kernel driver: device type 0x22 (unknown), any access. Pipe transfers
+// come in a primary and a secondary pair; which code of a pair an operation uses is fixed by
+// the protocol, not by the direction of the data.
+inline constexpr uint32_t kCodePipeFirst = 0x22204E;      // 0x813, out direct
+inline constexpr uint32_t kCodePipeSecond = 0x222051;     // 0x814, in direct
+inline constexpr uint32_t kCodePipeFirstAlt = 0x2220A6;   // 0x829, out direct
+inline constexpr uint32_t kCodePipeSecondAlt = 0x2220A9;  // 0x82A, in direct
+inline constexpr uint32_t kCodeSetTimeout = 0x2220A0;     // 0x828, buffered
 
+// Pipes: 0 host to camera (command blocks), 1 camera to host (reply blocks), 2 camera to
+// host (image data, one whole frame per request).
 inline constexpr uint32_t kPipeCommand = 0;
 inline constexpr uint32_t kPipeReply = 1;
 inline constexpr uint32_t kPipeImage = 2;
+inline constexpr uint32_t kPipeCount = 3;
 
 inline constexpr uint32_t kBlockSize = 64;
 inline constexpr uint32_t kPipeRequestSize = 4;
@@ -39,6 +45,7 @@ inline constexpr uint8_t kCmdSetTrigger = 40;
 inline constexpr uint32_t kLinePitch = 1791;
 inline constexpr uint32_t kActiveColumn = 424;
 inline constexpr uint32_t kActiveLine = 14;
+inline constexpr uint32_t kTotalLines = 1060;
 inline constexpr uint32_t kSensorWidth = 1360;
 inline constexpr uint32_t kSensorHeight = 1024;
 // Samples of a full-sensor transfer: whole lines up to the end of the image, rounded up to

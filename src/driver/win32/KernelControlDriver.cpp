@@ -1,4 +1,4 @@
-#include "platform/win32/Win32DriverPort.h"
+#include "driver/win32/KernelControlDriver.h"
 
 #include <windows.h>
 
@@ -9,7 +9,23 @@ namespace pixora {
 
 namespace {
 
-class KernelDriverPort final : public DriverPort {
+// Why the driver refused a request, as far as its error code tells.
+TransferStatus StatusOfError(DWORD error) {
+    switch (error) {
+        case ERROR_OPERATION_ABORTED:
+            return TransferStatus::Cancelled;
+        case ERROR_SEM_TIMEOUT:
+        case WAIT_TIMEOUT:
+            return TransferStatus::TimedOut;
+        case ERROR_DEVICE_NOT_CONNECTED:
+        case ERROR_DEV_NOT_EXIST:
+            return TransferStatus::NoDevice;
+        default:
+            return TransferStatus::Failed;
+    }
+}
+
+class KernelDriver final : public ControlDriver {
 public:
     DriverHandle Open(const char* path) override {
         if (path == nullptr) {
@@ -23,7 +39,7 @@ public:
     }
 
     bool Control(DriverHandle handle, uint32_t code, const void* in, uint32_t inSize, void* out,
-                 uint32_t outSize, uint32_t* bytesReturned) override {
+                 uint32_t outSize, uint32_t* bytesReturned, TransferStatus* why) override {
         DWORD returned = 0;
         bool accepted = false;
         if (handle != nullptr && (in != nullptr || inSize == 0) &&
@@ -35,6 +51,9 @@ public:
             }
             accepted = DeviceIoControl(static_cast<HANDLE>(handle), code, const_cast<void*>(in),
                                        inSize, out, outSize, &returned, nullptr) != FALSE;
+            if (!accepted && why != nullptr) {
+                *why = StatusOfError(GetLastError());
+            }
             std::lock_guard lock(mutex_);
             for (auto it = calls_.lower_bound(handle); it != calls_.end() && it->first == handle;
                  ++it) {
@@ -77,9 +96,9 @@ private:
 
 }  // namespace
 
-DriverPort& Win32KernelDriverPort() {
-    static KernelDriverPort port;
-    return port;
+ControlDriver& KernelControlDriver() {
+    static KernelDriver driver;
+    return driver;
 }
 
 }  // namespace pixora
