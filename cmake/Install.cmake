@@ -63,3 +63,36 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/PixoraSdk_530TZ.pc.in
     ${PROJECT_BINARY_DIR}/PixoraSdk_530TZ.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/PixoraSdk_530TZ.pc
     DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# The udev rule that lets the desktop's user open the camera on USB (docs/usb.md), written
+# by the built pixora so that its text has one source: for the IDs given with
+# -DPIXORA_USB_IDS=VVVV:PPPP[;...] into lib/udev/rules.d, else as a template to fill in.
+set(PIXORA_USB_IDS "" CACHE STRING "vendor:product IDs of the USB cameras the installed udev rule names")
+if(TARGET pixora AND NOT WIN32)
+    if(PIXORA_USB_IDS)
+        set(pixora_rule_dir lib/udev/rules.d)
+        set(pixora_rule_file 70-pixora-530tz.rules)
+        set(pixora_rule_ids ${PIXORA_USB_IDS})
+    else()
+        set(pixora_rule_dir ${CMAKE_INSTALL_DATADIR}/pixora)
+        set(pixora_rule_file 70-pixora-530tz.rules.in)
+        set(pixora_rule_ids 0000:0000)
+    endif()
+    install(CODE "
+        set(rules \"\")
+        if(NOT \"${PIXORA_USB_IDS}\")
+            set(rules \"# A template: replace 0000 and 0000 by the camera's idVendor and idProduct\\n# (pixora usb list shows them) and install it as /etc/udev/rules.d/70-pixora-530tz.rules.\\n\")
+        endif()
+        foreach(ids ${pixora_rule_ids})
+            execute_process(COMMAND $<TARGET_FILE:pixora> usb rule \${ids}
+                OUTPUT_VARIABLE rule RESULT_VARIABLE status)
+            if(NOT status EQUAL 0)
+                message(FATAL_ERROR \"pixora usb rule \${ids} failed: \${rule}\")
+            endif()
+            string(APPEND rules \"\${rule}\")
+        endforeach()
+        set(target \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${pixora_rule_dir}/${pixora_rule_file}\")
+        message(STATUS \"Installing: \${target}\")
+        file(WRITE \"\${target}\" \"\${rules}\")
+    ")
+endif()

@@ -2,7 +2,8 @@
  * PixoraExtensions.h - extensions of the 530TZ library beyond the camera functions of
  * PixoraSdk_530TZ.h, for applications and bindings that want more than a return value:
  * readable error texts and the reason behind a failed call, the ranges of the settings, and
- * what the library knows of each frame (its number, time and the frames missed before it).
+ * what the library knows of each frame (its number, time and the frames missed before it),
+ * and the camera on USB (the devices that could be it, its configuration, its udev rule).
  * The camera functions and their records keep their behaviour and sizes; everything here
  * is additional.
  */
@@ -121,6 +122,65 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_StartTrigger(PIXORA_HANDLE camera);
 /* The capture state: 0 idle, 1 preview, 2 capture (prepared for snapshots), 3 trigger;
  * -1 for an unknown handle. */
 PIXORA_API int32_t PIXORA_CALL PixoraEx_GetCaptureState(PIXORA_HANDLE camera);
+
+/* --- Cameras on USB ---------------------------------------------------------------------- */
+
+/* An endpoint of a USB interface: `address` with bit 7 set for IN, `type` as the
+ * descriptor says (0 control, 1 isochronous, 2 bulk, 3 interrupt), `maxPacket` in bytes. */
+typedef struct PixoraUsbEndpoint {
+    uint8_t address;
+    uint8_t type;
+    uint16_t maxPacket;
+} PixoraUsbEndpoint;
+
+#define PIXORA_USB_MAX_ENDPOINTS 16
+
+/* An attached USB device with a vendor-specific interface whose endpoints could serve the
+ * camera's three pipes (an OUT and two IN endpoints, bulk or interrupt). */
+typedef struct PixoraUsbDevice {
+    int32_t size; /* set by the caller: sizeof(PixoraUsbDevice) */
+    uint16_t vendor;
+    uint16_t product;
+    int32_t bus;
+    int32_t address;
+    char portPath[32]; /* the ports from the root hub down: "3", "1.4" */
+    int32_t interfaceNumber;
+    int32_t configured;  /* 1: its vendor:product IDs are configured */
+    int32_t cameraIndex; /* its camera index 0..7 when configured, else -1 */
+    int32_t endpointCount;
+    PixoraUsbEndpoint endpoints[PIXORA_USB_MAX_ENDPOINTS];
+} PixoraUsbDevice;
+
+#if defined(__cplusplus)
+static_assert(sizeof(PixoraUsbDevice) == 128, "PixoraUsbDevice is 128 bytes");
+#else
+typedef char PixoraUsbDeviceSizeCheck[(sizeof(PixoraUsbDevice) == 128) ? 1 : -1];
+#endif
+
+/* Looks at the attached USB devices (opening none) and fills up to `capacity` records of
+ * `devices`, each with its size field set, in bus and port order. Returns how many there
+ * are (more than `capacity` when the array is short), or -1 when they cannot be listed:
+ * the reason goes to `why` (cut to whySize - 1 bytes; `why` may be null), for example
+ * where the library has no USB port (Windows, or a build without libusb-1.0). */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_UsbListDevices(PixoraUsbDevice* devices, int32_t capacity,
+                                                       char* why, int32_t whySize);
+
+/* Configures the USB camera model `ids` ("VVVV:PPPP", hex) so that the library finds it:
+ * `endpoints` (may be null) maps pipes 0, 1 and 2 to endpoint addresses ("01,82,83", OUT,IN,
+ * IN); without it pipe N is the N-th endpoint of interface 0. `scope`: 0 the user's
+ * configuration, 1 the system's (/etc/pixora/usb.conf, needs root), -1 the system's when
+ * running as root, else the user's; PIXORA_USB_CONFIG, when set, names the one file used
+ * instead. Writes the path of the file written into `result` and returns 1, or the reason
+ * and returns 0 (cut to resultSize - 1 bytes; `result` may be null). */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_UsbUseCamera(const char* ids, const char* endpoints,
+                                                     int32_t scope, char* result,
+                                                     int32_t resultSize);
+
+/* The udev rule that lets the desktop's user open the camera models `ids` (one "VVVV:PPPP",
+ * or null for every configured model) without root, TAG+="uaccess", to be installed as
+ * /etc/udev/rules.d/70-pixora-530tz.rules. Copies it into `rule` (cut to size - 1 bytes)
+ * and returns 1; 0 for bad IDs, nothing configured, a null `rule` or a size below 1. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_UsbUdevRule(const char* ids, char* rule, int32_t size);
 
 #ifdef __cplusplus
 }

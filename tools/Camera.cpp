@@ -56,13 +56,17 @@ int32_t Camera::ReportFailure(const std::string& what) {
         std::fprintf(stderr, "pixora: %s failed: %s\n", what.c_str(), DescribeError(code).c_str());
         ++reported;
     }
+    // The reason the system or the driver gave (a file that cannot be written, a camera that
+    // does not open, and why), after the codes or in their stead.
+    char detail[1024] = {};
+    const bool hasDetail = PixoraEx_GetFailureDetail(handle_, detail, sizeof detail) == 1;
     if (reported == 0) {
-        // Failures without a code (a file that cannot be written) carry the system's reason.
-        char detail[512] = {};
-        if (PixoraEx_GetFailureDetail(handle_, detail, sizeof detail) == 1)
+        if (hasDetail)
             std::fprintf(stderr, "pixora: %s failed: %s\n", what.c_str(), detail);
         else
             std::fprintf(stderr, "pixora: %s failed (the library gave no reason)\n", what.c_str());
+    } else if (hasDetail) {
+        std::fprintf(stderr, "pixora: reason: %s\n", detail);
     }
     return newest;
 }

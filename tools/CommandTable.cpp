@@ -6,7 +6,7 @@ const std::vector<Command>& AllCommands() {
     static const std::vector<Command> commands = {
         ListCommand(),   InfoCommand(),    SnapshotCommand(), StreamCommand(),
         RecordCommand(), PreviewCommand(), TriggerCommand(),  DialogCommand(),
-        GetCommand(),    SetCommand(),     RegisterCommand(),
+        GetCommand(),    SetCommand(),     RegisterCommand(), UsbCommand(),
     };
     return commands;
 }

@@ -26,6 +26,7 @@ Command GetCommand();
 Command SetCommand();
 Command RegisterCommand();
 Command RecordCommand();
+Command UsbCommand();
 
 // Every command in the order the overview lists them.
 const std::vector<Command>& AllCommands();

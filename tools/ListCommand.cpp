@@ -4,6 +4,7 @@
 #include "Camera.h"
 #include "Commands.h"
 #include "ExitStatus.h"
+#include "PixoraExtensions.h"
 
 namespace pixora::cli {
 
@@ -27,8 +28,18 @@ int RunList(const Arguments& args) {
     }
     // Absent indexes record "device not found"; that is the answer, not a failure.
     camera->DiscardErrors();
-    if (found == 0)
-        std::printf("no camera found\n");
+    if (found == 0) {
+        // The library says why there is none (for the USB driver: nothing configured, or
+        // the configured camera not attached).
+        char names[PIXORA_DEVICE_NAME_COUNT * PIXORA_DEVICE_NAME_ENTRY] = {};
+        Pixora_EnumDevice(camera->Handle(), names);
+        camera->DiscardErrors();
+        char why[1024] = {};
+        if (PixoraEx_GetFailureDetail(camera->Handle(), why, sizeof why) == 1)
+            std::printf("no camera found: %s\n", why);
+        else
+            std::printf("no camera found\n");
+    }
     return camera->Release() ? kExitSuccess : kExitFailure;
 }
 

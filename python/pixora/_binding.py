@@ -123,6 +123,9 @@ PROTOTYPES = {
     "PixoraEx_GetFrameCounts": (_I32, [_HANDLE, POINTER(_records.FrameCounts)]),
     "PixoraEx_StartTrigger": (_I32, [_HANDLE]),
     "PixoraEx_GetCaptureState": (_I32, [_HANDLE]),
+    "PixoraEx_UsbListDevices": (_I32, [POINTER(_records.UsbDevice), _I32, _TEXT_OUT, _I32]),
+    "PixoraEx_UsbUseCamera": (_I32, [c_char_p, c_char_p, _I32, _TEXT_OUT, _I32]),
+    "PixoraEx_UsbUdevRule": (_I32, [c_char_p, _TEXT_OUT, _I32]),
 }
 for _name in FILTER_ACCESSORS:
     PROTOTYPES["Pixora_Set" + _name] = (_I32, [_HANDLE, _I32])

@@ -5,7 +5,8 @@ library expects from its callers.
 """
 
 import ctypes
-from ctypes import c_int32, c_uint32, c_uint64, c_size_t, c_ssize_t, c_void_p
+from ctypes import c_char, c_int32, c_uint8, c_uint16, c_uint32, c_uint64, c_size_t, c_ssize_t
+from ctypes import c_void_p
 
 
 class CameraInfo(ctypes.Structure):
@@ -98,6 +99,30 @@ class SimStatus(ctypes.Structure):
             "commands",
             "readsWaiting",
         )
+    ]
+
+
+class UsbEndpoint(ctypes.Structure):
+    """PixoraUsbEndpoint: an endpoint of a USB interface."""
+
+    _fields_ = [("address", c_uint8), ("type", c_uint8), ("maxPacket", c_uint16)]
+
+
+class UsbDevice(ctypes.Structure):
+    """PixoraUsbDevice: a USB device that could be a camera, filled by PixoraEx_UsbListDevices."""
+
+    _fields_ = [
+        ("size", c_int32),
+        ("vendor", c_uint16),
+        ("product", c_uint16),
+        ("bus", c_int32),
+        ("address", c_int32),
+        ("portPath", c_char * 32),
+        ("interfaceNumber", c_int32),
+        ("configured", c_int32),
+        ("cameraIndex", c_int32),
+        ("endpointCount", c_int32),
+        ("endpoints", UsbEndpoint * 16),
     ]
 
 

@@ -83,6 +83,7 @@ def test_records_have_the_headers_sizes():
     assert ctypes.sizeof(_records.FrameInfo) == int(sizes["PixoraFrameInfo"])
     assert ctypes.sizeof(_records.FrameMeta) == int(sizes["PixoraFrameMeta"])
     assert ctypes.sizeof(_records.FrameCounts) == int(sizes["PixoraFrameCounts"])
+    assert ctypes.sizeof(_records.UsbDevice) == int(sizes["PixoraUsbDevice"])
     # The virtual camera's status: 20 fields of 32 bits, as many as the header declares.
     body = re.search(r"typedef struct PixoraSimStatus \{(.*?)\}", text, re.S).group(1)
     assert ctypes.sizeof(_records.SimStatus) == 4 * body.count("int32_t")

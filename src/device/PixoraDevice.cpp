@@ -45,10 +45,13 @@ PixoraDevice::~PixoraDevice() {
 void PixoraDevice::ProbeDevices() {
     for (int32_t index = 0; index < wire::kCameraSlots; ++index) {
         const std::string path = FormatDevicePath(wire::kDeviceBaseName, index);
-        DriverConnectionPtr connection = DriverOpen(port_, path.c_str());
-        present_[static_cast<std::size_t>(index)].store(connection != nullptr ? 1 : 0,
-                                                        std::memory_order_relaxed);
-        DriverClose(connection);
+        std::string reason;
+        const bool present = port_.Probe(path.c_str(), &reason);
+        present_[static_cast<std::size_t>(index)].store(present ? 1 : 0, std::memory_order_relaxed);
+        if (index == 0) {
+            std::lock_guard lock(pathMutex_);
+            absenceReason_ = present ? std::string() : std::move(reason);
+        }
     }
     currentIndex_.store(0, std::memory_order_relaxed);
 }
@@ -58,6 +61,30 @@ bool PixoraDevice::IsPresent(int32_t index) const {
         return false;
     }
     return present_[static_cast<std::size_t>(index)].load(std::memory_order_relaxed) != 0;
+}
+
+std::string PixoraDevice::AbsenceReason() const {
+    std::lock_guard lock(pathMutex_);
+    return absenceReason_;
+}
+
+DriverConnectionPtr PixoraDevice::OpenNoted() {
+    const std::string path = DevicePath();
+    std::string detail;
+    DriverConnectionPtr connection = DriverOpen(port_, path.c_str(), &detail);
+    if (connection == nullptr) {
+        failures_.Note(detail.empty() ? "the camera " + path + " does not open" : detail);
+    }
+    return connection;
+}
+
+int32_t PixoraDevice::SendNoted(DriverConnection* connection, const CommandBlock& block) {
+    TransferResult outcome;
+    const int32_t result = SendCommand(connection, block, &outcome);
+    if (result == kDevCommandFailed) {
+        failures_.NoteTransfer("the command block", outcome, wire::kBlockSize);
+    }
+    return result;
 }
 
 std::string PixoraDevice::DevicePath() const {
@@ -143,8 +170,8 @@ CameraWindow PixoraDevice::Window() const {
 // --- Parameters -------------------------------------------------------------------------
 
 int32_t PixoraDevice::SendLocked(const CommandBlock& block) {
-    DriverConnectionPtr connection = DriverOpen(port_, DevicePath().c_str());
-    return SendCommand(connection.get(), block);
+    DriverConnectionPtr connection = OpenNoted();
+    return SendNoted(connection.get(), block);
 }
 
 int32_t PixoraDevice::Send(const CommandBlock& block) {
@@ -162,7 +189,7 @@ bool PixoraDevice::SetSampleWidth(uint32_t flag) {
 void PixoraDevice::SetTransferTimeout(uint32_t milliseconds) {
     transferTimeoutMs_.store(milliseconds, std::memory_order_relaxed);
     std::lock_guard lock(commandMutex_);
-    DriverConnectionPtr connection = DriverOpen(port_, DevicePath().c_str());
+    DriverConnectionPtr connection = OpenNoted();
     SetDriverTimeout(connection.get(), milliseconds);
 }
 
@@ -272,14 +299,16 @@ bool PixoraDevice::SetTrigger(int32_t flag) {
 
 bool PixoraDevice::QueryClock(int32_t& flag) {
     std::lock_guard lock(commandMutex_);
-    DriverConnectionPtr connection = DriverOpen(port_, DevicePath().c_str());
-    if (SendCommand(connection.get(), MakeCommand(wire::kCmdQueryClock)) != kDevOk) {
+    DriverConnectionPtr connection = OpenNoted();
+    if (SendNoted(connection.get(), MakeCommand(wire::kCmdQueryClock)) != kDevOk) {
         return false;
     }
     CommandBlock reply{};
     ReadReply(connection.get(), reply);
     reply.fill(0);
-    if (ReadReply(connection.get(), reply) != kDevOk) {
+    TransferResult outcome;
+    if (ReadReply(connection.get(), reply, &outcome) != kDevOk) {
+        failures_.NoteTransfer("the reply block", outcome, wire::kBlockSize);
         return false;
     }
     flag = reply[0] != 0 ? 1 : 0;
@@ -290,10 +319,10 @@ bool PixoraDevice::SetClock(int32_t flag) {
     int32_t result = kDevOpenFailed;
     {
         std::lock_guard lock(commandMutex_);
-        DriverConnectionPtr connection = DriverOpen(port_, DevicePath().c_str());
+        DriverConnectionPtr connection = OpenNoted();
         if (connection != nullptr) {
             result =
-                SendCommand(connection.get(), MakeCommand(wire::kCmdSetClock, flag != 0 ? 1 : 0));
+                SendNoted(connection.get(), MakeCommand(wire::kCmdSetClock, flag != 0 ? 1 : 0));
         }
     }
     // The camera comes back with its defaults after a clock change.

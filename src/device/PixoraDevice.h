@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "device/DriverAccess.h"
+#include "device/DriverFailureNote.h"
 #include "device/FrameCounter.h"
 #include "device/FrameGeometry.h"
 #include "device/RegisterMap.h"
@@ -172,11 +173,21 @@ public:
     void DiscardCapture();
     bool IsStreaming() const;
 
+    // Why the last driver operation on the current camera failed (an open, a command, a
+    // frame transfer), with when; empty text before any failure.
+    DriverFailure LastDriverFailure() const { return failures_.Last(); }
+    // Why camera 0 was not found by the last probe; empty when it was.
+    std::string AbsenceReason() const;
+
     uint32_t LastElapsedMs() const { return lastElapsedMs_.load(std::memory_order_relaxed); }
     // Frames the last collected stream run attempted.
     uint32_t LastFrameCount() const { return lastFrameCount_.load(std::memory_order_relaxed); }
 
 private:
+    // A connection to the current camera; a failure to open is noted.
+    DriverConnectionPtr OpenNoted();
+    // SendCommand, noting a failed transfer.
+    int32_t SendNoted(DriverConnection* connection, const CommandBlock& block);
     // Opens the device path, sends one block, closes; commandMutex_ must be held.
     int32_t SendLocked(const CommandBlock& block);
     int32_t Send(const CommandBlock& block);
@@ -209,6 +220,8 @@ private:
     std::mutex commandMutex_;
     mutable std::mutex pathMutex_;
     std::string devicePath_;
+    std::string absenceReason_;  // under pathMutex_
+    DriverFailureNote failures_;
 
     // Geometry, window, buffers and the capture and stream bookkeeping.
     mutable std::mutex acquisitionMutex_;

@@ -159,6 +159,7 @@ int32_t PixoraDevice::CaptureFrame() {
         capture_.secondaryPair = false;
         capture_.devicePath = DevicePath();
         capture_.counter = &frames_;
+        capture_.failures = &failures_;
         capture_.stamp = FrameArrival{};
         capture_.completion.Reset();
         capture_.done.store(0, std::memory_order_release);
@@ -225,6 +226,7 @@ int32_t PixoraDevice::StartStream() {
     stream_.result.store(kDevOk, std::memory_order_relaxed);
     stream_.error.store(0, std::memory_order_relaxed);
     stream_.counter = &frames_;
+    stream_.failures = &failures_;
     {
         std::lock_guard ring(stream_.ringMutex);
         // A run that ended by itself was never stopped: its frames are counted now.

@@ -23,20 +23,33 @@ void PendingTransfer::Cancel() {
         connection_->Cancel();
 }
 
+namespace {
+
+void NoteOpenFailure(DriverFailureNote* failures, const std::string& path, std::string detail) {
+    if (failures != nullptr)
+        failures->Note(detail.empty() ? "the camera " + path + " does not open"
+                                      : std::move(detail));
+}
+
+}  // namespace
+
 void SingleTransferWorker(DriverPort& port, CaptureBlock& block) {
     int32_t result = kDevOk;
     uint32_t elapsed = 0;
-    DriverConnectionPtr connection = DriverOpen(port, block.devicePath.c_str());
+    std::string detail;
+    DriverConnectionPtr connection = DriverOpen(port, block.devicePath.c_str(), &detail);
     if (connection == nullptr) {
         result = kDevOpenFailed;
+        NoteOpenFailure(block.failures, block.devicePath, std::move(detail));
     } else {
         const uint32_t start = TickCount();
         uint32_t moved = 0;
         block.pending.Begin(connection.get());
         // No frame request: the camera delivers its next frame by itself or on the trigger.
+        TransferResult outcome;
         const int32_t transfer =
             PipeTransfer(connection.get(), wire::kPipeImage, block.byteCount, block.destination,
-                         block.secondaryPair, kImageCode.second, &moved);
+                         block.secondaryPair, kImageCode.second, &moved, &outcome);
         block.pending.End();
         const bool whole = transfer == kPipeOk && moved == block.byteCount;
         // A frame that came short was still a frame of the camera's: it takes its number.
@@ -44,6 +57,8 @@ void SingleTransferWorker(DriverPort& port, CaptureBlock& block) {
             block.stamp = block.counter->Received(whole);
         if (!whole) {
             result = kDevTransferFailed;
+            if (block.failures != nullptr)
+                block.failures->NoteTransfer("the frame transfer", outcome, block.byteCount);
         }
         elapsed = TickCount() - start;
         DriverClose(connection);
@@ -58,9 +73,11 @@ void StreamWorker(DriverPort& port, StreamBlock& block) {
     int32_t result = kDevOk;
     uint32_t elapsed = 0;
     uint32_t frames = 0;
-    DriverConnectionPtr connection = DriverOpen(port, block.devicePath.c_str());
+    std::string detail;
+    DriverConnectionPtr connection = DriverOpen(port, block.devicePath.c_str(), &detail);
     if (connection == nullptr) {
         result = kDevOpenFailed;
+        NoteOpenFailure(block.failures, block.devicePath, std::move(detail));
     } else {
         const uint32_t start = TickCount();
         // Each frame is asked for with the frame request on pipe 0 and read whole from pipe 2;
@@ -92,8 +109,12 @@ void StreamWorker(DriverPort& port, StreamBlock& block) {
             if (!whole) {
                 // The partial slot is never published. After a stop request the read was
                 // cancelled: the run ends as stopped, not failed.
-                if (block.state.load(std::memory_order_acquire) != 1)
+                if (block.state.load(std::memory_order_acquire) != 1) {
                     result = kDevTransferFailed;
+                    if (block.failures != nullptr)
+                        block.failures->NoteTransfer("the frame transfer", transfer,
+                                                     block.bytesPerFrame);
+                }
                 break;
             }
             std::lock_guard lock(block.ringMutex);

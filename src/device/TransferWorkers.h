@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "device/DriverFailureNote.h"
 #include "device/FrameCounter.h"
 #include "device/SlotRing.h"
 #include "driver/DriverPort.h"
@@ -46,6 +47,7 @@ struct CaptureBlock {
     // Numbers the frame; its number and time are set before `done`.
     FrameCounter* counter = nullptr;
     FrameArrival stamp;
+    DriverFailureNote* failures = nullptr;  // told why a capture failed
 };
 
 // One stream run into a ring of slots.
@@ -64,6 +66,7 @@ struct StreamBlock {
     SlotRing ring;
     std::vector<FrameArrival> stamps;  // per slot: the frame it holds (under ringMutex)
     FrameCounter* counter = nullptr;
+    DriverFailureNote* failures = nullptr;  // told why a run failed
     uint32_t sampleWidth = 0;
     bool secondaryPair = false;
     std::string devicePath;

@@ -66,6 +66,8 @@ OpenResult ControlDriverPort::Open(const char* path) {
     DriverHandle handle = driver_.Open(path);
     if (handle != nullptr) {
         result.connection = std::make_unique<ControlConnection>(driver_, handle);
+    } else {
+        result.detail = std::string("no camera answers at ") + path;
     }
     return result;
 }

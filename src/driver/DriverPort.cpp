@@ -56,6 +56,14 @@ uint32_t ControlCodeOf(RequestCode code) {
     return code.second ? wire::kCodePipeSecond : wire::kCodePipeFirst;
 }
 
+bool DriverPort::Probe(const char* path, std::string* detail) {
+    OpenResult opened = Open(path);
+    if (opened.connection == nullptr && detail != nullptr) {
+        *detail = std::move(opened.detail);
+    }
+    return opened.connection != nullptr;
+}
+
 std::unique_ptr<FrameStream> DriverConnection::StartFrames(const FrameStreamPlan& plan) {
     return std::make_unique<SequentialFrameStream>(*this, plan);
 }

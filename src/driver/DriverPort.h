@@ -110,6 +110,10 @@ class DriverPort {
 public:
     virtual ~DriverPort() = default;
     virtual OpenResult Open(const char* path) = 0;
+    // Whether a camera answers at `path`, and if not why (in *detail when given). The
+    // default opens and closes it; a port whose open takes the camera from other programs
+    // (a USB claim) looks without opening.
+    virtual bool Probe(const char* path, std::string* detail);
 };
 
 // "\\.\<base>-<index>".

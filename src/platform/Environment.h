@@ -12,4 +12,8 @@ namespace pixora {
 // The value of `name`, or nothing when it is not set.
 std::optional<std::string> EnvironmentValue(const char* name);
 
+// Whether the process runs with the system administrator's rights (root on Linux), which
+// system-wide configuration needs.
+bool RunningAsAdministrator();
+
 }  // namespace pixora

@@ -55,6 +55,11 @@ void CameraSession::Teardown() {
     device_.reset();
 }
 
+std::string CameraSession::FailureDetail() const {
+    const DriverFailure driver = device_ ? device_->LastDriverFailure() : DriverFailure{};
+    return errors_.NewerDetail(driver.when, driver.text);
+}
+
 CaptureMachine* CameraSession::RequireCapture() {
     return RequireDevice() ? capture_.get() : nullptr;
 }

@@ -47,7 +47,9 @@ public:
     // Error reporting.
     void RecordError(ErrorCode code) { errors_.Record(code); }
     int32_t PopError() { return errors_.Pop(); }
-    std::string FailureDetail() const { return errors_.Detail(); }
+    // The reason of the last failure that had one: the session's own (a file not written)
+    // or the driver's (a camera that does not open, a transfer that failed), the newer.
+    std::string FailureDetail() const;
 
     // Colour mode, wait time and geometry.
     int32_t SetColorMode(int32_t bitsPerPixel);

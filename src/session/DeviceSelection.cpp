@@ -62,6 +62,10 @@ int32_t CameraSession::EnumDevices(char* names) {
     for (int32_t entry = found; entry < PIXORA_DEVICE_NAME_COUNT; ++entry) {
         names[entry * PIXORA_DEVICE_NAME_ENTRY] = '\0';
     }
+    if (found == 0) {
+        // No camera is an answer, not a failure; why there is none is worth telling.
+        errors_.SetDetail(device_->AbsenceReason());
+    }
     return found;
 }
 

@@ -4,6 +4,7 @@
 
 #include "driver/SystemPorts.h"
 #include "driver/UnavailablePort.h"
+#include "driver/UsbConfig.h"
 #include "platform/Environment.h"
 #include "simulator/VirtualCameraBus.h"
 
@@ -13,7 +14,7 @@ namespace {
 
 DriverPort& UsbOrUnavailable() {
     std::string why;
-    if (DriverPort* usb = UsbDriverPort(&why)) {
+    if (DriverPort* usb = UsbPort(&why)) {
         return *usb;
     }
     // Opens fail with the reason, which reaches the application as the failure's detail.
@@ -31,6 +32,9 @@ DriverPort& ChooseDriverPort() {
     }
     if (DriverPort* kernel = KernelDriverPort()) {
         return *kernel;
+    }
+    if (!LoadUsbConfig().cameras.empty()) {
+        return UsbOrUnavailable();
     }
     return VirtualCameraBus::Instance().Port();
 }

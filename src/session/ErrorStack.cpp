@@ -19,6 +19,13 @@ void ErrorStack::Record(ErrorCode code) {
 void ErrorStack::SetDetail(std::string detail) {
     std::lock_guard lock(mutex_);
     detail_ = std::move(detail);
+    detailWhen_ = std::chrono::steady_clock::now();
+}
+
+std::string ErrorStack::NewerDetail(std::chrono::steady_clock::time_point when,
+                                    const std::string& other) const {
+    std::lock_guard lock(mutex_);
+    return !other.empty() && when > detailWhen_ ? other : detail_;
 }
 
 std::string ErrorStack::Detail() const {

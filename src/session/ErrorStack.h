@@ -4,6 +4,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -44,10 +45,14 @@ public:
     // empty when there is none. Kept apart from the codes: popping does not clear it.
     void SetDetail(std::string detail);
     std::string Detail() const;
+    // The detail, or `other` (the driver's reason of a failure at `when`) when that is newer.
+    std::string NewerDetail(std::chrono::steady_clock::time_point when,
+                            const std::string& other) const;
 
 private:
     mutable std::mutex mutex_;
     std::string detail_;
+    std::chrono::steady_clock::time_point detailWhen_{};
     std::array<int32_t, kDepth> entries_{};
     std::atomic<PIXORA_HWND> errorWindow_{nullptr};
 };

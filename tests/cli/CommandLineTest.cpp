@@ -10,8 +10,8 @@
 namespace pixora::test {
 namespace {
 
-const char* const kCommands[] = {"list",    "info",   "snapshot", "stream", "preview",
-                                 "trigger", "dialog", "get",      "set",    "reg"};
+const char* const kCommands[] = {"list",   "info", "snapshot", "stream", "preview", "trigger",
+                                 "dialog", "get",  "set",      "reg",    "usb"};
 
 TEST(PixoraHelp, EveryCommandHasHelpAndTheOverviewNamesThemAll) {
     PixoraFixture pixora;

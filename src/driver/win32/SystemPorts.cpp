@@ -10,13 +10,18 @@ DriverPort* KernelDriverPort() {
     return &port;
 }
 
-DriverPort* UsbDriverPort(std::string* why) {
+DriverPort* UsbPort(std::string* why) {
     if (why != nullptr) {
         *why =
             "the USB driver port is not part of the Windows build: the camera's kernel "
             "driver serves it";
     }
     return nullptr;
+}
+
+std::vector<UsbDeviceReport> SurveyUsbDevices(std::string* why) {
+    UsbPort(why);
+    return {};
 }
 
 }  // namespace pixora

@@ -1,5 +1,7 @@
 #include "platform/Environment.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 namespace pixora {
@@ -10,6 +12,10 @@ std::optional<std::string> EnvironmentValue(const char* name) {
     if (value == nullptr)
         return std::nullopt;
     return std::string(value);
+}
+
+bool RunningAsAdministrator() {
+    return geteuid() == 0;
 }
 
 }  // namespace pixora
