@@ -23,6 +23,9 @@
 #include "PixoraSdk_530TZ.h"
 #include "TempDir.h"
 #include "UsbTestbed.h"
+#include "device/DeviceResult.h"
+#include "device/PixoraDevice.h"
+#include "driver/linux/usb/UsbDriverPort.h"
 #include "session/CameraSession.h"
 #include "session/CaptureMachine.h"
 #include "simulator/VirtualCameraBus.h"
@@ -290,6 +293,20 @@ TEST_F(UsbCamera, TheTimeOutEndsAHungTransfer) {
     EXPECT_EQ(PixoraEx_GetCaptureState(camera), 0);
     EXPECT_NE(Detail(camera).find("time-out of 3000 ms"), std::string::npos) << Detail(camera);
     EXPECT_EQ(Pixora_Release(camera), 1);
+}
+
+TEST_F(UsbCamera, TheTimeOutRequestSetsTheTimeOutOfLaterTransfers) {
+    // The device layer straight on the USB port: the request reaches no wire, but every
+    // later transfer of the camera, on any connection, ends at its time-out.
+    PixoraDevice device(UsbDriverPort::Instance());
+    ASSERT_TRUE(device.SetTrigger(1));
+    device.SetTransferTimeout(250);
+    EXPECT_EQ(device.CaptureFrame(), kDevTransferFailed);
+    EXPECT_NE(device.LastDriverFailure().text.find("time-out of 250 ms"), std::string::npos)
+        << device.LastDriverFailure().text;
+    device.SetTransferTimeout(3000);
+    ASSERT_TRUE(device.SetTrigger(0));
+    EXPECT_EQ(device.CaptureFrame(), kDevOk) << device.LastDriverFailure().text;
 }
 
 TEST_F(UsbCamera, UnpluggedMidStreamTheStreamEndsAndPluggedBackTheCameraOpens) {

@@ -194,7 +194,9 @@ TransferResult ResultOf(const libusb_transfer& transfer, uint32_t timeoutMs, Usb
             result.detail = TransferTimedOutText(transfer.endpoint, timeoutMs);
             break;
         case LIBUSB_TRANSFER_CANCELLED:
-            result.status = TransferStatus::Cancelled;
+            // A transfer that had moved everything before the cancel reached it is whole.
+            result.status = transfer.actual_length == transfer.length ? TransferStatus::Done
+                                                                      : TransferStatus::Cancelled;
             break;
         case LIBUSB_TRANSFER_NO_DEVICE:
             camera.gone.store(true);
