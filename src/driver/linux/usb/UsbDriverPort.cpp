@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "driver/UsbConfig.h"
+#include "driver/linux/usb/UsbCamera.h"
 #include "driver/linux/usb/UsbTexts.h"
 
 namespace pixora {
@@ -27,69 +28,6 @@ constexpr uint32_t kDefaultTimeoutMs = 3000;
 constexpr auto kLinger = std::chrono::milliseconds(1000);
 // Frame reads a stream keeps in flight.
 constexpr int kReadsInFlight = 2;
-
-// The pipes of one camera as endpoints.
-struct PipeEndpoint {
-    uint8_t address = 0;
-    uint8_t type = LIBUSB_TRANSFER_TYPE_BULK;
-};
-
-struct UsbPlace {
-    uint8_t bus = 0;
-    uint8_t address = 0;
-    std::vector<uint8_t> ports;
-    std::string Identity() const { return std::to_string(bus) + "-" + PortPathText(ports); }
-    static std::string PortPathText(const std::vector<uint8_t>& ports) {
-        std::string text;
-        for (size_t i = 0; i < ports.size(); ++i) {
-            text += (i == 0 ? "" : ".") + std::to_string(ports[i]);
-        }
-        return text.empty() ? "0" : text;
-    }
-};
-
-UsbPlace PlaceOf(libusb_device* device) {
-    UsbPlace place;
-    place.bus = libusb_get_bus_number(device);
-    place.address = libusb_get_device_address(device);
-    uint8_t ports[8] = {};
-    const int count = libusb_get_port_numbers(device, ports, sizeof ports);
-    for (int i = 0; i < count; ++i) {
-        place.ports.push_back(ports[i]);
-    }
-    return place;
-}
-
-bool PlaceOrder(const UsbPlace& a, const UsbPlace& b) {
-    return a.bus != b.bus ? a.bus < b.bus : a.ports < b.ports;
-}
-
-// One opened, claimed camera, shared by the connections to it.
-struct UsbCamera {
-    libusb_device_handle* handle = nullptr;
-    UsbPlace place;
-    PipeEndpoint pipes[wire::kPipeCount];
-    std::atomic<bool> gone{false};
-    int users = 0;  // open connections (under the port's lock)
-    Clock::time_point idleSince{};
-
-    UsbCamera() = default;
-    UsbCamera(const UsbCamera&) = delete;
-    UsbCamera& operator=(const UsbCamera&) = delete;
-    // The last holder lets the camera go: its interface is released for other programs.
-    ~UsbCamera() {
-        if (handle != nullptr) {
-            libusb_release_interface(handle, 0);
-            libusb_close(handle);
-        }
-    }
-};
-
-// A transfer waited for by the thread that submitted it.
-struct WaitedTransfer {
-    libusb_transfer* transfer = nullptr;
-    bool done = false;
-};
 
 }  // namespace
 
@@ -117,20 +55,20 @@ public:
     bool Probe(int index, std::string* detail);
     std::vector<UsbDeviceReport> Survey(std::string* why);
 
-    void Close(const std::shared_ptr<UsbCamera>& camera) {
+    void Close(const std::shared_ptr<OpenUsbCamera>& camera) {
         std::lock_guard lock(mutex_);
         if (--camera->users == 0) {
             camera->idleSince = Clock::now();
         }
     }
 
-    uint32_t Timeout(const UsbCamera& camera) {
+    uint32_t Timeout(const OpenUsbCamera& camera) {
         std::lock_guard lock(mutex_);
         const auto it = timeouts_.find(camera.place.Identity());
         return it != timeouts_.end() ? it->second : kDefaultTimeoutMs;
     }
 
-    void SetTimeout(const UsbCamera& camera, uint32_t ms) {
+    void SetTimeout(const OpenUsbCamera& camera, uint32_t ms) {
         std::lock_guard lock(mutex_);
         timeouts_[camera.place.Identity()] = ms != 0 ? ms : kDefaultTimeoutMs;
     }
@@ -170,7 +108,7 @@ private:
     int initError_ = 0;
     std::thread events_;
     std::mutex mutex_;
-    std::map<std::string, std::shared_ptr<UsbCamera>> cameras_;  // by bus and port path
+    std::map<std::string, std::shared_ptr<OpenUsbCamera>> cameras_;  // by bus and port path
     std::map<std::string, uint32_t> timeouts_;
     struct Denial {
         uint8_t address = 0;
@@ -181,103 +119,6 @@ private:
 };
 
 namespace {
-
-TransferResult ResultOf(const libusb_transfer& transfer, uint32_t timeoutMs, UsbCamera& camera) {
-    TransferResult result;
-    result.bytes = static_cast<uint32_t>(std::max(transfer.actual_length, 0));
-    switch (transfer.status) {
-        case LIBUSB_TRANSFER_COMPLETED:
-            result.status = TransferStatus::Done;
-            break;
-        case LIBUSB_TRANSFER_TIMED_OUT:
-            result.status = TransferStatus::TimedOut;
-            result.detail = TransferTimedOutText(transfer.endpoint, timeoutMs);
-            break;
-        case LIBUSB_TRANSFER_CANCELLED:
-            // A transfer that had moved everything before the cancel reached it is whole.
-            result.status = transfer.actual_length == transfer.length ? TransferStatus::Done
-                                                                      : TransferStatus::Cancelled;
-            break;
-        case LIBUSB_TRANSFER_NO_DEVICE:
-            camera.gone.store(true);
-            result.status = TransferStatus::NoDevice;
-            result.detail = UnpluggedText();
-            break;
-        default:
-            result.status = TransferStatus::Failed;
-            result.detail = TransferFailedText(transfer.endpoint, transfer.status);
-            break;
-    }
-    return result;
-}
-
-// The transfers of one connection that are in flight, so that Cancel reaches each.
-class InFlight {
-public:
-    void Add(libusb_transfer* transfer) {
-        std::lock_guard lock(mutex_);
-        transfers_.insert(transfer);
-    }
-    void Remove(libusb_transfer* transfer) {
-        std::lock_guard lock(mutex_);
-        transfers_.erase(transfer);
-    }
-    void CancelAll() {
-        std::lock_guard lock(mutex_);
-        for (libusb_transfer* transfer : transfers_) {
-            libusb_cancel_transfer(transfer);
-        }
-    }
-
-private:
-    std::mutex mutex_;
-    std::set<libusb_transfer*> transfers_;
-};
-
-// A transfer's completion, signalled from the event thread.
-struct Completion {
-    std::mutex mutex;
-    std::condition_variable done;
-    bool finished = false;
-
-    static void Callback(libusb_transfer* transfer) {
-        auto* self = static_cast<Completion*>(transfer->user_data);
-        std::lock_guard lock(self->mutex);
-        self->finished = true;
-        self->done.notify_all();
-    }
-    void Wait() {
-        std::unique_lock lock(mutex);
-        done.wait(lock, [this] { return finished; });
-    }
-};
-
-void Fill(libusb_transfer* transfer, UsbCamera& camera, const PipeEndpoint& endpoint, void* data,
-          uint32_t size, uint32_t timeoutMs, Completion* completion) {
-    auto* bytes = static_cast<unsigned char*>(data);
-    if (endpoint.type == LIBUSB_TRANSFER_TYPE_INTERRUPT) {
-        libusb_fill_interrupt_transfer(transfer, camera.handle, endpoint.address, bytes,
-                                       static_cast<int>(size), &Completion::Callback, completion,
-                                       timeoutMs);
-    } else {
-        libusb_fill_bulk_transfer(transfer, camera.handle, endpoint.address, bytes,
-                                  static_cast<int>(size), &Completion::Callback, completion,
-                                  timeoutMs);
-    }
-}
-
-TransferResult SubmitFailure(int error, UsbCamera& camera, uint8_t endpoint) {
-    TransferResult result;
-    if (error == LIBUSB_ERROR_NO_DEVICE) {
-        camera.gone.store(true);
-        result.status = TransferStatus::NoDevice;
-        result.detail = UnpluggedText();
-    } else {
-        result.status = TransferStatus::Failed;
-        result.detail = SubmitFailedText(endpoint, error);
-    }
-    return result;
-}
 
 class UsbConnection;
 
@@ -308,7 +149,7 @@ private:
 
 class UsbConnection final : public DriverConnection {
 public:
-    UsbConnection(UsbDriverPort::Impl& port, std::shared_ptr<UsbCamera> camera)
+    UsbConnection(UsbDriverPort::Impl& port, std::shared_ptr<OpenUsbCamera> camera)
         : port_(port), camera_(std::move(camera)) {}
     ~UsbConnection() override { port_.Close(camera_); }
 
@@ -322,7 +163,8 @@ public:
         const uint32_t timeoutMs = port_.Timeout(*camera_);
         libusb_transfer* transfer = libusb_alloc_transfer(0);
         Completion completion;
-        Fill(transfer, *camera_, endpoint, request.data, request.size, timeoutMs, &completion);
+        FillTransfer(transfer, *camera_, endpoint, request.data, request.size, timeoutMs,
+                     &completion);
         inFlight_.Add(transfer);
         const int submitted = libusb_submit_transfer(transfer);
         TransferResult result;
@@ -347,13 +189,13 @@ public:
         return std::make_unique<UsbFrameStream>(*this, plan);
     }
 
-    UsbCamera& Camera() { return *camera_; }
+    OpenUsbCamera& Camera() { return *camera_; }
     InFlight& Transfers() { return inFlight_; }
     uint32_t Timeout() { return port_.Timeout(*camera_); }
 
 private:
     UsbDriverPort::Impl& port_;
-    std::shared_ptr<UsbCamera> camera_;
+    std::shared_ptr<OpenUsbCamera> camera_;
     InFlight inFlight_;
 };
 
@@ -385,14 +227,14 @@ void UsbFrameStream::Submit(Read& read) {
     std::array<uint8_t, wire::kBlockSize> request = plan_.request;
     connection_.Transfer(
         PipeRequest{wire::kPipeCommand, request.data(), wire::kBlockSize, plan_.requestCode});
-    UsbCamera& camera = connection_.Camera();
+    OpenUsbCamera& camera = connection_.Camera();
     const PipeEndpoint& endpoint = camera.pipes[wire::kPipeImage];
     {
         std::lock_guard lock(read.completion.mutex);
         read.completion.finished = false;
     }
-    Fill(read.transfer, camera, endpoint, read.buffer.data(), plan_.frameBytes,
-         connection_.Timeout(), &read.completion);
+    FillTransfer(read.transfer, camera, endpoint, read.buffer.data(), plan_.frameBytes,
+                 connection_.Timeout(), &read.completion);
     connection_.Transfers().Add(read.transfer);
     const int submitted = libusb_submit_transfer(read.transfer);
     read.submitted = submitted == 0;
@@ -429,24 +271,6 @@ TransferResult UsbFrameStream::Next(void* destination) {
 }
 
 // The endpoints of interface 0, alternate setting 0, in descriptor order.
-std::vector<UsbEndpointReport> InterfaceZeroEndpoints(libusb_device* device) {
-    std::vector<UsbEndpointReport> found;
-    libusb_config_descriptor* config = nullptr;
-    if (libusb_get_active_config_descriptor(device, &config) != 0 || config == nullptr) {
-        return found;
-    }
-    if (config->bNumInterfaces > 0 && config->interface[0].num_altsetting > 0) {
-        const libusb_interface_descriptor& alt = config->interface[0].altsetting[0];
-        for (int i = 0; i < alt.bNumEndpoints; ++i) {
-            const libusb_endpoint_descriptor& ep = alt.endpoint[i];
-            found.push_back(UsbEndpointReport{
-                ep.bEndpointAddress, static_cast<uint8_t>(ep.bmAttributes & 3), ep.wMaxPacketSize});
-        }
-    }
-    libusb_free_config_descriptor(config);
-    return found;
-}
-
 }  // namespace
 
 std::vector<UsbDriverPort::Impl::Candidate> UsbDriverPort::Impl::Configured(
@@ -503,7 +327,7 @@ OpenResult UsbDriverPort::Impl::OpenCandidate(const Candidate& candidate, int in
         std::lock_guard lock(mutex_);
         const auto it = cameras_.find(identity);
         if (it != cameras_.end()) {
-            const std::shared_ptr<UsbCamera>& camera = it->second;
+            const std::shared_ptr<OpenUsbCamera>& camera = it->second;
             if (!camera->gone.load() && camera->place.address == candidate.place.address) {
                 ++camera->users;
                 result.connection = std::make_unique<UsbConnection>(*this, camera);
@@ -513,7 +337,7 @@ OpenResult UsbDriverPort::Impl::OpenCandidate(const Candidate& candidate, int in
         }
     }
 
-    auto camera = std::make_shared<UsbCamera>();
+    auto camera = std::make_shared<OpenUsbCamera>();
     camera->place = candidate.place;
     std::string why;
     UsbEndpointReport pipes[wire::kPipeCount];
@@ -664,11 +488,11 @@ std::vector<UsbDeviceReport> UsbDriverPort::Impl::Survey(std::string* why) {
 
 void UsbDriverPort::Impl::ReleaseIdle() {
     const Clock::time_point now = Clock::now();
-    std::vector<std::shared_ptr<UsbCamera>> idle;
+    std::vector<std::shared_ptr<OpenUsbCamera>> idle;
     {
         std::lock_guard lock(mutex_);
         for (auto it = cameras_.begin(); it != cameras_.end();) {
-            const UsbCamera& camera = *it->second;
+            const OpenUsbCamera& camera = *it->second;
             if (camera.users == 0 && (camera.gone.load() || now - camera.idleSince >= kLinger)) {
                 idle.push_back(it->second);
                 it = cameras_.erase(it);
