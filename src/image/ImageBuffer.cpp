@@ -65,6 +65,28 @@ int32_t ImageBuffer::Create(int32_t width, int32_t height, uint16_t bitsPerPixel
         return 0;
     }
     Destroy();
+    SetGeometry(width, height, bitsPerPixel);
+    return MakePixelStore(nullptr);
+}
+
+int32_t ImageBuffer::View(uint8_t* pixels, int32_t width, int32_t height, uint16_t bitsPerPixel) {
+    if (pixels == nullptr || width <= 0 || height <= 0 || !IsSupportedDepth(bitsPerPixel)) {
+        return 0;
+    }
+    Destroy();
+    SetGeometry(width, height, bitsPerPixel);
+    if (stride_ <= 0 || static_cast<int64_t>(stride_) * height_ > kMaxPixelBytes) {
+        Destroy();
+        return 0;
+    }
+    bits_ = std::unique_ptr<uint8_t[], PixelRelease>(pixels, PixelRelease{false});
+    if (bitsPerPixel_ == 8) {
+        SetGrayRamp();
+    }
+    return 1;
+}
+
+void ImageBuffer::SetGeometry(int32_t width, int32_t height, uint16_t bitsPerPixel) {
     header_.biWidth = width;
     header_.biHeight = height;
     header_.biPlanes = 1;
@@ -75,7 +97,6 @@ int32_t ImageBuffer::Create(int32_t width, int32_t height, uint16_t bitsPerPixel
     bitsPerPixel_ = bitsPerPixel;
     const int64_t stride = StrideFor(width, bitsPerPixel);
     stride_ = stride <= kMaxPixelBytes ? static_cast<int32_t>(stride) : 0;
-    return MakePixelStore(nullptr);
 }
 
 int32_t ImageBuffer::CreateLike(const ImageBuffer* source) {
@@ -104,7 +125,8 @@ int32_t ImageBuffer::MakePixelStore(const ImageBuffer* reference) {
         return 0;
     }
     // Value-initialised: every new image starts all zero.
-    bits_.reset(new (std::nothrow) uint8_t[static_cast<size_t>(bytes)]());
+    bits_ = std::unique_ptr<uint8_t[], PixelRelease>(
+        new (std::nothrow) uint8_t[static_cast<size_t>(bytes)](), PixelRelease{true});
     if (!bits_) {
         Destroy();
         return 0;

@@ -8,6 +8,9 @@
 // driven by Apply (rectangle copies, conversions, the processing chain) and ApplyScaled
 // (scaling), which clip once and hand the kernel a PixelRegion.
 //
+// An image may also view memory it does not own (View): the processing chain then works
+// straight in a caller's buffer, with the same geometry as an image of its own.
+//
 // No lock: the owner decides who may read or write the pixels when.
 #pragma once
 
@@ -60,6 +63,15 @@ struct PixelRect {
 using PixelKernel = void (*)(const PixelRegion& region);
 using ScaleKernel = void (*)(const ScaledRegion& region);
 
+// Frees pixel memory an image allocated itself; a view's memory is left to its owner.
+struct PixelRelease {
+    bool owned = true;
+    void operator()(uint8_t* pixels) const {
+        if (owned)
+            delete[] pixels;
+    }
+};
+
 class ImageBuffer {
 public:
     static constexpr int kColorTableSize = 256;
@@ -88,6 +100,12 @@ public:
     // An all-zero image with the source's header, geometry and (8-bit) colour table.
     // Returns 0 with this image untouched if the source is null or empty.
     int32_t CreateLike(const ImageBuffer* source);
+    // Makes this image a view of `pixels`, which the caller owns and keeps alive while the
+    // view is used: width x height at that depth, rows StrideFor apart, as Create would lay
+    // them out (8-bit: gray ramp); the pixels are left as they are. Destroy forgets the
+    // memory without freeing it. Returns 1, or 0 with the image untouched for null pixels,
+    // a non-positive size or an unsupported depth.
+    int32_t View(uint8_t* pixels, int32_t width, int32_t height, uint16_t bitsPerPixel);
     // Back to the empty state; harmless when already empty.
     void Destroy();
 
@@ -155,6 +173,8 @@ public:
     // Bytes of pixel memory: height * stride.
     size_t SizeBytes() const { return static_cast<size_t>(height_) * static_cast<size_t>(stride_); }
     bool IsEmpty() const { return bits_ == nullptr; }
+    // The pixels belong to someone else (View).
+    bool IsView() const { return bits_ != nullptr && !bits_.get_deleter().owned; }
     // The 256 entries; meaningful for 8-bit images only.
     const ColorTableEntry* ColorTable() const { return colorTable_; }
 
@@ -190,11 +210,13 @@ private:
                              int32_t width, int32_t height);
     int32_t MakePixelStore(const ImageBuffer* reference);
     void SetGrayRamp();
+    // Fills the header and geometry of a width x height image at that depth.
+    void SetGeometry(int32_t width, int32_t height, uint16_t bitsPerPixel);
 
     // Header and table side by side, as a bitmap-info block for 8-bit images.
     BitmapInfoHeader header_;
     ColorTableEntry colorTable_[kColorTableSize];
-    std::unique_ptr<uint8_t[]> bits_;
+    std::unique_ptr<uint8_t[], PixelRelease> bits_;
     int32_t width_ = 0;
     int32_t height_ = 0;
     int32_t stride_ = 0;

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <utility>
+#include <vector>
 
 #include "ImageTestSupport.h"
 
@@ -208,6 +210,77 @@ TEST(ImageBufferCreateLike, FailsForNullOrEmptySourceAndLeavesTheDestination) {
     EXPECT_EQ(dest.Width(), 2);
     EXPECT_EQ(dest.BitsPerPixel(), 24);
     EXPECT_EQ(PixelAt(dest, 1, 1)[2], 42);
+}
+
+TEST(ImageBufferView, LaysOutTheCallersMemoryAsCreateWouldAndKeepsItsPixels) {
+    for (uint16_t bpp : {8, 16, 24, 32, 48, 64}) {
+        const int32_t stride = static_cast<int32_t>(ImageBuffer::StrideFor(7, bpp));
+        std::vector<uint8_t> memory(static_cast<size_t>(stride) * 3, 0xA5);
+        ImageBuffer view;
+        ASSERT_EQ(view.View(memory.data(), 7, 3, bpp), 1) << bpp;
+        EXPECT_TRUE(view.IsView());
+        EXPECT_EQ(view.Bits(), memory.data());
+        EXPECT_EQ(view.Stride(), stride);
+        EXPECT_EQ(view.SizeBytes(), memory.size());
+        EXPECT_EQ(view.Header().biWidth, 7);
+        EXPECT_EQ(view.Header().biBitCount, bpp);
+        EXPECT_EQ(view.Bits()[0], 0xA5) << "a view does not clear the pixels";
+        ImageBuffer owned;
+        ASSERT_EQ(owned.Create(7, 3, bpp), 1);
+        EXPECT_FALSE(owned.IsView());
+        EXPECT_EQ(owned.Stride(), view.Stride());
+    }
+}
+
+TEST(ImageBufferView, KernelsWriteIntoTheViewedMemory) {
+    std::vector<uint8_t> memory(static_cast<size_t>(ImageBuffer::StrideFor(4, 24)) * 2, 0);
+    ImageBuffer view;
+    ASSERT_EQ(view.View(memory.data(), 4, 2, 24), 1);
+    ImageBuffer source;
+    ASSERT_EQ(source.Create(4, 2, 24), 1);
+    PixelAt(source, 3, 1)[0] = 77;
+    const auto copy = [](const PixelRegion& region) {
+        for (int32_t row = 0; row < region.height; ++row)
+            std::memcpy(region.dest + row * region.destStride,
+                        region.source + row * region.sourceStride,
+                        static_cast<size_t>(region.width) * 3);
+    };
+    EXPECT_EQ(view.Apply(copy, &source, nullptr, 0, 0), 1);
+    EXPECT_EQ(memory[static_cast<size_t>(view.Stride()) + 9], 77);
+}
+
+TEST(ImageBufferView, ForgettingAViewLeavesTheMemoryToItsOwner) {
+    auto memory = std::make_unique<uint8_t[]>(64);
+    memory[0] = 9;
+    {
+        ImageBuffer view;
+        ASSERT_EQ(view.View(memory.get(), 4, 4, 16), 1);
+        view.Destroy();
+        ExpectEmpty(view);
+        ASSERT_EQ(view.View(memory.get(), 4, 4, 16), 1);
+        // A new image of its own replaces the view; the destructor frees only that.
+        ASSERT_EQ(view.Create(2, 2, 8), 1);
+        EXPECT_FALSE(view.IsView());
+        ImageBuffer moved = std::move(view);
+        ASSERT_EQ(moved.View(memory.get(), 4, 4, 16), 1);
+        ImageBuffer target;
+        target = std::move(moved);
+        EXPECT_TRUE(target.IsView());
+    }
+    EXPECT_EQ(memory[0], 9);  // still ours: ASan reports a free of it
+}
+
+TEST(ImageBufferView, RefusesNullMemoryBadSizesAndDepthsWithoutChangingTheImage) {
+    uint8_t memory[64] = {};
+    ImageBuffer image;
+    ASSERT_EQ(image.Create(2, 2, 24), 1);
+    uint8_t* const bits = image.Bits();
+    EXPECT_EQ(image.View(nullptr, 4, 4, 8), 0);
+    EXPECT_EQ(image.View(memory, 0, 4, 8), 0);
+    EXPECT_EQ(image.View(memory, 4, -1, 8), 0);
+    EXPECT_EQ(image.View(memory, 4, 4, 12), 0);
+    EXPECT_EQ(image.Bits(), bits);
+    EXPECT_EQ(image.Width(), 2);
 }
 
 }  // namespace
