@@ -64,7 +64,7 @@ void MeasureWhiteBalance(FilterSettings& filter, ImageBuffer& raw, DialogRefresh
 }  // namespace
 
 bool RunColorStep(FilterSettings& filter, const ProcessorInfo& processor, ImageBuffer& raw,
-                  ImageBuffer& dest, DialogRefresh* dialogs) {
+                  ImageBuffer& dest, DialogRefresh* dialogs, InterpolationBlock* applied) {
     if (!Matches(raw, dest)) {
         return false;
     }
@@ -76,6 +76,9 @@ bool RunColorStep(FilterSettings& filter, const ProcessorInfo& processor, ImageB
     block.gainR = filter.Get(FilterField::BayerGainRed);
     block.gainG = filter.Get(FilterField::BayerGainGreen);
     block.gainB = filter.Get(FilterField::BayerGainBlue);
+    if (applied != nullptr) {
+        *applied = block;
+    }
 
     if (raw.BitsPerPixel() == 16) {
         dest.Apply(processor.avx2Usable ? Interpolate16Avx2 : Interpolate16, &raw, nullptr, 0, 0,

@@ -75,8 +75,8 @@ void GrayTreatment(const FrameContext& context) {
             break;
         case kGrayModeGrayscale: {
             ImageBuffer* color = context.images.color24;
-            if (Usable(color) &&
-                RunColorStep(context.filter, context.processor, *raw, *color, context.dialogs)) {
+            if (Usable(color) && RunColorStep(context.filter, context.processor, *raw, *color,
+                                              context.dialogs, context.appliedGains)) {
                 raw->Apply(Luma24To8, color, nullptr, 0, 0);
             }
             break;
@@ -90,7 +90,8 @@ void Interpolate(const FrameContext& context) {
     ImageBuffer* raw = RawImageOf(context);
     ImageBuffer* output = OutputImageOf(context);
     if (Usable(raw) && Usable(output)) {
-        RunColorStep(context.filter, context.processor, *raw, *output, context.dialogs);
+        RunColorStep(context.filter, context.processor, *raw, *output, context.dialogs,
+                     context.appliedGains);
     }
 }
 

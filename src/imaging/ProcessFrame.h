@@ -9,6 +9,7 @@
 #include "image/ImageBuffer.h"
 #include "imaging/DialogRefresh.h"
 #include "imaging/ExposureControl.h"
+#include "imaging/KernelBlocks.h"
 #include "imaging/ProcessorInfo.h"
 #include "settings/SettingsRecords.h"
 
@@ -48,6 +49,9 @@ struct FrameContext {
     const ProcessorInfo& processor;
     ExposureControl* camera = nullptr;  // null: no open camera
     DialogRefresh* dialogs = nullptr;   // null: no dialog open
+    // When given: the Bayer mode and white-balance gains the colour step applied to this
+    // frame (left as it is when no colour step ran).
+    InterpolationBlock* appliedGains = nullptr;
 };
 
 // The image a frame of `colorMode` arrives in and the image it leaves in (null if missing or
