@@ -356,6 +356,13 @@ void VirtualCamera::HandleCommand(const OpenHandle& handle, const void* out, uin
         return;
     }
     record.command = DecodeCommand(record.block);
+    if (record.command.kind == CommandKind::RequestFrame) {
+        // The requested frame is taken with the registers of this moment; writes that come
+        // later apply from the next request on.
+        handle.requested = true;
+        handle.requestedGain = GainLocked();
+        handle.requestedExposure = ExposureLocked();
+    }
     ApplyCommandLocked(record.command);
     ++counters_.commands;
     ++commandCounts_[record.block[0]];
@@ -417,12 +424,14 @@ void VirtualCamera::HandleReply(const OpenHandle& handle, void* out, uint32_t ou
     Finish(record, true, shortBytes ? RequestOutcome::Injected : RequestOutcome::Done);
 }
 
-std::shared_ptr<const ScenePattern> VirtualCamera::PatternFor(std::unique_lock<std::mutex>& lock) {
+std::shared_ptr<const ScenePattern> VirtualCamera::PatternFor(
+    std::unique_lock<std::mutex>& lock,
+    const std::optional<std::pair<uint32_t, uint32_t>>& gainAndExposure) {
     PatternKey key;
     key.scene = scene_ == SceneKind::Moving ? SceneKind::Bars : scene_;
     key.bytesPerSample = sampleWidth_ != 0 ? 2 : 1;
-    key.gain = GainLocked();
-    key.exposure = ExposureLocked();
+    key.gain = gainAndExposure ? gainAndExposure->first : GainLocked();
+    key.exposure = gainAndExposure ? gainAndExposure->second : ExposureLocked();
     if (pattern_ && pattern_->Key() == key) {
         return pattern_;
     }
@@ -528,7 +537,13 @@ void VirtualCamera::HandleFrame(const OpenHandle& handle, void* out, uint32_t ou
     }
     const uint32_t shift = SceneShift(scene_, sequence);
     const ReadoutStart start = ReadoutStartLocked();
-    const std::shared_ptr<const ScenePattern> pattern = PatternFor(lock);
+    // A frame the host requested keeps the settings of its request; any other starts now.
+    std::optional<std::pair<uint32_t, uint32_t>> requested;
+    if (handle.requested) {
+        requested.emplace(handle.requestedGain, handle.requestedExposure);
+        handle.requested = false;
+    }
+    const std::shared_ptr<const ScenePattern> pattern = PatternFor(lock, requested);
 
     lock.unlock();
     WriteFrame(*pattern, shift, start, sequence, static_cast<uint8_t*>(out), deliver);

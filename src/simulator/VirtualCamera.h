@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <utility>
 
 #include "driver/DriverPort.h"
 #include "driver/WireProtocol.h"
@@ -34,6 +35,11 @@ struct OpenHandle {
     std::atomic<bool> closed{false};
     // Raised by each cancel: a frame read that sees it change ends as cancelled.
     std::atomic<uint64_t> cancels{0};
+    // The gain and exposure a frame request fixed for the next frame read on this handle
+    // (the camera's mutex guards them).
+    mutable bool requested = false;
+    mutable uint32_t requestedGain = 0;
+    mutable uint32_t requestedExposure = 0;
 };
 
 // What a camera has done since it was configured.
@@ -131,7 +137,11 @@ private:
     void ApplyCommandLocked(const DecodedCommand& command);
     void HandleReply(const OpenHandle& handle, void* out, uint32_t outSize, RequestRecord& record);
     void HandleFrame(const OpenHandle& handle, void* out, uint32_t outSize, RequestRecord& record);
-    std::shared_ptr<const ScenePattern> PatternFor(std::unique_lock<std::mutex>& lock);
+    // The rendered sensor for the current scene and sample width, at the gain and exposure
+    // given (the registers' when none are).
+    std::shared_ptr<const ScenePattern> PatternFor(
+        std::unique_lock<std::mutex>& lock,
+        const std::optional<std::pair<uint32_t, uint32_t>>& gainAndExposure);
     // A value split over a pair of registers: six bits in `low`, the bits of `highMask` in
     // `high` above them.
     uint32_t RegisterPairLocked(uint32_t low, uint32_t high, uint32_t highMask) const;

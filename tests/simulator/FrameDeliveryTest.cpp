@@ -211,5 +211,35 @@ TEST(FrameDelivery, StaticScenesRepeatExactly) {
     EXPECT_LT(first[test::SampleOffset(100, 100, 1)], first[test::SampleOffset(1100, 900, 1)]);
 }
 
+// A requested frame is taken with the gain and exposure of its request; writes after the
+// request show from the next one. A frame without a request takes the registers it finds.
+TEST(FrameDelivery, ARequestedFrameKeepsTheSettingsOfItsRequest) {
+    VirtualCameraBus bus("fps=0");
+    WireClient host(bus, 0);
+    WireClient commands(bus, 0);
+    const auto whiteAt = [](const std::vector<uint8_t>& frame) {
+        return frame[test::SampleOffset(4, 4, 1)];  // in the white bar
+    };
+    ASSERT_TRUE(commands.SetGainAndExposure(656, 64));
+    ASSERT_TRUE(host.Send(MakeBlock(wire::kCmdRequestFrame), wire::kCodePipeFirst));
+    ASSERT_TRUE(commands.SetGainAndExposure(656, 32));  // after the request
+    std::vector<uint8_t> frame;
+    uint32_t returned = 0;
+    ASSERT_TRUE(host.ReadFrame(frame, kFullFrame8, &returned));
+    EXPECT_EQ(whiteAt(frame), SensorLevel(255, 656, 64) >> 2);
+    ASSERT_TRUE(host.Send(MakeBlock(wire::kCmdRequestFrame), wire::kCodePipeFirst));
+    ASSERT_TRUE(host.ReadFrame(frame, kFullFrame8, &returned));
+    EXPECT_EQ(whiteAt(frame), SensorLevel(255, 656, 32) >> 2);
+    // No request: the registers of the moment, also on the handle that requested before.
+    ASSERT_TRUE(commands.SetGainAndExposure(656, 16));
+    ASSERT_TRUE(host.ReadFrame(frame, kFullFrame8, &returned));
+    EXPECT_EQ(whiteAt(frame), SensorLevel(255, 656, 16) >> 2);
+    // A request on another handle fixes nothing for this one.
+    ASSERT_TRUE(commands.Send(MakeBlock(wire::kCmdRequestFrame), wire::kCodePipeFirst));
+    ASSERT_TRUE(commands.SetGainAndExposure(656, 48));
+    ASSERT_TRUE(host.ReadFrame(frame, kFullFrame8, &returned));
+    EXPECT_EQ(whiteAt(frame), SensorLevel(255, 656, 48) >> 2);
+}
+
 }  // namespace
 }  // namespace pixora
