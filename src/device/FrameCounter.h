@@ -9,11 +9,20 @@
 
 namespace pixora {
 
-// One received frame: the camera's frame number (1 for the first frame of the device) and
-// the monotonic time in microseconds at which its transfer ended.
+// One received frame: the camera's frame number (1 for the first frame of the device), the
+// monotonic time in microseconds at which its transfer ended, and the analog gain and
+// exposure the camera took it with (-1 where the transfer does not tell: single captures).
 struct FrameArrival {
     uint64_t sequence = 0;
     uint64_t timestampUs = 0;
+    int32_t gain = -1;
+    int32_t exposure = -1;
+};
+
+// The analog gain and exposure in the camera's registers.
+struct CameraExposure {
+    int32_t gain = -1;
+    int32_t exposure = -1;
 };
 
 class FrameCounter {

@@ -260,6 +260,30 @@ bool PixoraDevice::SetExposure(int32_t exposure) {
     return true;
 }
 
+CameraExposure PixoraDevice::ExposureLocked() const {
+    const auto reg = [this](uint32_t r) {
+        return registerCache_[r].load(std::memory_order_relaxed);
+    };
+    CameraExposure now;
+    now.gain = static_cast<int32_t>((reg(kRegGainLow) & 0x3F) | ((reg(kRegGainHigh) & 0xF) << 6));
+    now.exposure =
+        static_cast<int32_t>((reg(kRegExposureLow) & 0x3F) | ((reg(kRegExposureHigh) & 0x3F) << 6));
+    return now;
+}
+
+CameraExposure PixoraDevice::RequestFrame(const std::function<void()>& sendRequest) {
+    // Register writes go out under this lock, whichever path makes them (SetGain, the
+    // register export): the request falls between two of them, never inside one.
+    std::lock_guard lock(commandMutex_);
+    sendRequest();
+    return ExposureLocked();
+}
+
+CameraExposure PixoraDevice::CurrentExposure() {
+    std::lock_guard lock(commandMutex_);
+    return ExposureLocked();
+}
+
 bool PixoraDevice::SetWindowStart(int32_t x, int32_t y) {
     const uint32_t column = static_cast<uint32_t>(x);
     const uint32_t row = static_cast<uint32_t>(y);

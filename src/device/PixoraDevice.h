@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -23,6 +24,7 @@
 #include "device/FrameCounter.h"
 #include "device/FrameGeometry.h"
 #include "device/RegisterMap.h"
+#include "device/SlotRing.h"
 #include "device/TransferWorkers.h"
 #include "device/ZeroedBuffer.h"
 #include "driver/DriverPort.h"
@@ -42,6 +44,16 @@ struct FrameTally {
     uint64_t received = 0;
     uint64_t lost = 0;
     uint64_t skipped = 0;
+};
+
+// How a stream hands out its frames. The preview's default takes the newest frame and lets
+// the camera run free; a frame queue takes every frame in turn (a full ring gives up the
+// newest or the oldest waiting frame, counted as skipped), free-running or one frame per
+// trigger pulse.
+struct StreamMode {
+    RingOrder order = RingOrder::Newest;
+    bool dropOldest = false;
+    bool triggered = false;
 };
 
 // Where a conversion writes: pixel memory of `capacity` bytes, rows `stride` bytes apart
@@ -141,7 +153,7 @@ public:
     // kDevBusy while a capture runs, else the result of the last capture.
     int32_t FinishCapture();
     // kDevOk, kDevBusy, kDevNoBuffer (no slots), kDevNoMemory (worker cannot start).
-    int32_t StartStream();
+    int32_t StartStream(const StreamMode& mode = StreamMode{});
     // kPollEndedWithError: the stream ended with a transfer error; kPollNotStreaming;
     // kPollNoNewFrame; kPollNewFrame: the newest complete frame became the read slot (until
     // ConvertLatest).
@@ -150,6 +162,18 @@ public:
     static constexpr int32_t kPollNoNewFrame = 2;
     static constexpr int32_t kPollNewFrame = 3;
     int32_t PollFrame();
+    // PollFrame once a transfer ended with a frame (kPollNewFrame), the stream ended
+    // (kPollEndedWithError, kPollNotStreaming), InterruptStreamWait was called, or
+    // timeoutMs passed (< 0: no limit; kPollNoNewFrame for the last two). Woken by the
+    // stream worker itself: no polling in between.
+    int32_t WaitStreamFrame(int64_t timeoutMs);
+    // Ends every WaitStreamFrame, and makes later ones return at once, until the next
+    // StartStream. From any thread.
+    void InterruptStreamWait();
+    // Releases the read slot PollFrame handed out without converting it; its number, time
+    // and exposure go to *stamp. kDevOk, or kDevNoBuffer when no slot is held. The caller
+    // accounts for the frame.
+    int32_t ReleaseLatest(FrameArrival* stamp);
     // The read slot into `dest` and releases it; kDevOk, or kDevNoBuffer when the destination
     // is missing or too small or PollFrame handed out no frame. The frame's number and time
     // go to *stamp when given (also when the copy fails).
@@ -202,6 +226,12 @@ private:
     int32_t CopyFrameLocked(const uint8_t* frame, uint32_t sampleWidth,
                             const RawDestination& dest) const;
     static RawDestination DestinationOf(ImageBuffer& image);
+    // Gain and exposure from the register cache; commandMutex_ must be held.
+    CameraExposure ExposureLocked() const;
+    // A free-running stream's frame request, sent between register writes: the frame it asks
+    // for is taken with the gain and exposure returned.
+    CameraExposure RequestFrame(const std::function<void()>& sendRequest);
+    CameraExposure CurrentExposure();
 
     DriverPort& port_;
 

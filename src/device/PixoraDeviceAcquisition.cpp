@@ -1,5 +1,6 @@
 // Frame acquisition of PixoraDevice: geometry and buffers, single captures, the stream into
 // the slot ring, and conversion of a fetched frame into raw image rows.
+#include <chrono>
 #include <limits>
 #include <new>
 #include <stdexcept>
@@ -198,7 +199,7 @@ int32_t PixoraDevice::FinishCapture() {
 
 // --- Streaming --------------------------------------------------------------------------
 
-int32_t PixoraDevice::StartStream() {
+int32_t PixoraDevice::StartStream(const StreamMode& mode) {
     std::lock_guard lock(acquisitionMutex_);
     if (StreamRunningLocked()) {
         return kDevBusy;
@@ -227,13 +228,17 @@ int32_t PixoraDevice::StartStream() {
     stream_.error.store(0, std::memory_order_relaxed);
     stream_.counter = &frames_;
     stream_.failures = &failures_;
+    stream_.triggered = mode.triggered;
+    stream_.requestFrame = [this](const std::function<void()>& send) { return RequestFrame(send); };
+    stream_.currentExposure = [this] { return CurrentExposure(); };
     {
         std::lock_guard ring(stream_.ringMutex);
         // A run that ended by itself was never stopped: its frames are counted now.
         stream_.ring.Discard();
         frames_.Skipped(stream_.ring.TakeSkipped());
-        stream_.ring.Reset(static_cast<int32_t>(slots_.size()));
+        stream_.ring.Reset(static_cast<int32_t>(slots_.size()), mode.order, mode.dropOldest);
         stream_.stamps.assign(slots_.size(), FrameArrival{});
+        stream_.waitInterrupted = false;
     }
     stream_.completion.Reset();
     stream_.state.store(0, std::memory_order_release);
@@ -249,6 +254,12 @@ int32_t PixoraDevice::StartStream() {
 
 int32_t PixoraDevice::PollFrame() {
     std::lock_guard lock(acquisitionMutex_);
+    {
+        // Frames in turn: those complete before the run ended are still handed out.
+        std::lock_guard ring(stream_.ringMutex);
+        if (stream_.ring.Order() == RingOrder::OldestFirst && stream_.ring.Take() >= 0)
+            return kPollNewFrame;
+    }
     // The worker sets the error flag before the state flag: read them the other way round.
     const int32_t state = stream_.state.load(std::memory_order_acquire);
     if (stream_.error.load(std::memory_order_relaxed) == 1) {
@@ -261,6 +272,42 @@ int32_t PixoraDevice::PollFrame() {
     // The newest complete frame becomes the read slot; frames completed in between are
     // skipped, so a slow consumer always gets the newest.
     return stream_.ring.Take() < 0 ? kPollNoNewFrame : kPollNewFrame;
+}
+
+int32_t PixoraDevice::WaitStreamFrame(int64_t timeoutMs) {
+    {
+        std::unique_lock ring(stream_.ringMutex);
+        const auto ready = [this] {
+            return stream_.waitInterrupted || stream_.ring.HasFrame() ||
+                   stream_.state.load(std::memory_order_acquire) == 1;
+        };
+        if (timeoutMs < 0) {
+            stream_.ringChanged.wait(ring, ready);
+        } else {
+            stream_.ringChanged.wait_for(ring, std::chrono::milliseconds(timeoutMs), ready);
+        }
+    }
+    return PollFrame();
+}
+
+void PixoraDevice::InterruptStreamWait() {
+    {
+        std::lock_guard ring(stream_.ringMutex);
+        stream_.waitInterrupted = true;
+    }
+    stream_.ringChanged.notify_all();
+}
+
+int32_t PixoraDevice::ReleaseLatest(FrameArrival* stamp) {
+    std::lock_guard lock(acquisitionMutex_);
+    std::lock_guard ring(stream_.ringMutex);
+    const int32_t read = stream_.ring.ReadIndex();
+    if (!streamSlotsValid_ || read < 0 || static_cast<std::size_t>(read) >= stream_.stamps.size())
+        return kDevNoBuffer;
+    if (stamp != nullptr)
+        *stamp = stream_.stamps[static_cast<std::size_t>(read)];
+    stream_.ring.Release();
+    return kDevOk;
 }
 
 int32_t PixoraDevice::StopStream() {

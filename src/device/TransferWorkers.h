@@ -3,7 +3,9 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -51,6 +53,14 @@ struct CaptureBlock {
 };
 
 // One stream run into a ring of slots.
+//
+// Free-running, the worker requests each frame, and the camera takes it with the registers
+// of that moment: `requestFrame` sends the request while no register write is under way and
+// gives the gain and exposure the frame is taken with. Triggered, no request is sent (the
+// pulse starts the frame), a frame is stamped with the registers in force when it arrived
+// (`currentExposure`), and a read that the driver's time-out ends is made again: gaps
+// between pulses may be of any length. Only a camera gone, a read that failed otherwise,
+// or a transfer that brought part of a frame ends the run.
 struct StreamBlock {
     uint32_t bytesPerFrame = 0;
     ManualResetEvent completion;
@@ -65,8 +75,15 @@ struct StreamBlock {
     mutable std::mutex ringMutex;
     SlotRing ring;
     std::vector<FrameArrival> stamps;  // per slot: the frame it holds (under ringMutex)
+    // Notified under ringMutex for every published frame and at the end of the run, so a
+    // consumer waits for frames instead of polling.
+    std::condition_variable ringChanged;
+    bool waitInterrupted = false;  // under ringMutex: waiting consumers return at once
     FrameCounter* counter = nullptr;
     DriverFailureNote* failures = nullptr;  // told why a run failed
+    bool triggered = false;
+    std::function<CameraExposure(const std::function<void()>& sendRequest)> requestFrame;
+    std::function<CameraExposure()> currentExposure;
     uint32_t sampleWidth = 0;
     bool secondaryPair = false;
     std::string devicePath;
@@ -77,10 +94,11 @@ struct StreamBlock {
 // kDevTransferFailed. Sets `done` and then the completion event as its last actions.
 void SingleTransferWorker(DriverPort& port, CaptureBlock& block);
 
-// Requests and reads frames into the slots until the state flag is 1 or a transfer fails.
-// A read that fails after the stop request (a cancelled one) ends the run normally.
-// Stores the outcome, sets the state flag (and the error flag for a transfer error), then
-// the completion event.
+// Requests and reads frames into the slots until the state flag is 1 or a transfer fails
+// (triggered: fails otherwise than by waiting out the time-out). A read that fails after the
+// stop request (a cancelled one) ends the run normally. Stores the outcome, sets the state
+// flag (and the error flag for a transfer error), wakes the ring's waiters, then sets the
+// completion event.
 void StreamWorker(DriverPort& port, StreamBlock& block);
 
 }  // namespace pixora

@@ -14,10 +14,7 @@ public:
         : connection_(connection), plan_(plan) {}
 
     TransferResult Next(void* destination) override {
-        // The driver reads the block through an output buffer: it gets a copy of its own.
-        std::array<uint8_t, wire::kBlockSize> request = plan_.request;
-        connection_.Transfer(
-            PipeRequest{wire::kPipeCommand, request.data(), wire::kBlockSize, plan_.requestCode});
+        SendFrameRequest(connection_, plan_);
         return connection_.Transfer(
             PipeRequest{wire::kPipeImage, destination, plan_.frameBytes, plan_.readCode});
     }
@@ -62,6 +59,20 @@ bool DriverPort::Probe(const char* path, std::string* detail) {
         *detail = std::move(opened.detail);
     }
     return opened.connection != nullptr;
+}
+
+void SendFrameRequest(DriverConnection& connection, const FrameStreamPlan& plan) {
+    // The driver reads the block through an output buffer: it gets a copy of its own.
+    std::array<uint8_t, wire::kBlockSize> request = plan.request;
+    const auto send = [&] {
+        connection.Transfer(
+            PipeRequest{wire::kPipeCommand, request.data(), wire::kBlockSize, plan.requestCode});
+    };
+    if (plan.sendRequest) {
+        plan.sendRequest(send);
+    } else {
+        send();
+    }
 }
 
 std::unique_ptr<FrameStream> DriverConnection::StartFrames(const FrameStreamPlan& plan) {

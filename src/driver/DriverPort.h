@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -65,6 +66,10 @@ struct FrameStreamPlan {
     RequestCode requestCode = kFrameRequestCode;
     RequestCode readCode = kImageCode;
     uint32_t frameBytes = 0;
+    // When set, each frame request is sent by calling it with the sending, so that the
+    // caller can order it against commands of its own (a frame is taken with the registers
+    // of its request) and learn when it went out; requests go in the order of the frames.
+    std::function<void(const std::function<void()>& send)> sendRequest;
 };
 
 // The frames of one stream run, read one after the other in the order they come. A port may
@@ -97,6 +102,10 @@ public:
     // Transfer; ports that can keep reads in flight do so.
     virtual std::unique_ptr<FrameStream> StartFrames(const FrameStreamPlan& plan);
 };
+
+// Sends the plan's frame request on `connection`, through the plan's sendRequest when it
+// has one. Every frame stream sends its requests this way.
+void SendFrameRequest(DriverConnection& connection, const FrameStreamPlan& plan);
 
 struct OpenResult {
     std::unique_ptr<DriverConnection> connection;  // null when the camera did not open

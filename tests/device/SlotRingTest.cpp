@@ -138,5 +138,89 @@ TEST(SlotRingTest, EveryPublishedFrameIsTakenOrSkipped) {
     }
 }
 
+// --- Oldest first (the frame queue's ring) -----------------------------------------------
+
+TEST(SlotRingInOrder, HandsOutEveryFrameInTheOrderItWasWritten) {
+    SlotRing ring;
+    ring.Reset(4, RingOrder::OldestFirst);
+    std::vector<int32_t> written;
+    for (int i = 0; i < 3; ++i) {
+        written.push_back(ring.WriteIndex());
+        ring.Publish();
+    }
+    EXPECT_TRUE(ring.HasFrame());
+    EXPECT_EQ(ring.NewestIndex(), written.back());
+    for (const int32_t slot : written) {
+        EXPECT_EQ(ring.Take(), slot);
+        ring.Release();
+    }
+    EXPECT_FALSE(ring.HasFrame());
+    EXPECT_EQ(ring.Take(), -1);
+    EXPECT_EQ(ring.Skipped(), 0u);
+}
+
+TEST(SlotRingInOrder, AFullRingGivesUpTheNewestOrTheOldestFrame) {
+    for (const bool dropOldest : {false, true}) {
+        SlotRing ring;
+        ring.Reset(3, RingOrder::OldestFirst, dropOldest);
+        // Frames 1..5 into three slots nobody takes: two wait, the writer keeps one.
+        std::vector<int> frameIn(3, 0);
+        for (int frame = 1; frame <= 5; ++frame) {
+            frameIn[static_cast<std::size_t>(ring.WriteIndex())] = frame;
+            ring.Publish();
+        }
+        EXPECT_EQ(ring.Skipped(), 3u);
+        const int32_t first = ring.Take();
+        ring.Release();
+        const int32_t second = ring.Take();
+        ASSERT_GE(first, 0);
+        ASSERT_GE(second, 0);
+        if (dropOldest) {
+            EXPECT_EQ(frameIn[static_cast<std::size_t>(first)], 4);
+            EXPECT_EQ(frameIn[static_cast<std::size_t>(second)], 5);
+        } else {
+            EXPECT_EQ(frameIn[static_cast<std::size_t>(first)], 1);
+            EXPECT_EQ(frameIn[static_cast<std::size_t>(second)], 2);
+        }
+    }
+}
+
+TEST(SlotRingInOrder, RandomInterleavingsKeepOrderNeverTouchTheHeldSlotAndCountEveryFrame) {
+    std::mt19937 random(77);
+    for (const int32_t count : {2, 3, 4, 10}) {
+        for (const bool dropOldest : {false, true}) {
+            SlotRing ring;
+            ring.Reset(count, RingOrder::OldestFirst, dropOldest);
+            std::vector<int64_t> frameIn(static_cast<std::size_t>(count), -1);
+            int64_t published = 0;
+            int64_t lastTaken = 0;
+            uint64_t taken = 0;
+            for (int step = 0; step < 20000; ++step) {
+                const unsigned op = random() % 4;
+                if (op <= 1) {
+                    const int32_t slot = ring.WriteIndex();
+                    ASSERT_NE(slot, ring.ReadIndex());
+                    frameIn[static_cast<std::size_t>(slot)] = ++published;
+                    ring.Publish();
+                    ASSERT_NE(ring.WriteIndex(), ring.ReadIndex());
+                } else if (op == 2) {
+                    const int32_t slot = ring.Take();
+                    if (slot >= 0) {
+                        ASSERT_NE(slot, ring.WriteIndex());
+                        const int64_t frame = frameIn[static_cast<std::size_t>(slot)];
+                        ASSERT_GT(frame, lastTaken) << count;  // in order, never twice
+                        lastTaken = frame;
+                        ++taken;
+                    }
+                } else {
+                    ring.Release();
+                }
+            }
+            ring.Discard();
+            EXPECT_EQ(taken + ring.Skipped(), static_cast<uint64_t>(published)) << count;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace pixora

@@ -2,9 +2,11 @@
 // busy rules, stopping, and every way a run can end.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <set>
+#include <thread>
 
 #include "FakeDriverPort.h"
 #include "PollUntilChange.h"
@@ -334,6 +336,121 @@ TEST(StreamLifetime, TwoDevicesStreamAtOnceEachWithItsOwnWorker) {
     EXPECT_EQ(first.StopStream(), kDevOk);
     EXPECT_TRUE(second.IsStreaming());
     EXPECT_EQ(second.StopStream(), kDevOk);
+    EXPECT_EQ(port.OpenHandles(), 0);
+}
+
+// --- The frame queue's stream: every frame in turn, woken by the transfer ----------------
+
+StreamMode InOrder(bool triggered = false) {
+    StreamMode mode;
+    mode.order = RingOrder::OldestFirst;
+    mode.triggered = triggered;
+    return mode;
+}
+
+TEST_F(StreamTest, AnInOrderStreamHandsOutEveryFrameAndWakesItsWaiter) {
+    port.SetGated(true);
+    ASSERT_EQ(device.StartStream(InOrder()), kDevOk);
+    Deliver(3);
+    for (int frame = 1; frame <= 3; ++frame) {
+        ASSERT_EQ(device.WaitStreamFrame(-1), PixoraDevice::kPollNewFrame);
+        FrameArrival stamp;
+        ASSERT_EQ(device.ConvertLatest(RawDestination{pixels.data(), pixels.size()}, &stamp),
+                  kDevOk);
+        EXPECT_EQ(pixels[0], frame);
+        EXPECT_EQ(stamp.sequence, static_cast<uint64_t>(frame));
+    }
+    EXPECT_EQ(device.WaitStreamFrame(0), PixoraDevice::kPollNoNewFrame);
+    // A waiter is woken by the next transfer's end.
+    std::atomic<int32_t> woken{-1};
+    std::thread waiter([&] { woken = device.WaitStreamFrame(-1); });
+    port.ReleaseFrames(1);
+    waiter.join();
+    EXPECT_EQ(woken.load(), PixoraDevice::kPollNewFrame);
+    FrameArrival released;
+    EXPECT_EQ(device.ReleaseLatest(&released), kDevOk);
+    EXPECT_EQ(released.sequence, 4u);
+    EXPECT_EQ(device.ReleaseLatest(&released), kDevNoBuffer);  // nothing held now
+    // Interrupted, every wait returns at once until the next stream starts.
+    device.InterruptStreamWait();
+    EXPECT_EQ(device.WaitStreamFrame(-1), PixoraDevice::kPollNoNewFrame);
+    EXPECT_EQ(device.WaitStreamFrame(-1), PixoraDevice::kPollNoNewFrame);
+    port.SetGated(false);
+    EXPECT_EQ(device.StopStream(), kDevOk);
+}
+
+TEST_F(StreamTest, FramesCompleteBeforeAFailureAreHandedOutBeforeIt) {
+    port.SetGated(true);
+    ASSERT_EQ(device.StartStream(InOrder()), kDevOk);
+    port.FailFramesAfter(3);
+    port.ReleaseFrames(5);
+    for (int frame = 1; frame <= 3; ++frame) {
+        ASSERT_EQ(device.WaitStreamFrame(-1), PixoraDevice::kPollNewFrame) << frame;
+        ASSERT_EQ(Convert(), kDevOk);
+        EXPECT_EQ(pixels[0], frame);
+    }
+    EXPECT_EQ(device.WaitStreamFrame(-1), PixoraDevice::kPollEndedWithError);
+    EXPECT_EQ(device.StopStream(), kDevTransferFailed);
+}
+
+TEST_F(StreamTest, FreeRunningFramesCarryTheSettingsOfTheirRequest) {
+    port.SetGated(true);
+    ASSERT_TRUE(device.SetExposure(100));
+    ASSERT_TRUE(device.SetGain(300));
+    ASSERT_EQ(device.StartStream(InOrder()), kDevOk);
+    // The first frame's request went out before this write: it keeps 100.
+    ASSERT_TRUE(port.WaitFrameReadsStarted(1));
+    ASSERT_TRUE(device.SetExposure(200));
+    port.ReleaseFrames(2);
+    FrameArrival first;
+    FrameArrival second;
+    ASSERT_EQ(device.WaitStreamFrame(-1), PixoraDevice::kPollNewFrame);
+    ASSERT_EQ(device.ReleaseLatest(&first), kDevOk);
+    ASSERT_EQ(device.WaitStreamFrame(-1), PixoraDevice::kPollNewFrame);
+    ASSERT_EQ(device.ReleaseLatest(&second), kDevOk);
+    EXPECT_EQ(first.exposure, 100);
+    EXPECT_EQ(second.exposure, 200);
+    EXPECT_EQ(first.gain, 300);
+    EXPECT_EQ(second.gain, 300);
+    port.SetGated(false);
+    EXPECT_EQ(device.StopStream(), kDevOk);
+}
+
+TEST_F(StreamTest, ATriggeredStreamRequestsNothingAndWaitsOutEveryTimeOut) {
+    port.SetGated(true);
+    port.SetDefaultTimeout(60);
+    ASSERT_EQ(device.StartStream(InOrder(true)), kDevOk);
+    // Three reads end at the time-out: each is made again, on the same connection.
+    ASSERT_TRUE(port.WaitFrameReadsStarted(4));
+    EXPECT_EQ(device.WaitStreamFrame(0), PixoraDevice::kPollNoNewFrame);
+    EXPECT_TRUE(device.IsStreaming());
+    EXPECT_EQ(port.OpenHandles(), 1);
+    ASSERT_TRUE(device.SetExposure(321));  // between pulses: the next frame's
+    port.ReleaseFrames(1);
+    ASSERT_EQ(device.WaitStreamFrame(-1), PixoraDevice::kPollNewFrame);
+    FrameArrival stamp;
+    ASSERT_EQ(device.ReleaseLatest(&stamp), kDevOk);
+    EXPECT_EQ(stamp.exposure, 321);
+    EXPECT_EQ(stamp.sequence, 1u) << "time-outs are no frames of the camera's";
+    EXPECT_EQ(device.Frames().lost, 0u);
+    port.SetGated(false);
+    EXPECT_EQ(device.StopStream(), kDevOk);
+    for (const Request& r : port.Log()) {
+        EXPECT_FALSE(r.kind == Request::kControl && r.in.size() == 4 && r.in[0] == 0 &&
+                     !r.block.empty() && r.block[0] == wire::kCmdRequestFrame)
+            << "a triggered stream sends no frame request";
+    }
+    EXPECT_EQ(port.OpenHandles(), 0);
+}
+
+TEST_F(StreamTest, ATriggeredReadThatFailsOtherThanByTheTimeOutEndsTheStream) {
+    port.SetGated(true);
+    port.SetDefaultTimeout(60);
+    ASSERT_EQ(device.StartStream(InOrder(true)), kDevOk);
+    ASSERT_TRUE(port.WaitFrameReadsStarted(2));  // one time-out waited out
+    port.FailFramesAfter(port.FrameReadsStarted());
+    EXPECT_EQ(device.WaitStreamFrame(-1), PixoraDevice::kPollEndedWithError);
+    EXPECT_EQ(device.StopStream(), kDevTransferFailed);
     EXPECT_EQ(port.OpenHandles(), 0);
 }
 

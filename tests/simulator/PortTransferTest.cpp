@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <future>
 #include <thread>
 #include <vector>
@@ -168,6 +169,33 @@ TEST(PortTransfer, AFrameStreamAsksForEachFrameBeforeReadingIt) {
         EXPECT_EQ(log[i + 1].code, wire::kCodePipeSecond);
         EXPECT_EQ(log[i + 1].outSize, kFullFrame8);
     }
+}
+
+// A caller that orders the requests against commands of its own sends each one itself: the
+// request reaches the camera inside its call, before the frame's read.
+TEST(PortTransfer, AFrameStreamSendsEachRequestThroughTheCallersHook) {
+    VirtualCameraBus bus("fps=0");
+    OpenResult opened = bus.Port().Open(DevicePath(0).c_str());
+    ASSERT_NE(opened.connection, nullptr);
+    bus.ClearLog();
+    FrameStreamPlan plan;
+    plan.request[0] = wire::kCmdRequestFrame;
+    plan.frameBytes = kFullFrame8;
+    std::vector<size_t> logSizeAfterSend;
+    plan.sendRequest = [&](const std::function<void()>& send) {
+        send();
+        logSizeAfterSend.push_back(bus.Log(0).size());
+    };
+    std::unique_ptr<FrameStream> stream = opened.connection->StartFrames(plan);
+    std::vector<uint8_t> frame(kFullFrame8);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_TRUE(stream->Next(frame.data()).Ok());
+    // Each request is the newest entry of the log when the hook sees it sent.
+    EXPECT_EQ(logSizeAfterSend, (std::vector<size_t>{1, 3}));
+    const std::vector<RequestRecord> log = bus.Log(0);
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_EQ(log[0].command.kind, CommandKind::RequestFrame);
+    EXPECT_EQ(log[1].kind, RequestKind::Frame);
 }
 
 }  // namespace

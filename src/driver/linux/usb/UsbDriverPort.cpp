@@ -224,9 +224,7 @@ UsbFrameStream::~UsbFrameStream() {
 
 void UsbFrameStream::Submit(Read& read) {
     // The frame request goes out first; its outcome is not examined, the read tells.
-    std::array<uint8_t, wire::kBlockSize> request = plan_.request;
-    connection_.Transfer(
-        PipeRequest{wire::kPipeCommand, request.data(), wire::kBlockSize, plan_.requestCode});
+    SendFrameRequest(connection_, plan_);
     OpenUsbCamera& camera = connection_.Camera();
     const PipeEndpoint& endpoint = camera.pipes[wire::kPipeImage];
     {
