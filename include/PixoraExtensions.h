@@ -1,15 +1,18 @@
 /*
  * PixoraExtensions.h - extensions of the 530TZ library beyond the camera functions of
  * PixoraSdk_530TZ.h, for applications and bindings that want more than a return value:
- * readable error texts and the reason behind a failed call, the ranges of the settings, and
+ * readable error texts and the reason behind a failed call, the ranges of the settings,
  * what the library knows of each frame (its number, time and the frames missed before it),
- * and the camera on USB (the devices that could be it, its configuration, its udev rule).
+ * a frame queue that hands over every frame in its own buffer, with the settings it was
+ * taken with, and the camera on USB (the devices that could be it, its configuration, its
+ * udev rule).
  * The camera functions and their records keep their behaviour and sizes; everything here
  * is additional.
  */
 #ifndef PIXORA_EXTENSIONS_H
 #define PIXORA_EXTENSIONS_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #include "PixoraSdk_530TZ.h"
@@ -181,6 +184,207 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_UsbUseCamera(const char* ids, const char
  * /etc/udev/rules.d/70-pixora-530tz.rules. Copies it into `rule` (cut to size - 1 bytes)
  * and returns 1; 0 for bad IDs, nothing configured, a null `rule` or a size below 1. */
 PIXORA_API int32_t PIXORA_CALL PixoraEx_UsbUdevRule(const char* ids, char* rule, int32_t size);
+
+/* --- Frame queue ------------------------------------------------------------------------ */
+
+/* A stream into N buffers that the library allocates once, for applications that must not
+ * miss frames (machine vision, measurement) and for bindings that hand frames on without
+ * copying them. The camera's worker fills a free buffer as soon as a frame's transfer ends
+ * (it waits for the camera, it does not poll: the wait time does not apply) and queues it;
+ * PixoraEx_TakeFrame hands the oldest queued frame over, and the application gives the
+ * buffer back with PixoraEx_ReturnFrame when it is done with it, on any thread, in any
+ * order. A buffer is never rewritten while the application holds it. While a buffer is free
+ * no frame is lost; when every buffer is held or queued, the frame that arrives or the
+ * oldest queued one is dropped, as the stream was opened, and counted.
+ *
+ * The stream is a capture of its own beside the preview, the trigger and the snapshots:
+ * PixoraEx_GetCaptureState reports 1 (free-running) or 3 (triggered) while it is open, and
+ * the capture functions refuse to start over it (0, no error recorded) as they refuse over
+ * each other. Pixora_StopPreview, Pixora_Close and Pixora_Release end it as
+ * PixoraEx_CloseStream does, and so do Pixora_SetDeviceNumber and the camera dialog (which
+ * do not start it again). Its frames go to PixoraEx_TakeFrame only: Pixora_GetImage,
+ * Pixora_SaveImage and PixoraEx_GetFrame find no frame while it runs (as after any
+ * preparation: error 5, and Pixora_SaveImage error 1), and PixoraEx_WaitFrame returns 0 at
+ * once. No frame message is posted. */
+
+#define PIXORA_STREAM_DEFAULT_BUFFERS 4
+#define PIXORA_STREAM_MAX_BUFFERS 64
+
+/* dropPolicy: which frame is dropped when every buffer is held or queued. */
+#define PIXORA_DROP_NEWEST 0 /* the frame that arrives (the queue keeps the oldest) */
+#define PIXORA_DROP_OLDEST 1 /* the oldest queued frame, whose buffer takes the new one */
+
+/* The colour pattern of a raw mosaic: the colours of its first two rows' first two samples
+ * (GRBG: green, red on the top row; blue, green below). */
+#define PIXORA_BAYER_NONE 0 /* not a mosaic: a processed frame */
+#define PIXORA_BAYER_RGGB 1
+#define PIXORA_BAYER_GRBG 2
+#define PIXORA_BAYER_GBRG 3
+#define PIXORA_BAYER_BGGR 4
+
+typedef struct PixoraStreamOptions {
+    int32_t size;        /* set by the caller: sizeof(PixoraStreamOptions), 32 */
+    int32_t buffers;     /* 1..PIXORA_STREAM_MAX_BUFFERS; 0: PIXORA_STREAM_DEFAULT_BUFFERS */
+    int32_t triggered;   /* 0: free-running; 1: one frame per external trigger pulse */
+    int32_t raw;         /* 0: the colour mode's processed picture; 1: the raw mosaic */
+    int32_t dropPolicy;  /* PIXORA_DROP_NEWEST or PIXORA_DROP_OLDEST */
+    int32_t reserved[3]; /* 0 */
+} PixoraStreamOptions;
+
+/* What the library knows of a frame of the queue. */
+typedef struct PixoraStreamMeta {
+    uint64_t sequence;    /* the camera's frame number, as in PixoraFrameMeta */
+    uint64_t timestampUs; /* end of its transfer, monotonic clock, as in PixoraFrameMeta */
+    int32_t dropped;      /* frames the camera sent since the previous frame taken (or the
+                             stream's start) that were not taken: dropped or lost */
+    int32_t triggered;    /* 1 in a triggered stream */
+    int32_t colorMode;    /* the stream's colour mode: 8, 16, 24, 32, 48 or 64 */
+    int32_t raw;          /* 1: the raw mosaic, 0: the processed picture */
+    int32_t bayerPattern; /* PIXORA_BAYER_* of a raw frame; PIXORA_BAYER_NONE otherwise */
+    int32_t exposure;     /* the exposure the camera took it with (registers 158, 159) */
+    int32_t analogGain;   /* the analog gain it took it with (registers 6, 7) */
+    /* The white-balance gains in percent (100: unity) the colour step applied; for frames
+     * no colour step made (raw, 16-bit, and 8-bit but in the grayscale gray mode) the gains
+     * stored when the frame was processed. */
+    int32_t whiteBalanceRed;
+    int32_t whiteBalanceGreen;
+    int32_t whiteBalanceBlue;
+} PixoraStreamMeta;
+
+/* One frame taken from the queue. The pixels are the library's buffer: rows top first,
+ * `stride` bytes apart, `bytes` = stride * height, the first byte aligned to 64 bytes. The
+ * layout is that of the colour mode (PixoraSdk_530TZ.h: 24-bit B, G, R bytes; 16/48/64-bit
+ * little-endian words 0..1023), or for a raw frame the mosaic as the camera sent it: one
+ * byte per sample in colour modes 8, 24 and 32, one word 0..1023 per sample in 16, 48 and
+ * 64, not mirrored and untouched by the picture settings. The stride is the width's bytes
+ * rounded up to 4, as Pixora_GetImage's rows. Valid until PixoraEx_ReturnFrame, also after
+ * the stream ended or the camera was released. */
+typedef struct PixoraStreamFrame {
+    int32_t size;         /* set by the caller: sizeof(PixoraStreamFrame), 104 */
+    int32_t bitsPerPixel; /* of the pixels: the colour mode's; a raw frame's 8 or 16 */
+    int32_t width;
+    int32_t height;
+    int32_t stride;
+    int32_t reserved;
+    union {
+        void* data;       /* the first byte of the top row */
+        uint64_t padding; /* the same size for 32- and 64-bit programs */
+    } pixels;
+    uint64_t bytes;
+    uint64_t lease; /* the library's: names the buffer for PixoraEx_ReturnFrame */
+    PixoraStreamMeta meta;
+} PixoraStreamFrame;
+
+/* A stream's state (PixoraEx_GetStreamStatus). */
+#define PIXORA_STREAM_NONE 0    /* none open */
+#define PIXORA_STREAM_RUNNING 1 /* open, frames coming */
+#define PIXORA_STREAM_FAILED 2  /* the camera failed: queued frames left, then the failure */
+
+typedef struct PixoraStreamStatus {
+    int32_t size;  /* set by the caller: sizeof(PixoraStreamStatus), 80 */
+    int32_t state; /* PIXORA_STREAM_* */
+    int32_t buffers;
+    int32_t queued; /* frames filled, waiting for PixoraEx_TakeFrame */
+    int32_t held;   /* frames taken and not yet returned */
+    int32_t triggered;
+    int32_t raw;
+    int32_t dropPolicy;
+    int32_t colorMode;    /* 8..64 */
+    int32_t bitsPerPixel; /* of each frame's pixels, as in PixoraStreamFrame */
+    int32_t width;
+    int32_t height;
+    int32_t stride;
+    int32_t bayerPattern;    /* as each frame's meta says */
+    uint64_t bytes;          /* of each buffer: stride * height */
+    uint64_t droppedByQueue; /* frames the queue dropped (no free buffer, or queued at a stop) */
+    int32_t framesPerSecondMilli; /* measured: see below */
+    int32_t reserved;
+} PixoraStreamStatus;
+
+/* Results of PixoraEx_TakeFrame. */
+/* *frame holds the oldest queued frame; give it back with PixoraEx_ReturnFrame. */
+#define PIXORA_TAKE_FRAME 1
+/* No frame within timeoutMs; the stream goes on. */
+#define PIXORA_TAKE_TIMEOUT 0
+/* No stream: none was opened, or it was closed or stopped. */
+#define PIXORA_TAKE_STOPPED 2
+/* The camera failed (error 13; the reason by PixoraEx_GetFailureDetail). */
+#define PIXORA_TAKE_FAILED 3
+/* An unknown handle, or one released (also while the take waited). */
+#define PIXORA_TAKE_NO_CAMERA (-1)
+/* `frame` null or its size below sizeof(PixoraStreamFrame), or timeoutMs below -1. */
+#define PIXORA_TAKE_BAD_RECORD (-2)
+
+#if defined(__cplusplus)
+static_assert(sizeof(PixoraStreamOptions) == 32, "PixoraStreamOptions is 32 bytes");
+static_assert(sizeof(PixoraStreamMeta) == 56, "PixoraStreamMeta is 56 bytes");
+static_assert(sizeof(PixoraStreamFrame) == 104, "PixoraStreamFrame is 104 bytes");
+static_assert(offsetof(PixoraStreamFrame, pixels) == 24, "pixels at 24");
+static_assert(offsetof(PixoraStreamFrame, meta) == 48, "meta at 48");
+static_assert(sizeof(PixoraStreamStatus) == 80, "PixoraStreamStatus is 80 bytes");
+#else
+typedef char PixoraStreamOptionsSizeCheck[(sizeof(PixoraStreamOptions) == 32) ? 1 : -1];
+typedef char PixoraStreamMetaSizeCheck[(sizeof(PixoraStreamMeta) == 56) ? 1 : -1];
+typedef char PixoraStreamFrameSizeCheck[(sizeof(PixoraStreamFrame) == 104) ? 1 : -1];
+typedef char PixoraStreamFramePixelsCheck[(offsetof(PixoraStreamFrame, pixels) == 24) ? 1 : -1];
+typedef char PixoraStreamFrameMetaCheck[(offsetof(PixoraStreamFrame, meta) == 48) ? 1 : -1];
+typedef char PixoraStreamStatusSizeCheck[(sizeof(PixoraStreamStatus) == 80) ? 1 : -1];
+#endif
+
+/* Opens a frame queue in the current colour mode, capture size and settings: prepares the
+ * images and the camera as Pixora_StartPreview does, allocates the buffers (once, for the
+ * stream's life), and starts the stream; a triggered stream sets the camera to external
+ * trigger with the driver's 3000 ms transfer time-out, which it waits out again and again
+ * (gaps between pulses may be of any length). `options` null: all defaults (4 buffers,
+ * free-running, processed, PIXORA_DROP_NEWEST). 1, or 0 with the codes of
+ * Pixora_StartPreview (1, 2, 3, 5, 6, 7; 5 also when the buffers cannot be had) or 9 for
+ * options out of range (size below sizeof(PixoraStreamOptions), buffers, flags other than
+ * 0 or 1, an unknown policy, reserved not 0). Refused, with nothing recorded, while another
+ * capture (preview, trigger, capture state, another stream) runs; a stream that failed is
+ * closed and replaced. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_OpenStream(PIXORA_HANDLE camera,
+                                                   const PixoraStreamOptions* options);
+
+/* Takes the oldest queued frame of the camera's stream into *frame (frame->size set by the
+ * caller), waiting up to timeoutMs milliseconds for one (0: no wait; -1: without limit).
+ * Results: PIXORA_TAKE_*. Frames come in the order the camera sent them. Frames filled before
+ * the camera failed are all handed out before PIXORA_TAKE_FAILED. PixoraEx_CloseStream (and
+ * the stop, the release, a failure) ends a waiting take at once, from any thread: the wait
+ * holds nothing of the camera. Every PIXORA_TAKE_FRAME must be given back with
+ * PixoraEx_ReturnFrame; until then the buffer is the application's. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_TakeFrame(PIXORA_HANDLE camera, PixoraStreamFrame* frame,
+                                                  int32_t timeoutMs);
+
+/* Gives a taken frame's buffer back to its stream (a copy of the record will do). Works
+ * without the camera: after the stream ended or the camera was released too; the memory of
+ * an ended stream is freed with its last buffer. 1, or 0 for a null record or one that
+ * names no buffer held (returned already, or not a record of PixoraEx_TakeFrame): nothing
+ * changes then. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_ReturnFrame(const PixoraStreamFrame* frame);
+
+/* Ends the camera's stream: the worker and the camera stop, frames still queued are dropped
+ * (counted), and waiting takes return PIXORA_TAKE_STOPPED. Buffers the application holds
+ * stay valid until returned. 1, also when no stream was open; 0 with error 6 when the camera
+ * reported an error as the stream stopped (the stream is closed all the same); -1 for an
+ * unknown handle. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_CloseStream(PIXORA_HANDLE camera);
+
+/* The state of the camera's stream and its shape: what the frames will be before the first
+ * arrives (for caps and file headers). framesPerSecondMilli is the rate the camera sends at,
+ * in frames per second times 1000, measured from the frame numbers and transfer-end times
+ * of the last second of frames (frames dropped or lost in between count): 0 until two frames
+ * arrived, and always 0 for a triggered stream, which has no rate. The camera tells no
+ * nominal rate (it follows its clock, exposure and window), so none is given. 1, or 0 for an
+ * unknown handle, a null record or a size below sizeof(PixoraStreamStatus); with no stream
+ * open, 1 and every field 0. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_GetStreamStatus(PIXORA_HANDLE camera,
+                                                        PixoraStreamStatus* status);
+
+/* The colour pattern of the raw mosaic for the capture window as it is set now (the capture
+ * format's start column and row): PIXORA_BAYER_GRBG for a window starting at an even column
+ * and row, the full window among them; another pattern for an odd start column or row. Raw frames
+ * carry it in their meta. -1 for an unknown handle. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_GetBayerPattern(PIXORA_HANDLE camera);
 
 #ifdef __cplusplus
 }

@@ -126,6 +126,12 @@ PROTOTYPES = {
     "PixoraEx_UsbListDevices": (_I32, [POINTER(_records.UsbDevice), _I32, _TEXT_OUT, _I32]),
     "PixoraEx_UsbUseCamera": (_I32, [c_char_p, c_char_p, _I32, _TEXT_OUT, _I32]),
     "PixoraEx_UsbUdevRule": (_I32, [c_char_p, _TEXT_OUT, _I32]),
+    "PixoraEx_OpenStream": (_I32, [_HANDLE, POINTER(_records.StreamOptions)]),
+    "PixoraEx_TakeFrame": (_I32, [_HANDLE, POINTER(_records.StreamFrame), _I32]),
+    "PixoraEx_ReturnFrame": (_I32, [POINTER(_records.StreamFrame)]),
+    "PixoraEx_CloseStream": (_I32, [_HANDLE]),
+    "PixoraEx_GetStreamStatus": (_I32, [_HANDLE, POINTER(_records.StreamStatus)]),
+    "PixoraEx_GetBayerPattern": (_I32, [_HANDLE]),
 }
 for _name in FILTER_ACCESSORS:
     PROTOTYPES["Pixora_Set" + _name] = (_I32, [_HANDLE, _I32])

@@ -126,6 +126,94 @@ class UsbDevice(ctypes.Structure):
     ]
 
 
+class StreamOptions(ctypes.Structure):
+    """PixoraStreamOptions (32 bytes): how PixoraEx_OpenStream opens a frame queue."""
+
+    _fields_ = [
+        ("size", c_int32),
+        ("buffers", c_int32),
+        ("triggered", c_int32),
+        ("raw", c_int32),
+        ("dropPolicy", c_int32),
+        ("reserved", c_int32 * 3),
+    ]
+
+
+class StreamMeta(ctypes.Structure):
+    """PixoraStreamMeta (56 bytes): what the library knows of a frame of the queue."""
+
+    _fields_ = [
+        ("sequence", c_uint64),
+        ("timestampUs", c_uint64),
+    ] + [
+        (name, c_int32)
+        for name in (
+            "dropped",
+            "triggered",
+            "colorMode",
+            "raw",
+            "bayerPattern",
+            "exposure",
+            "analogGain",
+            "whiteBalanceRed",
+            "whiteBalanceGreen",
+            "whiteBalanceBlue",
+        )
+    ]
+
+
+class StreamPixels(ctypes.Union):
+    """The pixel address of a PixoraStreamFrame, 64 bits wide in every program."""
+
+    _fields_ = [("data", c_void_p), ("padding", c_uint64)]
+
+
+class StreamFrame(ctypes.Structure):
+    """PixoraStreamFrame (104 bytes): a frame taken with PixoraEx_TakeFrame."""
+
+    _fields_ = [
+        ("size", c_int32),
+        ("bitsPerPixel", c_int32),
+        ("width", c_int32),
+        ("height", c_int32),
+        ("stride", c_int32),
+        ("reserved", c_int32),
+        ("pixels", StreamPixels),
+        ("bytes", c_uint64),
+        ("lease", c_uint64),
+        ("meta", StreamMeta),
+    ]
+
+
+class StreamStatus(ctypes.Structure):
+    """PixoraStreamStatus (80 bytes): a frame queue's state and shape."""
+
+    _fields_ = [
+        (name, c_int32)
+        for name in (
+            "size",
+            "state",
+            "buffers",
+            "queued",
+            "held",
+            "triggered",
+            "raw",
+            "dropPolicy",
+            "colorMode",
+            "bitsPerPixel",
+            "width",
+            "height",
+            "stride",
+            "bayerPattern",
+        )
+    ] + [
+        ("bytes", c_uint64),
+        ("droppedByQueue", c_uint64),
+        ("framesPerSecondMilli", c_int32),
+        ("reserved", c_int32),
+    ]
+
+
 def new_record(record_type):
     """A zeroed record of ``record_type`` with its ``size`` field set to its own size."""
     record = record_type()

@@ -84,6 +84,10 @@ def test_records_have_the_headers_sizes():
     assert ctypes.sizeof(_records.FrameMeta) == int(sizes["PixoraFrameMeta"])
     assert ctypes.sizeof(_records.FrameCounts) == int(sizes["PixoraFrameCounts"])
     assert ctypes.sizeof(_records.UsbDevice) == int(sizes["PixoraUsbDevice"])
+    assert ctypes.sizeof(_records.StreamOptions) == int(sizes["PixoraStreamOptions"])
+    assert ctypes.sizeof(_records.StreamMeta) == int(sizes["PixoraStreamMeta"])
+    assert ctypes.sizeof(_records.StreamFrame) == int(sizes["PixoraStreamFrame"])
+    assert ctypes.sizeof(_records.StreamStatus) == int(sizes["PixoraStreamStatus"])
     # The virtual camera's status: 20 fields of 32 bits, as many as the header declares.
     body = re.search(r"typedef struct PixoraSimStatus \{(.*?)\}", text, re.S).group(1)
     assert ctypes.sizeof(_records.SimStatus) == 4 * body.count("int32_t")

@@ -141,6 +141,9 @@ int32_t CaptureMachine::PrepareStream() {
 }
 
 int32_t CaptureMachine::StartPreview() {
+    // A frame-queue stream holds the capture (its state is Preview or Trigger).
+    if (queueOpen_.load())
+        return 0;
     const CaptureState state = state_.load();
     if (state == CaptureState::Preview)
         return 1;
@@ -164,13 +167,26 @@ int32_t CaptureMachine::StartPreview() {
 }
 
 int32_t CaptureMachine::StopPreview() {
+    // Takers of a frame-queue stream learn at once; its last frames are counted once the
+    // worker has ended.
+    const std::shared_ptr<FrameQueue> queue = DetachQueue(StreamEnd::Stopped);
+    // A frame-queue stream's failure was reported when it came (error 13, and to takers).
+    const bool failureReported = queue && queue->Ended() == StreamEnd::Failed;
     EndWorker();
+    if (queue) {
+        std::lock_guard lock(queueMutex_);
+        closedQueueDrops_ += queue->Counts().dropped;
+    }
+    if (queueOpen_.exchange(false)) {
+        std::lock_guard frames(frameMutex_);
+        queueRunning_ = false;
+    }
     NotifyCaptureStopped();
     if (state_.load() == CaptureState::Idle)
         return 1;
     state_.store(CaptureState::Idle);
     device_.SetCaptureWaitLimited(0);
-    if (device_.StopStream() != kDevOk) {
+    if (device_.StopStream() != kDevOk && !failureReported) {
         RecordError(ErrorCode::DeviceIoFailed);
         return 0;
     }
@@ -185,6 +201,8 @@ int32_t CaptureMachine::Close() {
 }
 
 int32_t CaptureMachine::StartPreviewTo(const FrameTarget& target) {
+    if (queueOpen_.load())
+        return 0;
     const CaptureState state = state_.load();
     if (state == CaptureState::Capture || state == CaptureState::Trigger) {
         // The preview cannot start over a capture or a trigger run: the session closes, as
@@ -225,6 +243,8 @@ int32_t CaptureMachine::StartTrigger() {
 }
 
 int32_t CaptureMachine::TriggerTo(const FrameTarget& target, bool withWindow) {
+    if (queueOpen_.load())
+        return 0;
     const CaptureState state = state_.load();
     if (state == CaptureState::Preview || state == CaptureState::Capture)
         return 0;
@@ -312,8 +332,9 @@ int32_t CaptureMachine::Capture() {
 }
 
 CaptureState CaptureMachine::Suspend() {
-    const CaptureState state = state_.load();
-    if (state != CaptureState::Idle || worker_)
+    // A frame-queue stream ends for good: its buffers were made for the camera it ran on.
+    const CaptureState state = queueOpen_.load() ? CaptureState::Idle : state_.load();
+    if (state_.load() != CaptureState::Idle || worker_)
         StopPreview();
     return state;
 }
@@ -335,6 +356,12 @@ void CaptureMachine::Restart(CaptureState state) {
 }
 
 CaptureState CaptureMachine::Pause() {
+    if (queueOpen_.load()) {
+        // The dialog may change the colour mode and size the buffers were made for: the
+        // stream ends and is not started again.
+        StopPreview();
+        return CaptureState::Idle;
+    }
     const CaptureState state = state_.load();
     if (state == CaptureState::Preview || state == CaptureState::Capture) {
         StopPreview();
@@ -361,6 +388,10 @@ void CaptureMachine::Shutdown() {
     // all the time until the stop ends it. A waiter that read the flag before it was raised
     // is woken by the notify below, which follows a pass through the lock.
     shutDown_.store(true);
+    // Takers of a frame-queue stream return now (the stop below closes the stream); held
+    // buffers stay valid until returned.
+    if (const std::shared_ptr<FrameQueue> queue = Queue())
+        queue->End(StreamEnd::Released);
     Close();
     preview_.reset();
     {

@@ -24,6 +24,7 @@
 #include "platform/ManualResetEvent.h"
 #include "session/CaptureTypes.h"
 #include "session/ErrorStack.h"
+#include "session/FrameQueue.h"
 #include "session/FrameRateMeter.h"
 #include "session/FrameRecordPool.h"
 #include "session/SessionSettings.h"
@@ -81,6 +82,20 @@ public:
     int32_t GetFrame(void* buffer, int32_t size, int32_t rowOrder, FrameMeta* meta);
     int32_t WaitFrame(uint64_t afterSequence, int32_t timeoutMs);
     FrameCounts Counts() const;
+
+    // Frame-queue streams (FrameQueueStream.cpp). OpenStream and CloseStream have the results
+    // and codes of the exports of the same name. TakeFrame runs without the call lock: it
+    // gives the stream's oldest queued frame, now held, and the queue to lend it from
+    // (Frame); waits up to timeoutMs (< 0: without limit) for one; or tells that there is no
+    // stream (Ended, with *why Stopped) or that it ended (Ended, with the reason).
+    int32_t OpenStream(const StreamRequest& request);
+    int32_t CloseStream();
+    FrameQueue::Take TakeFrame(int64_t timeoutMs, TakenFrame* frame,
+                               std::shared_ptr<FrameQueue>* queue, StreamEnd* why);
+    // The open stream's shape and counts; false when none is open.
+    bool StreamStatus(StreamShape* shape, QueueCounts* counts, StreamEnd* state) const;
+    // The colour pattern of the raw mosaic at the capture window's start (PIXORA_BAYER_*).
+    int32_t BayerPattern() const;
 
     // Around a change of camera: stops whatever runs and gives the state it was in, and
     // starts the same capture again on the newly opened camera, window and target kept.
@@ -153,6 +168,21 @@ private:
     int32_t CopyToCaller(const ImageBuffer* image, const FrameTarget& target);
     void PostFrameError(ErrorCode code);
 
+    // Frame-queue streams (FrameQueueStream.cpp).
+    std::shared_ptr<FrameQueue> Queue() const;
+    // Ends the open stream's queue for `why` and lets it go (the worker may still run);
+    // returns it, for counting its drops once the worker has ended.
+    std::shared_ptr<FrameQueue> DetachQueue(StreamEnd why);
+    // The worker's loop: waits for each transfer's end and delivers the frame to the queue.
+    void QueueLoop();
+    void DeliverQueueFrame(FrameQueue& queue);
+    // The stream failed: queued frames stay for the takers, then they learn it.
+    void FailQueue(FrameQueue& queue, int32_t polled);
+    // Runs the chain for a queue frame whose raw samples the device just wrote, with the
+    // output in `pixels`; fills the white-balance part of *meta. frameMutex_ held.
+    int32_t ConvertQueueFrame(int32_t mode, const StreamShape& shape, uint8_t* pixels,
+                              FrameArrival* arrival, QueuedMeta* meta);
+
     // The preview window (PreviewLink.cpp).
     bool CreatePreviewWindow();
     bool HasPreviewWindow() const;
@@ -194,6 +224,16 @@ private:
     std::condition_variable frameProcessed_;
     std::atomic<uint64_t> framesDelivered_{0};
     std::atomic<uint64_t> framesFailed_{0};
+
+    // The open frame-queue stream, if any (queueMutex_); the drops of those closed before.
+    mutable std::mutex queueMutex_;
+    std::shared_ptr<FrameQueue> queue_;
+    uint64_t closedQueueDrops_ = 0;
+    // A frame-queue stream holds the capture: the other capture paths refuse to start, and
+    // the worker runs the queue loop.
+    std::atomic<bool> queueOpen_{false};
+    // Read under frameMutex_ by WaitFrame, which returns at once while a stream runs.
+    bool queueRunning_ = false;
 
     // The preview window and where a child one sits.
     std::unique_ptr<PreviewWindow> preview_;

@@ -77,7 +77,7 @@ int32_t CaptureMachine::WaitFrame(uint64_t afterSequence, int32_t timeoutMs) {
     std::unique_lock frames(frameMutex_);
     const uint64_t stops = captureStops_;
     const auto ready = [&] {
-        return shutDown_.load() || streamFailed_ || captureStops_ != stops ||
+        return shutDown_.load() || streamFailed_ || queueRunning_ || captureStops_ != stops ||
                (frameCaptured_ && shownMeta_.sequence > afterSequence);
     };
     if (timeoutMs < 0) {
@@ -96,6 +96,12 @@ FrameCounts CaptureMachine::Counts() const {
     counts.failed = framesFailed_.load();
     const FrameTally tally = device_.Frames();
     counts.dropped = tally.skipped;
+    {
+        std::lock_guard lock(queueMutex_);
+        counts.dropped += closedQueueDrops_;
+        if (queue_)
+            counts.dropped += queue_->Counts().dropped;
+    }
     counts.failed += tally.lost;
     return counts;
 }

@@ -31,6 +31,14 @@ enum class ImageRole : int {
 };
 inline constexpr int kImageCount = 8;
 
+// What a frame-queue stream is opened with.
+struct StreamRequest {
+    int32_t buffers = 4;
+    bool triggered = false;
+    bool raw = false;
+    bool dropOldest = false;
+};
+
 // The session's frames so far: every frame the camera sent ends up in one of these.
 struct FrameCounts {
     uint64_t delivered = 0;  // handed out: announced, copied or kept for GetImage

@@ -41,8 +41,10 @@ void CaptureMachine::EndWorker() {
     if (workerDone_) {
         // A trigger worker may wait in an armed read for a pulse that never comes: cancel
         // the read, again each pass in case the worker was just arming anew.
+        // A queue worker waits for the stream's next transfer: woken too.
         do {
             device_.CancelCapture();
+            device_.InterruptStreamWait();
         } while (!workerDone_->Wait(kCancelRetryMs));
     }
     if (worker_) {
@@ -58,7 +60,9 @@ void CaptureMachine::EndWorker() {
 
 void CaptureMachine::WorkerMain() {
     rateMeter_.Restart(rateClock_.load()());
-    if (state_.load() == CaptureState::Trigger) {
+    if (queueOpen_.load()) {
+        QueueLoop();
+    } else if (state_.load() == CaptureState::Trigger) {
         TriggerLoop();
     } else {
         PreviewLoop();
