@@ -36,6 +36,8 @@ FrameQueue::FrameQueue(const StreamShape& shape, uint64_t firstSequence)
 FrameQueue::~FrameQueue() = default;
 
 void FrameQueue::Arrived(uint64_t sequence, uint64_t timestampUs) {
+    if (sequence == 0)
+        return;  // no frame of the camera's: nothing was taken from the ring
     std::lock_guard lock(mutex_);
     rate_.Arrived(sequence, timestampUs);
 }

@@ -195,6 +195,12 @@ void CaptureMachine::DeliverQueueFrame(FrameQueue& queue) {
         if (mode >= 0 && mode < 6 && pixels != nullptr)
             converted = ConvertQueueFrame(mode, shape, pixels, &arrival, &meta);
     }
+    if (converted != kDevOk) {
+        // The ring's slot is let go whatever stopped the conversion.
+        FrameArrival left;
+        if (device_.ReleaseLatest(&left) == kDevOk && arrival.sequence == 0)
+            arrival = left;
+    }
     queue.Arrived(arrival.sequence, arrival.timestampUs);
     if (converted != kDevOk) {
         queue.Unclaim(index);
