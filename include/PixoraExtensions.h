@@ -71,8 +71,10 @@ typedef struct PixoraFrameMeta {
 typedef struct PixoraFrameCounts {
     int32_t size; /* set by the caller: sizeof(PixoraFrameCounts), 32 */
     int32_t reserved;
-    uint64_t delivered; /* announced, copied to the caller, or kept for Pixora_GetImage */
-    uint64_t dropped;   /* whole, but a newer frame was taken instead, or a stop left it */
+    uint64_t delivered; /* announced, copied to the caller, kept for Pixora_GetImage, or
+                           taken from a frame queue */
+    uint64_t dropped;   /* whole, but a newer frame was taken instead, a frame queue had no
+                           room for it, or a stop left it */
     uint64_t failed;    /* lost in transfer, or not convertible or copyable */
 } PixoraFrameCounts;
 

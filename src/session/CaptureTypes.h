@@ -41,8 +41,9 @@ struct StreamRequest {
 
 // The session's frames so far: every frame the camera sent ends up in one of these.
 struct FrameCounts {
-    uint64_t delivered = 0;  // handed out: announced, copied or kept for GetImage
-    uint64_t dropped = 0;    // whole, but a newer frame was taken instead, or a stop left it
+    uint64_t delivered = 0;  // handed out: announced, copied, kept for GetImage, or taken
+    uint64_t dropped = 0;    // whole, but a newer frame was taken instead, a queue had no room
+                             // for it, or a stop left it
     uint64_t failed = 0;     // lost in transfer, or not convertible or copyable
 };
 
