@@ -3,6 +3,7 @@
 // taken frame stays whole while held, every return is taken once, and nothing waits past
 // the end.
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -38,6 +39,11 @@ void Taker(PIXORA_HANDLE camera, std::atomic<bool>& done, std::mutex& shelfMutex
         const int32_t result = PixoraEx_TakeFrame(camera, &frame, 20);
         if (result == PIXORA_TAKE_NO_CAMERA)
             break;
+        if (result == PIXORA_TAKE_STOPPED) {
+            // Between two streams a take returns at once: wait for the next as a program would.
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            continue;
+        }
         if (result != PIXORA_TAKE_FRAME)
             continue;
         ++taken;
@@ -77,15 +83,22 @@ TEST_F(FrameQueueRace, TakersReturnersClosesOpensSettersAndAReleaseAllAtOnce) {
         options.dropPolicy = round % 2 ? PIXORA_DROP_OLDEST : PIXORA_DROP_NEWEST;
         ASSERT_EQ(Pixora_SetColorMode(camera, round % 2 ? 48 : 24), 1);
         ASSERT_EQ(PixoraEx_OpenStream(camera, &options), 1) << "round " << round;
-        for (int step = 0; step < 20; ++step) {
-            if (options.triggered)
-                PixoraSim_Trigger(0);
-            Pixora_SetExposureTime(camera, 32 + step);
-            PixoraStreamStatus status{};
-            status.size = sizeof status;
-            EXPECT_EQ(PixoraEx_GetStreamStatus(camera, &status), 1);
-            Pause(1);
-        }
+        // Until the takers have had a frame of this stream (a bound against hangs), with a
+        // setting changed and the status read meanwhile.
+        const int before = taken.load();
+        Bounded("frames of the stream", [&] {
+            for (int step = 0; taken.load() == before || step < 3; ++step) {
+                if (options.triggered)
+                    PixoraSim_Trigger(0);
+                if (step == 2)
+                    Pixora_SetExposureTime(camera, 32 + round);
+                PixoraStreamStatus status{};
+                status.size = sizeof status;
+                EXPECT_EQ(PixoraEx_GetStreamStatus(camera, &status), 1);
+                Pause(1);
+            }
+            return 0;
+        });
         EXPECT_EQ(Bounded("PixoraEx_CloseStream", [&] { return PixoraEx_CloseStream(camera); }), 1);
     }
     // The last stream ends with the release, takers waiting in it.
