@@ -11,6 +11,7 @@
 // Threads: the producer, any number of takers and the returners meet under one mutex.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -93,6 +94,8 @@ public:
     FrameQueue& operator=(const FrameQueue&) = delete;
 
     const StreamShape& Shape() const { return shape_; }
+    // When the queue was made: its stream's start.
+    std::chrono::steady_clock::time_point Opened() const { return opened_; }
 
     // --- The producer -------------------------------------------------------------------
     // A frame of the camera reached the stream (whether it gets a buffer or not).
@@ -139,6 +142,7 @@ private:
     void FreeIdleLocked();
 
     const StreamShape shape_;
+    const std::chrono::steady_clock::time_point opened_ = std::chrono::steady_clock::now();
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Block> memory_;

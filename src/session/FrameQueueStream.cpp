@@ -1,6 +1,9 @@
 // Frame-queue streams: opening one (preparation, buffers, the camera's stream), the worker's
 // loop that the end of each transfer wakes, the frame processed straight into its queue
 // buffer, taking frames, and the end of a stream.
+#include <string>
+#include <utility>
+
 #include "PixoraExtensions.h"
 #include "device/DeviceResult.h"
 #include "device/PixoraDevice.h"
@@ -169,9 +172,15 @@ void CaptureMachine::QueueLoop() {
 
 void CaptureMachine::FailQueue(FrameQueue& queue, int32_t polled) {
     runFlag_.store(0);
-    errors_.SetDetail(polled == PixoraDevice::kPollEndedWithError
-                          ? "the camera stopped sending frames: a frame transfer failed"
-                          : "the camera could not be opened for streaming");
+    // The driver's own words for it where it noted them during this stream (a camera gone,
+    // a transfer refused).
+    const DriverFailure noted = device_.LastDriverFailure();
+    const std::string driver = noted.when >= queue.Opened() ? noted.text : std::string();
+    std::string detail = polled == PixoraDevice::kPollEndedWithError
+                             ? "the camera stopped sending frames"
+                             : "the camera could not be opened for streaming";
+    detail += driver.empty() ? std::string(": a frame transfer failed") : ": " + driver;
+    errors_.SetDetail(std::move(detail));
     RecordError(ErrorCode::StreamFailed);
     queue.End(StreamEnd::Failed);
 }
