@@ -15,6 +15,7 @@
 #include "CameraFixture.h"
 #include "PixoraExtensions.h"
 #include "StoredSettings.h"
+#include "platform/Clock.h"
 #include "simulator/ScenePattern.h"
 
 namespace pixora::test {
@@ -235,6 +236,50 @@ TEST_F(FrameQueue, StatusTellsTheShapeBeforeTheFirstFrameAndTheBuffersUse) {
     EXPECT_EQ(Status().state, PIXORA_STREAM_NONE);
 }
 
+// The worker waits for the camera, not for the wait time of the polled paths: with a wait
+// time of a minute, every frame is still there to take as soon as it came, triggered or not,
+// and the wait time stays what it was set to for those paths.
+TEST_F(FrameQueue, TheWaitTimeDoesNotPaceTheStream) {
+    ASSERT_EQ(Pixora_SetWaitTime(camera_, 60000), 1);
+    for (const int32_t triggered : {1, 0}) {
+        const PixoraStreamOptions options = Options(4, triggered);
+        ASSERT_EQ(PixoraEx_OpenStream(camera_, &options), 1);
+        uint64_t previous = 0;
+        for (int i = 0; i < 5; ++i) {
+            if (triggered) {
+                ASSERT_EQ(PixoraSim_Trigger(0), 1);
+            }
+            const PixoraStreamMeta meta = TakeAndReturn();
+            EXPECT_GT(meta.sequence, previous);
+            EXPECT_EQ(meta.triggered, triggered);
+            previous = meta.sequence;
+        }
+        ASSERT_EQ(PixoraEx_CloseStream(camera_), 1);
+    }
+    EXPECT_EQ(Pixora_GetWaitTime(camera_), 60000);
+    ExpectEveryFrameAccountedFor();
+}
+
+// A frame's time is the end of its transfer on the system's monotonic clock (the library's
+// reading of it, which applications make with CLOCK_MONOTONIC or the performance counter):
+// after the pulse that started it, before it was taken.
+TEST_F(FrameQueue, FramesAreStampedOnTheMonotonicClockBetweenPulseAndTake) {
+    const PixoraStreamOptions options = Options(2, 1);
+    ASSERT_EQ(PixoraEx_OpenStream(camera_, &options), 1);
+    uint64_t previous = 0;
+    for (int i = 0; i < 4; ++i) {
+        const uint64_t before = MonotonicMicroseconds();
+        ASSERT_EQ(PixoraSim_Trigger(0), 1);
+        const PixoraStreamMeta meta = TakeAndReturn();
+        const uint64_t after = MonotonicMicroseconds();
+        EXPECT_GE(meta.timestampUs, before);
+        EXPECT_LE(meta.timestampUs, after);
+        EXPECT_GT(meta.timestampUs, previous);
+        previous = meta.timestampUs;
+    }
+    ASSERT_EQ(PixoraEx_CloseStream(camera_), 1);
+}
+
 // --- Drops and accounting ---------------------------------------------------------------
 
 // Triggered, so that the frames come exactly when the test says: three buffers, eight
@@ -361,7 +406,9 @@ TEST_F(FrameQueue, AFailedCameraHandsOutTheFramesFilledBeforeThenTheFailure) {
     EXPECT_EQ(Take(&none, 0), PIXORA_TAKE_FAILED);
     char detail[256];
     EXPECT_EQ(PixoraEx_GetFailureDetail(camera_, detail, sizeof detail), 1);
-    EXPECT_NE(std::strstr(detail, "frame"), nullptr) << detail;
+    // What ended the stream, in the driver's words.
+    EXPECT_NE(std::strstr(detail, "the camera stopped sending frames: "), nullptr) << detail;
+    EXPECT_NE(std::strstr(detail, "device gone"), nullptr) << detail;
     EXPECT_EQ(DrainErrors(), (std::vector<int32_t>{PIXORA_ERR_STREAM_FAILED}));
     // The frame taken before stays readable until returned.
     EXPECT_EQ(first.meta.sequence, 1u);
