@@ -1,10 +1,12 @@
-// The PixoraEx_* extensions: error texts, failure reasons and the filter ranges.
+// The PixoraEx_* extensions: error texts, failure reasons, the log handler, the filter ranges
+// and what is known of each frame.
 #include <algorithm>
 #include <cstring>
 #include <string>
 
 #include "PixoraExtensions.h"
 #include "api/SessionCall.h"
+#include "platform/Log.h"
 #include "session/ErrorText.h"
 #include "settings/FilterRanges.h"
 
@@ -32,6 +34,10 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFailureDetail(PIXORA_HANDLE camera, c
         text[length] = '\0';
         return 1;
     });
+}
+
+PIXORA_API int32_t PIXORA_CALL PixoraEx_SetLogHandler(PixoraLogHandler handler, void* context) {
+    return pixora::SetLogHandler(handler, context) ? 1 : 0;
 }
 
 PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFilterRange(int32_t filterIndex, int32_t* minimum,
