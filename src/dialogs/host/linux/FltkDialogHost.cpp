@@ -289,6 +289,7 @@ FltkDialogHost* FltkDialogHost::IfDisplayReachable() {
         Display* display = OpenDisplay();
         if (display == nullptr)
             return nullptr;
+        std::lock_guard extensions(X11ExtensionMutex());
         XCloseDisplay(display);
     }
     return &host;
