@@ -362,9 +362,9 @@ void CaptureMachine::Shutdown() {
     // is woken by the notify below, which follows a pass through the lock.
     shutDown_.store(true);
     Close();
-    preview_.reset();
     {
         std::lock_guard frames(frameMutex_);
+        preview_.reset();
         for (auto& image : images_)
             image.reset();
     }
