@@ -131,9 +131,11 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFrame(PIXORA_HANDLE camera, void* buf
  * `afterSequence` (0: any frame) to be processed by the running capture. 1 when there is
  * one (at once if there already is), 0 at the time-out or when the capture stops or is
  * paused meanwhile (at once after a free-running stream failed, until a capture starts
- * again), -1 for an unknown handle or when the handle is released meanwhile. It
- * holds nothing of the camera while it waits: other threads' calls, Pixora_StopPreview and
- * Pixora_Release among them, go on. Records no error. */
+ * again), -1 for an unknown handle or when the handle is released meanwhile. A handle on
+ * which no capture runs waits out its time-out like any other (0), unless a capture starts
+ * and delivers meanwhile. A time-out below -1 is refused: 0 at once, without waiting.
+ * It holds nothing of the camera while it waits: other threads' calls, Pixora_StopPreview
+ * and Pixora_Release among them, go on. Records no error. */
 PIXORA_API int32_t PIXORA_CALL PixoraEx_WaitFrame(PIXORA_HANDLE camera, uint64_t afterSequence,
                                                   int32_t timeoutMs);
 

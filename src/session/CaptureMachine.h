@@ -77,7 +77,9 @@ public:
     // Frame metadata. GetFrame copies the newest processed frame like GetImage and gives its
     // meta, both of one frame. WaitFrame is called without the call lock: it waits until a
     // frame newer than `afterSequence` has been processed (1), the time-out passed or the
-    // capture stopped (0), or the machinery was shut down (-1).
+    // capture stopped (0), or the machinery was shut down (-1). A time-out of
+    // kWaitWithoutLimit waits without limit; any other negative one is refused (0 at once).
+    static constexpr int32_t kWaitWithoutLimit = -1;
     int32_t GetFrame(void* buffer, int32_t size, int32_t rowOrder, FrameMeta* meta);
     int32_t WaitFrame(uint64_t afterSequence, int32_t timeoutMs);
     FrameCounts Counts() const;

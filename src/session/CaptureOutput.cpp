@@ -74,13 +74,15 @@ int32_t CaptureMachine::GetFrame(void* buffer, int32_t size, int32_t rowOrder, F
 }
 
 int32_t CaptureMachine::WaitFrame(uint64_t afterSequence, int32_t timeoutMs) {
+    if (timeoutMs < kWaitWithoutLimit)
+        return shutDown_.load() ? -1 : 0;  // refused: no time-out but -1 is negative
     std::unique_lock frames(frameMutex_);
     const uint64_t stops = captureStops_;
     const auto ready = [&] {
         return shutDown_.load() || streamFailed_ || captureStops_ != stops ||
                (frameCaptured_ && shownMeta_.sequence > afterSequence);
     };
-    if (timeoutMs < 0) {
+    if (timeoutMs == kWaitWithoutLimit) {
         frameProcessed_.wait(frames, ready);
     } else {
         frameProcessed_.wait_for(frames, std::chrono::milliseconds(timeoutMs), ready);
