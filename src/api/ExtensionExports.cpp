@@ -25,7 +25,7 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFailureDetail(PIXORA_HANDLE camera, c
     if (text == nullptr || size < 1)
         return 0;
     text[0] = '\0';
-    return WithSession(camera, 0, [&](CameraSession& s) {
+    return pixora::ReadSession(camera, 0, [&](CameraSession& s) {
         const std::string detail = s.FailureDetail();
         if (detail.empty())
             return 0;
@@ -123,7 +123,7 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_StartTrigger(PIXORA_HANDLE camera) {
 }
 
 PIXORA_API int32_t PIXORA_CALL PixoraEx_GetCaptureState(PIXORA_HANDLE camera) {
-    return WithSession(camera, -1, [](CameraSession& s) {
+    return pixora::ReadSession(camera, -1, [](CameraSession& s) {
         return static_cast<int32_t>(s.Machine() != nullptr ? s.Machine()->State()
                                                            : pixora::CaptureState::Idle);
     });

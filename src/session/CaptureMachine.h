@@ -22,6 +22,7 @@
 #include "imaging/ProcessFrame.h"
 #include "imaging/ProcessorInfo.h"
 #include "platform/ManualResetEvent.h"
+#include "session/CallMutex.h"
 #include "session/CaptureTypes.h"
 #include "session/ErrorStack.h"
 #include "session/FrameRateMeter.h"
@@ -71,7 +72,10 @@ public:
     // frames are there for GetFrame and WaitFrame, as StartPreview is to Preview.
     int32_t StartTrigger();
     int32_t GetImage(void* buffer, int32_t size, int32_t rowOrder);
-    int32_t SaveImage(const char* fileName, int32_t format);
+    // Copies the picture under the frame lock, then lets the caller's hold on the call lock
+    // go before encoding the copy, so that the session's other calls need not wait for the
+    // file to be written.
+    int32_t SaveImage(const char* fileName, int32_t format, SessionCallLock& call);
     void SetPreviewWindow(PIXORA_HWND parent, const Rect& placement);
 
     // Frame metadata. GetFrame copies the newest processed frame like GetImage and gives its

@@ -6,6 +6,7 @@
 
 #include "device/PixoraDevice.h"
 #include "image/ImageBuffer.h"
+#include "image/RowKernels.h"
 #include "image/SaveImageFile.h"
 #include "imaging/ProcessFrame.h"
 #include "platform/MessageWindow.h"
@@ -133,22 +134,35 @@ void CaptureMachine::NotifyStreamFailed() {
     frameProcessed_.notify_all();
 }
 
-int32_t CaptureMachine::SaveImage(const char* fileName, int32_t format) {
+int32_t CaptureMachine::SaveImage(const char* fileName, int32_t format, SessionCallLock& call) {
     errors_.SetDetail({});
-    std::lock_guard frames(frameMutex_);
-    ImageBuffer* image = OutputImage(settings_.colorModeIndex.load());
-    if (image == nullptr) {
-        RecordError(ErrorCode::NoDevice);
-        return 0;
+    ImageBuffer picture;
+    {
+        std::lock_guard frames(frameMutex_);
+        ImageBuffer* image = OutputImage(settings_.colorModeIndex.load());
+        if (image == nullptr) {
+            RecordError(ErrorCode::NoDevice);
+            return 0;
+        }
+        if (!image->IsEmpty() && !frameCaptured_) {
+            // Prepared images hold no picture yet: a save would write a black one.
+            errors_.SetDetail("no frame has been captured since the images were prepared");
+            RecordError(ErrorCode::NoDevice);
+            return 0;
+        }
+        // The frame as it is now: the worker may rewrite the images while the copy is
+        // encoded. An empty image stays empty and fails below, as it always did.
+        if (!image->IsEmpty() && (picture.CreateLike(image) == 0 ||
+                                  picture.Apply(CopyRows, image, nullptr, 0, 0) == 0)) {
+            errors_.SetDetail("not enough memory for a copy of the picture");
+            return 0;
+        }
     }
-    if (!image->IsEmpty() && !frameCaptured_) {
-        // Prepared images hold no picture yet: a save would write a black one.
-        errors_.SetDetail("no frame has been captured since the images were prepared");
-        RecordError(ErrorCode::NoDevice);
-        return 0;
-    }
+    // Everything below works on the copy and the file alone. The session outlives the call
+    // (the caller holds it), so the failure detail can still be set after a release.
+    call.unlock();
     std::string why;
-    const int32_t saved = SaveImageFile(fileName, image, static_cast<uint32_t>(format), &why);
+    const int32_t saved = SaveImageFile(fileName, &picture, static_cast<uint32_t>(format), &why);
     if (saved == 0)
         errors_.SetDetail(std::move(why));
     return saved;
