@@ -499,7 +499,10 @@ GST_START_TEST(trigger_mode_gives_a_frame_per_pulse_and_stops_at_once) {
         fail_unless_equals_int(gst_element_set_state(run->pipeline, GST_STATE_NULL),
                                GST_STATE_CHANGE_SUCCESS);
         gint64 took = g_get_monotonic_time() - start;
-        fail_unless(took < 200 * 1000, "the change to NULL took %" G_GINT64_FORMAT " us", took);
+        /* Waiting for the pulse would hold the change for the transfer time-out (3 s); a
+         * loaded machine may still take a few hundred ms to stop the streaming thread. */
+        fail_unless(took < 2 * G_TIME_SPAN_SECOND,
+                    "the change to NULL took %" G_GINT64_FORMAT " us", took);
         run_play(run);
         g_usleep(300 * 1000);
     }
