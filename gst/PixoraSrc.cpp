@@ -12,6 +12,7 @@
 #include "CameraSettings.h"
 #include "CameraSource.h"
 #include "FrameTiming.h"
+#include "LibraryLog.h"
 #include "VideoFormats.h"
 
 GST_DEBUG_CATEGORY_STATIC(pixora_src_debug);
@@ -733,6 +734,7 @@ static void pixora_src_class_init(PixoraSrcClass* klass) {
 
     gst_type_mark_as_plugin_api(WhiteBalanceType(), static_cast<GstPluginAPIFlags>(0));
     gst_type_mark_as_plugin_api(AutoExposureType(), static_cast<GstPluginAPIFlags>(0));
+    // The same category as the registration's: GStreamer gives one per name.
     GST_DEBUG_CATEGORY_INIT(pixora_src_debug, "pixorasrc", 0, "530TZ camera source");
 }
 
@@ -744,6 +746,14 @@ static void pixora_src_init(PixoraSrc* src) {
 }
 
 gboolean pixora_src_register(GstPlugin* plugin) {
+    // Once for the process, whichever way the plugin comes in (its module, or registered by
+    // a program that carries the element); the library's log goes to the category too.
+    static gsize once = 0;
+    if (g_once_init_enter(&once)) {
+        GST_DEBUG_CATEGORY_INIT(pixora_src_debug, "pixorasrc", 0, "530TZ camera source");
+        pixora::gst::RouteLibraryLog(pixora_src_debug);
+        g_once_init_leave(&once, 1);
+    }
     return gst_element_register(plugin, "pixorasrc", GST_RANK_NONE, PIXORA_TYPE_SRC);
 }
 

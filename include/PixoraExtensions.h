@@ -1,11 +1,11 @@
 /*
  * PixoraExtensions.h - extensions of the 530TZ library beyond the camera functions of
  * PixoraSdk_530TZ.h, for applications and bindings that want more than a return value:
- * readable error texts and the reason behind a failed call, the ranges of the settings,
- * what the library knows of each frame (its number, time and the frames missed before it),
- * a frame queue that hands over every frame in its own buffer, with the settings it was
- * taken with, and the camera on USB (the devices that could be it, its configuration, its
- * udev rule).
+ * readable error texts and the reason behind a failed call, a log for what no call can
+ * return, the ranges of the settings, what the library knows of each frame (its number,
+ * time and the frames missed before it), a frame queue that hands over every frame in its
+ * own buffer, with the settings it was taken with, and the camera on USB (the devices that
+ * could be it, its configuration, its udev rule).
  * The camera functions and their records keep their behaviour and sizes; everything here
  * is additional.
  */
@@ -35,6 +35,36 @@ PIXORA_API const char* PIXORA_CALL PixoraEx_ErrorText(int32_t code);
  * handle, a null `text` or a size below 1. Each Pixora_SaveImage clears it first. */
 PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFailureDetail(PIXORA_HANDLE camera, char* text,
                                                          int32_t size);
+
+/* --- Log ------------------------------------------------------------------------------ */
+
+/* The library never writes to the process's standard output or error streams, nor lets
+ * the libraries it uses write there. What it has to say that no call can return (a settings
+ * file it will not read or rewrite, an image library's or the dialog toolkit's warning, a
+ * PIXORA_SIM it ignores) goes to a log handler that the application installs, or nowhere.
+ * A warning that belongs to a failed call is also in that call's failure detail
+ * (PixoraEx_GetFailureDetail). */
+#define PIXORA_LOG_ERROR 1
+#define PIXORA_LOG_WARNING 2
+#define PIXORA_LOG_INFO 3
+#define PIXORA_LOG_DEBUG 4
+
+/* `level` is one of PIXORA_LOG_*; `text` is one message in UTF-8 without a line end, valid
+ * only during the call; `context` is what was given with the handler. */
+typedef void(PIXORA_CALL* PixoraLogHandler)(int32_t level, const char* text, void* context);
+
+/* Installs `handler` for the whole process; null removes it (messages are then dropped,
+ * which is also how the library starts). May be called from any thread at any time.
+ *
+ * Threads: the handler is called on the thread that met the condition - an application
+ * thread inside one of the library's functions, a camera's capture worker, or the thread
+ * an open dialog runs on - but never by two threads at once. Once PixoraEx_SetLogHandler
+ * returns, the previous handler is not running and is never called again, so its context
+ * may be freed. The handler must return promptly and must not call the library's
+ * functions: a message the library would log from inside the handler is dropped, and
+ * PixoraEx_SetLogHandler called from inside it changes nothing and returns 0. Returns 1
+ * otherwise. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_SetLogHandler(PixoraLogHandler handler, void* context);
 
 /* --- Settings ------------------------------------------------------------------------- */
 
@@ -105,9 +135,11 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFrame(PIXORA_HANDLE camera, void* buf
  * `afterSequence` (0: any frame) to be processed by the running capture. 1 when there is
  * one (at once if there already is), 0 at the time-out or when the capture stops or is
  * paused meanwhile (at once after a free-running stream failed, until a capture starts
- * again), -1 for an unknown handle or when the handle is released meanwhile. It
- * holds nothing of the camera while it waits: other threads' calls, Pixora_StopPreview and
- * Pixora_Release among them, go on. Records no error. */
+ * again), -1 for an unknown handle or when the handle is released meanwhile. A handle on
+ * which no capture runs waits out its time-out like any other (0), unless a capture starts
+ * and delivers meanwhile. A time-out below -1 is refused: 0 at once, without waiting.
+ * It holds nothing of the camera while it waits: other threads' calls, Pixora_StopPreview
+ * and Pixora_Release among them, go on. Records no error. */
 PIXORA_API int32_t PIXORA_CALL PixoraEx_WaitFrame(PIXORA_HANDLE camera, uint64_t afterSequence,
                                                   int32_t timeoutMs);
 

@@ -7,6 +7,7 @@
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "Interrupt.h"
+#include "LibraryLog.h"
 #include "Version.h"
 #include "X11Windows.h"
 
@@ -120,6 +121,7 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     pixora::cli::InstallInterruptHandler();
     pixora::cli::PrepareX11();
+    pixora::cli::PrintLibraryLog();
     try {
         return pixora::cli::Run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::exception& error) {

@@ -14,13 +14,23 @@ Example::
 
 The package drives the shared library (libPixoraSdk_530TZ.so, PixoraSdk_530TZ.dll) through
 ctypes: the library it was installed with, or the one named by the environment variable
-PIXORA_LIBRARY. ``pixora.simulator`` controls the library's virtual camera.
+PIXORA_LIBRARY. ``pixora.simulator`` controls the library's virtual camera. What the
+library has to say beyond a call's result goes to the ``logging`` logger ``"pixora"``.
 """
 
 from . import images, simulator
 from ._library import library_path
 from .camera import Camera, CameraInfo, FrameCounts, cameras
-from .constants import AutoIris, CaptureState, ErrorCode, Fault, Filter, SaveFormat, Scene
+from .constants import (
+    AutoIris,
+    CaptureState,
+    ErrorCode,
+    Fault,
+    Filter,
+    LogLevel,
+    SaveFormat,
+    Scene,
+)
 from .errors import CameraClosedError, LibraryError, PixoraError
 from .frames import Frame, Stream, monotonic
 from .settings import ALIASES, SETTINGS, setting_range
@@ -49,6 +59,7 @@ __all__ = [
     "Frame",
     "FrameCounts",
     "LibraryError",
+    "LogLevel",
     "PixoraError",
     "SETTINGS",
     "SaveFormat",

@@ -6,6 +6,7 @@ its C prototype, from the table below, before anything is called.
 """
 
 import ctypes
+import os
 from ctypes import POINTER, c_char, c_char_p, c_double, c_int32, c_size_t, c_ssize_t
 from ctypes import c_uint32, c_uint64, c_void_p
 
@@ -17,6 +18,11 @@ _HWND = c_void_p  # PIXORA_HWND
 _BUFFER = c_void_p  # void*: image memory
 _FLAG = POINTER(c_int32)  # int32_t*: the "ok" flag and other results
 _TEXT_OUT = POINTER(c_char)  # char*: text written by the library
+
+# PixoraLogHandler: void (*)(int32_t level, const char* text, void* context), with the
+# calling convention of the exports (WINAPI on Windows).
+_CALLBACK = ctypes.WINFUNCTYPE if os.name == "nt" else ctypes.CFUNCTYPE  # type: ignore[attr-defined]
+LOG_HANDLER = _CALLBACK(None, c_int32, c_char_p, c_void_p)
 
 # The named filter functions: Pixora_SetX(camera, value) and Pixora_GetX(camera, ok).
 FILTER_ACCESSORS = (
@@ -116,6 +122,7 @@ PROTOTYPES = {
     # PixoraExtensions.h
     "PixoraEx_ErrorText": (c_char_p, [_I32]),
     "PixoraEx_GetFailureDetail": (_I32, [_HANDLE, _TEXT_OUT, _I32]),
+    "PixoraEx_SetLogHandler": (_I32, [LOG_HANDLER, c_void_p]),
     "PixoraEx_GetFilterRange": (_I32, [_I32, _FLAG, _FLAG]),
     "PixoraEx_GetFrameMeta": (_I32, [POINTER(_records.FrameInfo), POINTER(_records.FrameMeta)]),
     "PixoraEx_GetFrame": (_I32, [_HANDLE, _BUFFER, _I32, _I32, POINTER(_records.FrameMeta)]),

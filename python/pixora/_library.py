@@ -14,7 +14,7 @@ import os
 import threading
 from typing import List, Optional, Tuple
 
-from . import _binding
+from . import _binding, _log
 from .errors import LibraryError
 
 LIBRARY_VARIABLE = "PIXORA_LIBRARY"
@@ -76,6 +76,7 @@ def load() -> Tuple[ctypes.CDLL, str]:
                 _binding.declare(library)
             except AttributeError as error:
                 raise LibraryError(f"{path} is not the 530TZ library: {error}") from None
+            _log.install(library)
             _loaded = (library, path)
             return _loaded
         raise LibraryError(

@@ -39,6 +39,16 @@ class SaveFormat(enum.IntEnum):
     TIFF = 6
 
 
+class LogLevel(enum.IntEnum):
+    """Levels of the library's log messages (PIXORA_LOG_*), which the package passes to the
+    ``logging`` module's logger ``"pixora"`` at ERROR, WARNING, INFO and DEBUG."""
+
+    ERROR = 1
+    WARNING = 2
+    INFO = 3
+    DEBUG = 4
+
+
 class Filter(enum.IntEnum):
     """Filter indices of Pixora_SetFilterValue and Pixora_GetFilterValue (PIXORA_FILTER_*)."""
 

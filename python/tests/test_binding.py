@@ -38,9 +38,34 @@ def header_functions():
     return functions
 
 
+def header_callbacks():
+    """name -> (result C type, [argument C types]) of every function pointer type."""
+    pattern = re.compile(r"typedef\s+(\w+)\s*\(\s*PIXORA_CALL\s*\*\s*(\w+)\s*\)\s*\(([^)]*)\)\s*;")
+    callbacks = {}
+    for result, name, arguments in pattern.findall(header_text()):
+        types = []
+        for argument in arguments.split(","):
+            match = re.match(r"(.*?[\s*])(\w+)$", " ".join(argument.split()))
+            kept = match.group(1) if match else argument
+            types.append(kept.replace("const", "").replace(" ", ""))
+        callbacks[name] = (result, types)
+    return callbacks
+
+
 def fits(c_type, ctypes_type):
     """Whether ``ctypes_type`` passes the C type ``c_type`` without loss."""
     c_type = c_type.replace("const", "").replace(" ", "")
+    callbacks = header_callbacks()
+    if c_type in callbacks:  # a function pointer: the ctypes prototype of the same signature
+        result, arguments = callbacks[c_type]
+        if not (isinstance(ctypes_type, type) and issubclass(ctypes_type, ctypes._CFuncPtr)):
+            return False
+        returns = ctypes_type._restype_
+        if (result == "void") != (returns is None) or (returns is not None and not fits(result, returns)):
+            return False
+        return len(arguments) == len(ctypes_type._argtypes_) and all(
+            fits(a, t) for a, t in zip(arguments, ctypes_type._argtypes_)
+        )
     if c_type.endswith("*") or c_type in ("PIXORA_HANDLE", "PIXORA_HWND"):
         record = re.fullmatch(r"Pixora(\w+)\*", c_type)
         if record:  # a pointer to the record of that name
@@ -103,6 +128,7 @@ def test_constants_have_the_headers_values():
         "PIXORA_WM_": constants.WindowMessage,
         "PIXORA_SIM_SCENE_": constants.Scene,
         "PIXORA_SIM_FAULT_": constants.Fault,
+        "PIXORA_LOG_": constants.LogLevel,
     }
     for prefix, enumeration in families.items():
         named = {k[len(prefix) :]: int(v, 0) for k, v in defines.items() if k.startswith(prefix)}
@@ -110,6 +136,16 @@ def test_constants_have_the_headers_values():
     assert constants.DEVICE_NAME_ENTRY == int(defines["PIXORA_DEVICE_NAME_ENTRY"])
     assert constants.DEVICE_NAME_COUNT == int(defines["PIXORA_DEVICE_NAME_COUNT"])
     assert constants.SIM_CAMERA_SLOTS == int(defines["PIXORA_SIM_CAMERA_SLOTS"])
+
+
+def test_the_log_handler_type_is_declared_with_the_headers_signature():
+    assert header_callbacks() == {
+        "PixoraLogHandler": ("void", ["int32_t", "char*", "void*"]),
+    }
+    assert fits("PixoraLogHandler", _binding.LOG_HANDLER)
+    # A prototype that differs in one argument does not pass.
+    wrong = ctypes.CFUNCTYPE(None, ctypes.c_int64, ctypes.c_char_p, ctypes.c_void_p)
+    assert not fits("PixoraLogHandler", wrong)
 
 
 def test_pointers_come_back_whole():

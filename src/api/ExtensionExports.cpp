@@ -1,10 +1,12 @@
-// The PixoraEx_* extensions: error texts, failure reasons and the filter ranges.
+// The PixoraEx_* extensions: error texts, failure reasons, the log handler, the filter ranges
+// and what is known of each frame.
 #include <algorithm>
 #include <cstring>
 #include <string>
 
 #include "PixoraExtensions.h"
 #include "api/SessionCall.h"
+#include "platform/Log.h"
 #include "session/ErrorText.h"
 #include "settings/FilterRanges.h"
 
@@ -23,7 +25,7 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFailureDetail(PIXORA_HANDLE camera, c
     if (text == nullptr || size < 1)
         return 0;
     text[0] = '\0';
-    return WithSession(camera, 0, [&](CameraSession& s) {
+    return pixora::ReadSession(camera, 0, [&](CameraSession& s) {
         const std::string detail = s.FailureDetail();
         if (detail.empty())
             return 0;
@@ -32,6 +34,10 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFailureDetail(PIXORA_HANDLE camera, c
         text[length] = '\0';
         return 1;
     });
+}
+
+PIXORA_API int32_t PIXORA_CALL PixoraEx_SetLogHandler(PixoraLogHandler handler, void* context) {
+    return pixora::SetLogHandler(handler, context) ? 1 : 0;
 }
 
 PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFilterRange(int32_t filterIndex, int32_t* minimum,
@@ -117,7 +123,7 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_StartTrigger(PIXORA_HANDLE camera) {
 }
 
 PIXORA_API int32_t PIXORA_CALL PixoraEx_GetCaptureState(PIXORA_HANDLE camera) {
-    return WithSession(camera, -1, [](CameraSession& s) {
+    return pixora::ReadSession(camera, -1, [](CameraSession& s) {
         return static_cast<int32_t>(s.Machine() != nullptr ? s.Machine()->State()
                                                            : pixora::CaptureState::Idle);
     });

@@ -28,6 +28,23 @@ int32_t WithSession(PIXORA_HANDLE camera, int32_t failure, Operation&& operation
     return operation(*session);
 }
 
+// Runs `read` on the session of `camera` without its call lock, for the getters that read
+// only atomic state or what initialisation fixed (CameraSession::Initialized): they answer
+// at once instead of queueing behind another thread's capture, save or dialog. A session
+// still being initialised is read under the lock, after its initialisation; a released one
+// gives `failure`, as an unknown handle does.
+template <typename Read>
+int32_t ReadSession(PIXORA_HANDLE camera, int32_t failure, Read&& read) {
+    std::shared_ptr<CameraSession> session = HandleList().Lookup(HandleValue(camera));
+    if (!session)
+        return failure;
+    if (!session->Initialized()) {
+        std::lock_guard lock(session->CallMutex());
+        return session->Released() ? failure : read(*session);
+    }
+    return session->Released() ? failure : read(*session);
+}
+
 // Runs `operation` on the capture machinery of `camera`'s session: as WithSession, and a
 // session without its device records NoDevice and gives `failure`.
 template <typename Operation>

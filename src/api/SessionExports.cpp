@@ -8,6 +8,7 @@
 
 using pixora::CameraSession;
 using pixora::CaptureMachine;
+using pixora::ReadSession;
 using pixora::WithCapture;
 using pixora::WithSession;
 using pixora::WithSessionLock;
@@ -47,7 +48,7 @@ PIXORA_API int32_t PIXORA_CALL Pixora_Release(PIXORA_HANDLE camera) {
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_GetLastError(PIXORA_HANDLE camera) {
-    return WithSession(camera, 0, [](CameraSession& s) { return s.PopError(); });
+    return ReadSession(camera, 0, [](CameraSession& s) { return s.PopError(); });
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_Preview(PIXORA_HANDLE camera) {
@@ -113,7 +114,12 @@ PIXORA_API int32_t PIXORA_CALL Pixora_SetPreviewWindow(PIXORA_HANDLE camera, PIX
 
 PIXORA_API int32_t PIXORA_CALL Pixora_SaveImage(PIXORA_HANDLE camera, const char* fileName,
                                                 int32_t format) {
-    return WithCapture(camera, 0, [&](CaptureMachine& c) { return c.SaveImage(fileName, format); });
+    // The call lock goes once the picture is copied: the encoding does not hold up the
+    // handle's other calls.
+    return WithSessionLock(camera, 0, [&](CameraSession& s, CameraSession::CallLock& call) {
+        CaptureMachine* capture = s.RequireCapture();
+        return capture != nullptr ? capture->SaveImage(fileName, format, call) : 0;
+    });
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_SetColorMode(PIXORA_HANDLE camera, int32_t bitsPerPixel) {
@@ -121,7 +127,7 @@ PIXORA_API int32_t PIXORA_CALL Pixora_SetColorMode(PIXORA_HANDLE camera, int32_t
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_GetColorMode(PIXORA_HANDLE camera) {
-    return WithSession(camera, -1, [](CameraSession& s) { return s.GetColorMode(); });
+    return ReadSession(camera, -1, [](CameraSession& s) { return s.GetColorMode(); });
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_SetDeviceNumber(PIXORA_HANDLE camera, int32_t index) {
@@ -139,7 +145,7 @@ PIXORA_API int32_t PIXORA_CALL Pixora_GetDeviceName(PIXORA_HANDLE camera, int32_
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_GetCameraInfo(PIXORA_HANDLE camera, PixoraCameraInfo* info) {
-    return WithSession(camera, 0, [&](CameraSession& s) { return s.GetCameraInfo(info); });
+    return ReadSession(camera, 0, [&](CameraSession& s) { return s.GetCameraInfo(info); });
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_Width(PIXORA_HANDLE camera) {
@@ -163,7 +169,7 @@ PIXORA_API int32_t PIXORA_CALL Pixora_SetWaitTime(PIXORA_HANDLE camera, int32_t 
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_GetWaitTime(PIXORA_HANDLE camera) {
-    return WithSession(camera, -1, [](CameraSession& s) { return s.GetWaitTime(); });
+    return ReadSession(camera, -1, [](CameraSession& s) { return s.GetWaitTime(); });
 }
 
 PIXORA_API int32_t PIXORA_CALL Pixora_SetCameraDlg(PIXORA_HANDLE camera, PIXORA_HWND parent) {

@@ -105,7 +105,11 @@ bool ParseEndpointMap(std::string_view text, EndpointMap& map, std::string* why)
         if (!ParseHex(parts[i], 2, addresses[i]) || (addresses[i] & 0x0F) == 0 ||
             (addresses[i] & 0x70) != 0) {
             if (why != nullptr) {
-                *why = "'" + std::string(parts[i]) + "' is no endpoint address (hex, like 82)";
+                // Quoted in place: GCC 12's -Wrestrict misreads "'" + text + "..." at -O3
+                // (a false positive that breaks the Release build).
+                std::string quoted(parts[i]);
+                quoted.insert(quoted.begin(), '\'');
+                *why = quoted + "' is no endpoint address (hex, like 82)";
             }
             return false;
         }

@@ -117,7 +117,7 @@ public:
 
     // Writes the image as it lies in memory (memory row 0 becomes the bottom row of the
     // BMP). Returns 1 when the whole file was written, 0 otherwise, with the reason in
-    // *why when given.
+    // *why when given; a file there is replaced whole or not at all.
     int32_t WriteBmp(const char* path, std::string* why = nullptr) const;
 
     // The rows `kernel` works on when it runs from `source` (may be this image) into this

@@ -71,11 +71,11 @@ int32_t ImageBuffer::WriteBmp(const char* path, std::string* why) const {
         ok = ok && file.Write(table, sizeof(table));
     }
     ok = ok && file.Write(bits_.get(), SizeBytes());
-    // Close even after a failed write; a failure anywhere means the file is not whole.
-    const bool closed = file.Close();
-    if (!(ok && closed) && why != nullptr)
+    // After a failed write the target stays as it was.
+    ok = ok && file.Commit();
+    if (!ok && why != nullptr)
         *why = file.Failure();
-    return ok && closed ? 1 : 0;
+    return ok ? 1 : 0;
 }
 
 }  // namespace pixora

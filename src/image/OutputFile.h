@@ -1,39 +1,39 @@
-// A file opened for writing, closed by its destructor if still open. An existing regular
-// file is emptied and rewritten, a missing one created; anything else at the path is
-// refused (see platform/WritableFile.h).
+// A file written whole or not at all (see platform/ReplacingFile.h): the bytes go to a
+// temporary beside the target, which takes the target's place only on Commit. Anything else
+// at the path than a regular file is refused; an object dropped without a successful
+// Commit leaves the target as it was.
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 #include <string>
+
+#include "platform/ReplacingFile.h"
 
 namespace pixora {
 
 class OutputFile {
 public:
     OutputFile() = default;
-    ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Closes anything open, then opens `path`. False for a null path or when the file
-    // cannot be opened or created.
+    // Drops anything open, then starts the replacement of `path`. False for a null path or
+    // when the temporary cannot be made.
     bool Open(const char* path);
     // Writes `length` bytes; false if no file is open or not everything was written.
     bool Write(const void* data, size_t length);
-    // Closes the file. False if nothing was open or buffered data could not be written
-    // (a full disk shows up here at the latest).
-    bool Close();
-    bool IsOpen() const { return file_ != nullptr; }
+    // Puts what was written in the target's place. False if nothing was open, a write
+    // failed before, or the file could not be completed (a full disk shows up here at the
+    // latest); the target is then as it was.
+    bool Commit();
+    bool IsOpen() const { return file_.IsOpen(); }
 
     // Why the first failed step failed, in words ("cannot create 'x': Permission denied");
     // empty while nothing failed.
     const std::string& Failure() const { return failure_; }
 
 private:
-    void NoteWriteFailure();
-
-    std::FILE* file_ = nullptr;
+    ReplacingFile file_;
     std::string path_;
     std::string failure_;
 };

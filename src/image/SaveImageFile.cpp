@@ -33,9 +33,7 @@ int32_t SaveRaw(const char* path, const ImageBuffer& image, std::string* why) {
     if (!file.Open(path)) {
         return Fail(why, file.Failure());
     }
-    const bool written = file.Write(image.Bits(), image.SizeBytes());
-    const bool closed = file.Close();
-    if (!(written && closed))
+    if (!file.Write(image.Bits(), image.SizeBytes()) || !file.Commit())
         return Fail(why, file.Failure());
     return 1;
 }

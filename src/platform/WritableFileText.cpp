@@ -4,8 +4,6 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/WritableFile.h"
-
 namespace pixora {
 
 namespace {

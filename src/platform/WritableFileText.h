@@ -1,5 +1,5 @@
-// The reasons the writable-file functions give for a refusal or a failure, worded once for
-// every system ("cannot create 'out/a.png': No such file or directory").
+// The reasons the file writers give for a refusal or a failure, worded once for every
+// system ("cannot create 'out/a.png': No such file or directory").
 #pragma once
 
 #include <string>
@@ -19,3 +19,11 @@ std::string CannotCreateText(const char* path, int error);
 std::string CannotWriteText(const char* path, int error);
 
 }  // namespace pixora::writable_file
+
+namespace pixora {
+
+// The reason for a failed write or close of `path`, from the system's last error (errno):
+// "cannot write 'a.png': No space left on device".
+std::string WriteFailureText(const char* path);
+
+}  // namespace pixora

@@ -94,6 +94,7 @@ int32_t CameraSession::Initialize(PIXORA_HWND errorWindow) {
         // A session without its device or images reports NoDevice on every later call.
         device_.reset();
         RecordError(ErrorCode::BufferError);
+        initialized_.store(true);
         return 0;
     }
     cameraControl_ = std::make_unique<SessionCameraControl>(*device_);
@@ -122,6 +123,7 @@ int32_t CameraSession::Initialize(PIXORA_HWND errorWindow) {
     device_->SetGain(settings_.analog.Get(AnalogField::GlobalGain));
     device_->SetExposure(settings_.analog.Get(AnalogField::Exposure));
     LoadFormat();
+    initialized_.store(true);
     return 1;
 }
 

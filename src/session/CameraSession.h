@@ -12,6 +12,7 @@
 
 #include "PixoraSdk_530TZ.h"
 #include "imaging/ProcessorInfo.h"
+#include "session/CallMutex.h"
 #include "session/CaptureTypes.h"
 #include "session/ErrorStack.h"
 #include "session/FrameRecordPool.h"
@@ -67,6 +68,7 @@ public:
     int32_t SetDeviceNumber(int32_t index);
     int32_t EnumDevices(char* names);
     int32_t GetDeviceName(int32_t index, char* name, int32_t size);
+    // Reads only what initialisation fixed: it may run without the call lock.
     int32_t GetCameraInfo(PixoraCameraInfo* info);
 
     // Picture and analog settings, register access.
@@ -83,7 +85,7 @@ public:
     // modal dialog runs, so that other threads' calls proceed meanwhile, and taken again
     // before the dialog's outcome is applied. The dialog's own changes take it briefly.
     // 0 when the session was released while the dialog was open.
-    using CallLock = std::unique_lock<std::recursive_mutex>;
+    using CallLock = SessionCallLock;
     int32_t CameraDialog(PIXORA_HWND parent, CallLock& call);
     int32_t ImageDialog(PIXORA_HWND parent, CallLock& call);
     int32_t AnalogDialog(PIXORA_HWND parent, CallLock& call);
@@ -92,11 +94,16 @@ public:
     void DialogSetExposure(int32_t exposure);
 
     // Held by each export for the length of its call, so that calls from several
-    // application threads into one session run one at a time. Recursive: while a modal
-    // dialog runs, the application's code on that thread may call into the session again.
-    std::recursive_mutex& CallMutex() { return callMutex_; }
+    // application threads into one session run one at a time, in the order they came.
+    // Recursive: while a modal dialog runs, the application's code on that thread may call
+    // into the session again.
+    pixora::CallMutex& CallMutex() { return callMutex_; }
     // Set by Release; calls still queued on the mutex then fail.
     bool Released() const { return released_.load(); }
+    // Set once Initialize has run. From then on the getters that read only atomic state or
+    // what initialisation fixed (the error stack, the colour mode, the wait time, the capture
+    // state, the camera information) may run without the call lock.
+    bool Initialized() const { return initialized_.load(); }
 
     int32_t ColorModeIndex() const { return settings_.colorModeIndex.load(); }
     FilterSettings& Filter() { return settings_.filter; }
@@ -129,8 +136,9 @@ private:
     // Made once the device is; kept to the session's end (WaitFrame callers may hold it).
     std::unique_ptr<CaptureMachine> capture_;
 
-    std::recursive_mutex callMutex_;
+    pixora::CallMutex callMutex_;
     std::atomic<bool> released_{false};
+    std::atomic<bool> initialized_{false};
     bool tornDown_ = false;
 };
 

@@ -393,9 +393,9 @@ void CaptureMachine::Shutdown() {
     if (const std::shared_ptr<FrameQueue> queue = Queue())
         queue->End(StreamEnd::Released);
     Close();
-    preview_.reset();
     {
         std::lock_guard frames(frameMutex_);
+        preview_.reset();
         for (auto& image : images_)
             image.reset();
     }

@@ -22,6 +22,7 @@
 #include "imaging/ProcessFrame.h"
 #include "imaging/ProcessorInfo.h"
 #include "platform/ManualResetEvent.h"
+#include "session/CallMutex.h"
 #include "session/CaptureTypes.h"
 #include "session/ErrorStack.h"
 #include "session/FrameQueue.h"
@@ -72,13 +73,18 @@ public:
     // frames are there for GetFrame and WaitFrame, as StartPreview is to Preview.
     int32_t StartTrigger();
     int32_t GetImage(void* buffer, int32_t size, int32_t rowOrder);
-    int32_t SaveImage(const char* fileName, int32_t format);
+    // Copies the picture under the frame lock, then lets the caller's hold on the call lock
+    // go before encoding the copy, so that the session's other calls need not wait for the
+    // file to be written.
+    int32_t SaveImage(const char* fileName, int32_t format, SessionCallLock& call);
     void SetPreviewWindow(PIXORA_HWND parent, const Rect& placement);
 
     // Frame metadata. GetFrame copies the newest processed frame like GetImage and gives its
     // meta, both of one frame. WaitFrame is called without the call lock: it waits until a
     // frame newer than `afterSequence` has been processed (1), the time-out passed or the
-    // capture stopped (0), or the machinery was shut down (-1).
+    // capture stopped (0), or the machinery was shut down (-1). A time-out of
+    // kWaitWithoutLimit waits without limit; any other negative one is refused (0 at once).
+    static constexpr int32_t kWaitWithoutLimit = -1;
     int32_t GetFrame(void* buffer, int32_t size, int32_t rowOrder, FrameMeta* meta);
     int32_t WaitFrame(uint64_t afterSequence, int32_t timeoutMs);
     FrameCounts Counts() const;

@@ -6,6 +6,7 @@
 
 #include "device/PixoraDevice.h"
 #include "image/ImageBuffer.h"
+#include "image/RowKernels.h"
 #include "image/SaveImageFile.h"
 #include "imaging/ProcessFrame.h"
 #include "platform/MessageWindow.h"
@@ -74,13 +75,15 @@ int32_t CaptureMachine::GetFrame(void* buffer, int32_t size, int32_t rowOrder, F
 }
 
 int32_t CaptureMachine::WaitFrame(uint64_t afterSequence, int32_t timeoutMs) {
+    if (timeoutMs < kWaitWithoutLimit)
+        return shutDown_.load() ? -1 : 0;  // refused: no time-out but -1 is negative
     std::unique_lock frames(frameMutex_);
     const uint64_t stops = captureStops_;
     const auto ready = [&] {
         return shutDown_.load() || streamFailed_ || queueRunning_ || captureStops_ != stops ||
                (frameCaptured_ && shownMeta_.sequence > afterSequence);
     };
-    if (timeoutMs < 0) {
+    if (timeoutMs == kWaitWithoutLimit) {
         frameProcessed_.wait(frames, ready);
     } else {
         frameProcessed_.wait_for(frames, std::chrono::milliseconds(timeoutMs), ready);
@@ -137,22 +140,35 @@ void CaptureMachine::NotifyStreamFailed() {
     frameProcessed_.notify_all();
 }
 
-int32_t CaptureMachine::SaveImage(const char* fileName, int32_t format) {
+int32_t CaptureMachine::SaveImage(const char* fileName, int32_t format, SessionCallLock& call) {
     errors_.SetDetail({});
-    std::lock_guard frames(frameMutex_);
-    ImageBuffer* image = OutputImage(settings_.colorModeIndex.load());
-    if (image == nullptr) {
-        RecordError(ErrorCode::NoDevice);
-        return 0;
+    ImageBuffer picture;
+    {
+        std::lock_guard frames(frameMutex_);
+        ImageBuffer* image = OutputImage(settings_.colorModeIndex.load());
+        if (image == nullptr) {
+            RecordError(ErrorCode::NoDevice);
+            return 0;
+        }
+        if (!image->IsEmpty() && !frameCaptured_) {
+            // Prepared images hold no picture yet: a save would write a black one.
+            errors_.SetDetail("no frame has been captured since the images were prepared");
+            RecordError(ErrorCode::NoDevice);
+            return 0;
+        }
+        // The frame as it is now: the worker may rewrite the images while the copy is
+        // encoded. An empty image stays empty and fails below, as it always did.
+        if (!image->IsEmpty() && (picture.CreateLike(image) == 0 ||
+                                  picture.Apply(CopyRows, image, nullptr, 0, 0) == 0)) {
+            errors_.SetDetail("not enough memory for a copy of the picture");
+            return 0;
+        }
     }
-    if (!image->IsEmpty() && !frameCaptured_) {
-        // Prepared images hold no picture yet: a save would write a black one.
-        errors_.SetDetail("no frame has been captured since the images were prepared");
-        RecordError(ErrorCode::NoDevice);
-        return 0;
-    }
+    // Everything below works on the copy and the file alone. The session outlives the call
+    // (the caller holds it), so the failure detail can still be set after a release.
+    call.unlock();
     std::string why;
-    const int32_t saved = SaveImageFile(fileName, image, static_cast<uint32_t>(format), &why);
+    const int32_t saved = SaveImageFile(fileName, &picture, static_cast<uint32_t>(format), &why);
     if (saved == 0)
         errors_.SetDetail(std::move(why));
     return saved;

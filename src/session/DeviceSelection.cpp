@@ -87,8 +87,12 @@ int32_t CameraSession::GetDeviceName(int32_t index, char* name, int32_t size) {
 }
 
 int32_t CameraSession::GetCameraInfo(PixoraCameraInfo* info) {
-    if (!RequireDevice())
+    // The capture machinery exists exactly when the device does and, unlike the device, is
+    // kept to the session's end; the ranges are the device's constants.
+    if (capture_ == nullptr) {
+        RecordError(ErrorCode::NoDevice);
         return 0;
+    }
     if (info == nullptr) {
         RecordError(ErrorCode::BadArgument);
         return 0;
@@ -99,12 +103,12 @@ int32_t CameraSession::GetCameraInfo(PixoraCameraInfo* info) {
     }
     info->sensorWidth = kSensorWidth;
     info->sensorHeight = kSensorHeight;
-    info->gainMin = static_cast<uint16_t>(device_->GainMin());
-    info->gainMax = static_cast<uint16_t>(device_->GainMax());
+    info->gainMin = static_cast<uint16_t>(PixoraDevice::kGainMin);
+    info->gainMax = static_cast<uint16_t>(PixoraDevice::kGainMax);
     info->reserved1 = 0;
     info->reserved2 = 0;
-    info->exposureMin = device_->ExposureMin();
-    info->exposureMax = device_->ExposureMax();
+    info->exposureMin = PixoraDevice::kExposureMin;
+    info->exposureMax = PixoraDevice::kExposureMax;
     return 1;
 }
 

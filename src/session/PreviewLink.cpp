@@ -12,8 +12,14 @@ void CaptureMachine::SetPreviewWindow(PIXORA_HWND parent, const Rect& placement)
 }
 
 bool CaptureMachine::CreatePreviewWindow() {
-    if (!preview_)
-        preview_ = std::make_unique<PreviewWindow>();
+    if (!preview_) {
+        // A worker may already run (a window-less preview gaining its window) and reads the
+        // pointer under the frame lock: the object is made whole first, then published there.
+        auto window = std::make_unique<PreviewWindow>();
+        std::lock_guard frames(frameMutex_);
+        preview_ = std::move(window);
+    }
+    // The window itself is opened through the object's own lock, which its drawing takes.
     PreviewWindowRequest request;
     request.parent = previewParent_;
     request.place = placement_;

@@ -1,10 +1,10 @@
 #include "simulator/VirtualCameraBus.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/Environment.h"
+#include "platform/Log.h"
 
 namespace pixora {
 
@@ -32,7 +32,7 @@ VirtualCameraBus& VirtualCameraBus::Instance() {
         SimSettings parsed;
         std::string error;
         if (!ParseSimSettings(settings, parsed, error)) {
-            std::fprintf(stderr, "pixora: PIXORA_SIM ignored: %s\n", error.c_str());
+            pixora::Log(LogLevel::Warning, "PIXORA_SIM ignored: " + error);
             settings.clear();
         }
         return new VirtualCameraBus(std::move(settings));

@@ -19,6 +19,17 @@ TEST(PixoraList, NamesEveryCameraWithItsIndex) {
     EXPECT_TRUE(result.err.empty()) << result.err;
 }
 
+// The library prints nothing itself: its warning reaches pixora's log handler, which
+// prints it with pixora's own prefix, once.
+TEST(PixoraList, TheLibrarysWarningsArePrintedWithPixorasPrefix) {
+    PixoraFixture pixora;
+    pixora.Simulate("cameras=0 fps=quick");
+    const PixoraResult result = pixora.Run({"list"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.err.rfind("pixora: warning: PIXORA_SIM ignored: ", 0), 0u) << result.err;
+    EXPECT_EQ(result.err.find("PIXORA_SIM", 20), std::string::npos) << result.err;
+}
+
 TEST(PixoraList, FindingNoCameraIsNoFailure) {
     PixoraFixture pixora;
     pixora.Simulate("cameras=none");

@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <ctime>
 #include <thread>
 #include <vector>
 
+#include "BoundedCall.h"
 #include "CameraFixture.h"
 #include "PixoraExtensions.h"
 #include "StoredSettings.h"
@@ -190,6 +192,32 @@ TEST_F(FrameMeta, WaitFrameTimesOutReturnsOnStopAndOnReleaseWithoutHoldingTheCam
     released.join();
     EXPECT_EQ(waited.load(), -1);
     EXPECT_EQ(PixoraEx_WaitFrame(camera_, 0, 0), -1);
+    camera_ = nullptr;
+}
+
+// -1 waits without limit, also on an idle handle, until a capture delivers; every other
+// negative time-out is refused at once, even when a frame is there.
+TEST_F(FrameMeta, WaitFrameWaitsWithoutLimitOnlyForMinusOneAndRefusesOtherNegativeTimeOuts) {
+    for (int32_t refused : {-2, -1000, INT32_MIN})
+        EXPECT_EQ(
+            Bounded("a refused wait", [&] { return PixoraEx_WaitFrame(camera_, 0, refused); }), 0);
+
+    std::atomic<int32_t> waited{2};
+    std::thread waiter([&] { waited = PixoraEx_WaitFrame(camera_, 0, -1); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(waited.load(), 2);  // still waiting: no capture runs
+    ASSERT_EQ(Pixora_StartPreview(camera_), 1);
+    Bounded("the wait without limit", [&] {
+        waiter.join();
+        return 0;
+    });
+    EXPECT_EQ(waited.load(), 1);
+
+    EXPECT_EQ(PixoraEx_WaitFrame(camera_, 0, -1), 1);
+    EXPECT_EQ(PixoraEx_WaitFrame(camera_, 0, -2), 0);
+    ASSERT_EQ(Pixora_StopPreview(camera_), 1);
+    ASSERT_EQ(Pixora_Release(camera_), 1);
+    EXPECT_EQ(PixoraEx_WaitFrame(camera_, 0, -2), -1);
     camera_ = nullptr;
 }
 

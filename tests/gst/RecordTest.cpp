@@ -1,5 +1,9 @@
 // pixora record: files that GStreamer's discoverer reads back with their size and length.
 #include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
 #include <thread>
 
 #include "GstRun.h"
@@ -64,6 +68,38 @@ TEST_F(Record, RefusesWhatItCannotRecordAndReportsTheCamerasError) {
     const PixoraResult run = fixture_.Run({"record", "absent.webm", "--device", "3"});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_NE(run.err.find("error 2 (device not found"), std::string::npos) << run.err;
+}
+
+// The file is replaced whole or not at all: a recording that fails leaves the file that was
+// there, one that ends replaces it, and neither leaves a temporary beside it.
+TEST_F(Record, AFailedRecordingKeepsTheFileThatWasThereAndAFinishedOneReplacesIt) {
+    const std::string old = "yesterday's recording";
+    const auto writeOld = [&] {
+        std::ofstream out(fixture_.File("kept.mkv"), std::ios::binary | std::ios::trunc);
+        out << old;
+    };
+    const auto entries = [&] {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(fixture_.Scratch().Path())) {
+            // Beside the settings and what each run of the program printed.
+            const std::string name = entry.path().filename().string();
+            if (name.rfind("registry.reg", 0) != 0 && name.rfind("run", 0) != 0)
+                names.insert(name);
+        }
+        return names;
+    };
+    writeOld();
+    fixture_.Simulate("cameras=0 fps=20 scene=bars");
+    PixoraResult run = fixture_.Run({"record", "kept.mkv", "--device", "3"});
+    EXPECT_EQ(run.exitStatus, 1) << run.out << run.err;
+    EXPECT_EQ(ReadFile(fixture_.File("kept.mkv")), old);
+    EXPECT_EQ(entries(), std::set<std::string>{"kept.mkv"});
+
+    run = fixture_.Run({"record", "kept.mkv", "--frames", "5"});
+    ASSERT_EQ(run.exitStatus, 0) << run.out << run.err;
+    EXPECT_NE(ReadFile(fixture_.File("kept.mkv")), old);
+    EXPECT_TRUE(Discover("kept.mkv").ok);
+    EXPECT_EQ(entries(), std::set<std::string>{"kept.mkv"});
 }
 
 }  // namespace

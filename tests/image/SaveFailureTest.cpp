@@ -13,7 +13,9 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "ImageTestSupport.h"
 #include "image/SaveImageFile.h"
@@ -36,7 +38,7 @@ TEST_F(SaveFailure, PathsThatAreNotPlainFilesAreRefusedForEveryFormat) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string folder = PathOf("folder");
     std::filesystem::create_directory(folder);
-    for (uint32_t format = kSaveBmp; format <= kSaveTiff; ++format) {
+    for (uint32_t format = 0; format < kSaveFormatCount; ++format) {
         for (const std::string& path : {fifo, folder, std::string("/dev/null")}) {
             std::string why;
             // A FIFO without a reader would block an ordinary open for ever.
@@ -55,7 +57,7 @@ TEST_F(SaveFailure, AFifoWithAReaderReceivesNothing) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
-    for (uint32_t format = kSaveBmp; format <= kSaveTiff; ++format) {
+    for (uint32_t format = 0; format < kSaveFormatCount; ++format) {
         std::string why;
         EXPECT_EQ(SaveImageFile(fifo.c_str(), &image_, format, &why), 0) << format;
         EXPECT_NE(why.find("not a regular file"), std::string::npos) << why;
@@ -77,7 +79,7 @@ TEST_F(SaveFailure, ASymbolicLinkToAFileIsWrittenThrough) {
 
 TEST_F(SaveFailure, AMissingFolderIsNamedAsTheReason) {
     const std::string path = PathOf("no/such/file");
-    for (uint32_t format = kSaveBmp; format <= kSaveTiff; ++format) {
+    for (uint32_t format = 0; format < kSaveFormatCount; ++format) {
         std::string why;
         EXPECT_EQ(SaveImageFile(path.c_str(), &image_, format, &why), 0) << format;
         EXPECT_NE(why.find(std::strerror(ENOENT)), std::string::npos) << format << ": " << why;
@@ -92,7 +94,7 @@ TEST_F(SaveFailure, AFolderWithoutWritePermissionIsNamedAsTheReason) {
     std::filesystem::create_directory(folder);
     chmod(folder.c_str(), 0500);
     const std::string path = folder + "/a";
-    for (uint32_t format = kSaveBmp; format <= kSaveTiff; ++format) {
+    for (uint32_t format = 0; format < kSaveFormatCount; ++format) {
         std::string why;
         EXPECT_EQ(SaveImageFile(path.c_str(), &image_, format, &why), 0) << format;
         EXPECT_NE(why.find(std::strerror(EACCES)), std::string::npos) << format << ": " << why;
@@ -101,10 +103,16 @@ TEST_F(SaveFailure, AFolderWithoutWritePermissionIsNamedAsTheReason) {
 }
 
 // A file that cannot grow, as on a full disk, in a child process whose file-size limit is
-// a few bytes: every format fails with the system's reason, and stderr stays empty.
+// a few bytes: every format fails with the system's reason, the file that was there is as
+// it was, no temporary remains, and stderr stays empty.
 TEST_F(SaveFailure, AWriteThatCannotCompleteGivesTheSystemsReasonAndPrintsNothing) {
-    for (uint32_t format = kSaveBmp; format <= kSaveTiff; ++format) {
+    const std::string old = "yesterday's good picture";
+    for (uint32_t format = 0; format < kSaveFormatCount; ++format) {
         const std::string path = PathOf("small" + std::to_string(format));
+        {
+            std::ofstream out(path, std::ios::binary);
+            out << old;
+        }
         const std::string errors = PathOf("stderr" + std::to_string(format));
         const pid_t child = fork();
         ASSERT_GE(child, 0);
@@ -123,7 +131,14 @@ TEST_F(SaveFailure, AWriteThatCannotCompleteGivesTheSystemsReasonAndPrintsNothin
         ASSERT_EQ(waitpid(child, &status, 0), child);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "format " << format;
         EXPECT_EQ(std::filesystem::file_size(errors), 0u) << "format " << format;
+        const std::vector<uint8_t> kept = test::ReadFileBytes(path);
+        EXPECT_EQ(std::string(kept.begin(), kept.end()), old) << "format " << format;
     }
+    // The folder holds what the test made: a target and a stderr file per format.
+    size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir_))
+        ++entries;
+    EXPECT_EQ(entries, 2 * kSaveFormatCount);
 }
 
 }  // namespace

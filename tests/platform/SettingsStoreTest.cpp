@@ -11,6 +11,7 @@
 
 #include "ScopedRegistry.h"
 #include "TempDir.h"
+#include "platform/Log.h"
 
 namespace pixora {
 namespace {
@@ -18,6 +19,25 @@ namespace {
 using test::ScopedRegistry;
 
 const std::string kKey = "Software\\Mendal\\Pixora530TZSdk";
+
+// What the store tells the application, through the log handler, while this lives.
+class LogCapture {
+public:
+    LogCapture() { SetLogHandler(Keep, this); }
+    ~LogCapture() { SetLogHandler(nullptr, nullptr); }
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+    const std::string& Text() const { return text_; }
+
+private:
+    static void Keep(int32_t level, const char* text, void* context) {
+        auto* capture = static_cast<LogCapture*>(context);
+        capture->text_ += (level == PIXORA_LOG_WARNING ? "warning: " : "other: ");
+        capture->text_ += text;
+        capture->text_ += '\n';
+    }
+    std::string text_;
+};
 
 TEST(SettingsStorePath, FollowsTheEnvironment) {
     ScopedRegistry registry;
@@ -139,13 +159,19 @@ TEST(SettingsFiles, ALinkIsWrittenThroughToItsTargetAndStaysALink) {
 TEST(SettingsFiles, AFifoIsNeitherReadNorReplacedAndIsReportedOnce) {
     ScopedRegistry registry;
     ASSERT_EQ(mkfifo(registry.File().c_str(), 0600), 0);
+    std::string told;
     testing::internal::CaptureStderr();
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(RegistryKey::Open(kKey), nullptr);
-        EXPECT_EQ(RegistryKey::Create(kKey), nullptr);
+    {
+        LogCapture log;
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(RegistryKey::Open(kKey), nullptr);
+            EXPECT_EQ(RegistryKey::Create(kKey), nullptr);
+        }
+        told = log.Text();
     }
-    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_TRUE(std::filesystem::is_fifo(registry.File()));
+    EXPECT_EQ(Occurrences(told, "warning: settings file"), 1) << told;
     EXPECT_EQ(Occurrences(told, "is not a regular file"), 1) << told;
     EXPECT_NE(told.find(registry.File()), std::string::npos) << told;
 }
@@ -164,16 +190,41 @@ TEST(SettingsFiles, AFileLargerThanTheCapIsKeptAsItIs) {
         out << "[HKEY_CURRENT_USER\\Software\\Late]\r\n\"Late\"=dword:00000009\r\n";
     }
     const auto sizeBefore = std::filesystem::file_size(registry.File());
+    std::string told;
     testing::internal::CaptureStderr();
-    int32_t value = 0;
-    ASSERT_NE(RegistryKey::Open(kKey), nullptr);
-    EXPECT_TRUE(RegistryKey::Open(kKey)->Read("Early", &value));
-    EXPECT_EQ(value, 7);
-    EXPECT_FALSE(RegistryKey::Open(kKey)->Write("Color", 2));
-    EXPECT_FALSE(RegistryKey::Open(kKey)->Write("Clock", 1));
-    const std::string told = testing::internal::GetCapturedStderr();
+    {
+        LogCapture log;
+        int32_t value = 0;
+        ASSERT_NE(RegistryKey::Open(kKey), nullptr);
+        EXPECT_TRUE(RegistryKey::Open(kKey)->Read("Early", &value));
+        EXPECT_EQ(value, 7);
+        EXPECT_FALSE(RegistryKey::Open(kKey)->Write("Color", 2));
+        EXPECT_FALSE(RegistryKey::Open(kKey)->Write("Clock", 1));
+        told = log.Text();
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(std::filesystem::file_size(registry.File()), sizeBefore);
+    EXPECT_EQ(Occurrences(told, "warning: settings file"), 1) << told;
     EXPECT_EQ(Occurrences(told, "larger than 16 MiB"), 1) << told;
+}
+
+// The file is replaced whole on every write, with nothing left beside it but its lock; a
+// new file is the user's alone, an existing one keeps the permissions it was given.
+TEST(SettingsFiles, EachWriteReplacesTheFileKeepingItsPermissionsAndLeavesNoTemporary) {
+    ScopedRegistry registry;
+    auto key = RegistryKey::Create(kKey);
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(std::filesystem::status(registry.File()).permissions(), std::filesystem::perms(0600));
+    ASSERT_EQ(chmod(registry.File().c_str(), 0640), 0);
+    ASSERT_TRUE(key->Write("Color", 3));
+    EXPECT_EQ(std::filesystem::status(registry.File()).permissions(), std::filesystem::perms(0640));
+    const std::filesystem::path folder = std::filesystem::path(registry.File()).parent_path();
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(entry.path().string() == registry.File() ||
+                    entry.path().string() == registry.File() + ".lock")
+            << name;
+    }
 }
 
 TEST(RegistryKeys, TwoProcessesWritingAtOnceLoseNothing) {

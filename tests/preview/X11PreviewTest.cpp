@@ -2,9 +2,11 @@
 // when no display can be opened (the off-screen suites cover the same drawing then).
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 #include "PreviewTestImages.h"
 #include "preview/PreviewWindow.h"
@@ -250,6 +252,37 @@ TEST_F(X11Preview, WorkerThreadDrawsWhileTheApplicationReadsBack) {
     EXPECT_GE(drawn.load(), drawnBeforeResize + 10);
     EXPECT_GT(readBacks, 0);
     EXPECT_EQ(images.display->Width(), 32);
+}
+
+// Each session's window has connections of its own, opened, drawn on with shared memory and
+// closed by several threads at once: the X extension library's process-wide list of
+// connections must not be read on one thread while another closes a connection (it was:
+// the heap broke after a few hundred windows).
+TEST_F(X11Preview, WindowsOfSeveralSessionsOpenDrawAndCloseOnThreadsAtOnce) {
+    constexpr int kThreads = 4;
+    constexpr int kRounds = 40;
+    std::atomic<int> opened{0};
+    std::atomic<int> drawn{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            ModeImages images;
+            FillForMode(images, 2, 32, 24);
+            PreviewWindow window(SurfaceChoice::X11);
+            for (int round = 0; round < kRounds; ++round) {
+                if (!window.Open(ChildOfHost(40 * t, 0, 32, 24)))
+                    continue;
+                opened.fetch_add(1);
+                for (int frame = 0; frame < 3; ++frame)
+                    drawn += window.DrawFrame(2, images.View()) ? 1 : 0;
+                window.Close();
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(opened.load(), kThreads * kRounds);
+    EXPECT_GT(drawn.load(), 0);
 }
 
 }  // namespace

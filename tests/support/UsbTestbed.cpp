@@ -70,15 +70,33 @@ std::vector<uint8_t> Descriptors(const UsbDeviceSpec& spec) {
 
 }  // namespace
 
+// What umockdev's handler calls into. The handler outlives the test bed: a connection to a
+// device node keeps it, and the library's USB port, which lives as long as the process,
+// still releases a camera it kept claimed after the test bed is gone. Requests that come
+// then are answered as an unplugged device's. The handler's signal closure owns the gate.
+struct IoctlGate {
+    std::mutex mutex;  // held while a request is handled, so that closing waits for it
+    UsbTestbed::Impl* impl = nullptr;
+
+    static void Free(gpointer gate, GClosure*) { delete static_cast<IoctlGate*>(gate); }
+};
+
 class UsbTestbed::Impl {
 public:
     explicit Impl(VirtualCameraBus& cameras) : cameras_(cameras) {
         testbed_ = umockdev_testbed_new();
         handler_ = umockdev_ioctl_base_new();
-        g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(&Impl::HandleIoctl), this);
+        gate_ = new IoctlGate;
+        gate_->impl = this;
+        g_signal_connect_data(handler_, "handle-ioctl", G_CALLBACK(&Impl::HandleIoctl), gate_,
+                              &IoctlGate::Free, GConnectFlags{});
     }
 
     ~Impl() {
+        {
+            std::lock_guard lock(gate_->mutex);
+            gate_->impl = nullptr;
+        }
         {
             std::lock_guard lock(mutex_);
             stopping_ = true;
@@ -227,8 +245,13 @@ public:
         cameras_.SetFault(device->spec.camera, FaultKind::Absent, -1);
     }
 
-    static gboolean HandleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, Impl* self) {
-        return self->Handle(client);
+    static gboolean HandleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, IoctlGate* gate) {
+        std::lock_guard lock(gate->mutex);
+        if (gate->impl == nullptr) {
+            umockdev_ioctl_client_complete(client, -1, ENODEV);
+            return TRUE;
+        }
+        return gate->impl->Handle(client);
     }
 
     gboolean Handle(UMockdevIoctlClient* client) {
@@ -484,6 +507,7 @@ public:
     VirtualCameraBus& cameras_;
     UMockdevTestbed* testbed_ = nullptr;
     UMockdevIoctlBase* handler_ = nullptr;
+    IoctlGate* gate_ = nullptr;  // owned by the handler's signal closure
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::map<std::string, std::unique_ptr<Device>> devices_;

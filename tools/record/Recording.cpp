@@ -11,9 +11,11 @@
 
 #include "ExitStatus.h"
 #include "Interrupt.h"
+#include "LibraryLog.h"
 #include "PixoraSrc.h"
 #include "RecordPipeline.h"
 #include "RecordPlan.h"
+#include "ReplacedFile.h"
 #include "StreamProgress.h"
 #include "Terminal.h"
 
@@ -121,8 +123,9 @@ public:
           pipeline_(pipeline),
           camera_(gst_bin_get_by_name(GST_BIN(pipeline), "camera")),
           bus_(gst_element_get_bus(pipeline)) {
+        // The muxer writes beside the file, which is replaced only by a finished recording.
         GstElement* file = gst_bin_get_by_name(GST_BIN(pipeline), "file");
-        g_object_set(file, "location", plan.file.c_str(), nullptr);
+        g_object_set(file, "location", output_.Temporary().c_str(), nullptr);
         gst_object_unref(file);
         if (plan.seconds)
             tally_.length = static_cast<GstClockTime>(*plan.seconds * GST_SECOND);
@@ -134,6 +137,10 @@ public:
     ~Recording() { gst_element_set_state(pipeline_.get(), GST_STATE_NULL); }
 
     int Run(const std::string& label) {
+        if (output_.Temporary().empty()) {
+            std::fprintf(stderr, "pixora: record: %s\n", output_.Failure().c_str());
+            return kExitFailure;
+        }
         if (gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
             Drain();
             return kExitFailure;
@@ -142,8 +149,14 @@ public:
                     plan_.file.c_str(), Size(camera_.get()).c_str(), plan_.bits, label.c_str(),
                     plan_.seconds || plan_.frames ? "" : " (Ctrl-C stops)");
         StreamProgress progress(StdoutIsTerminal());
-        const int status = Loop(progress);
+        int status = Loop(progress);
         gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
+        // A finished recording (also one that Ctrl-C ended) takes the file's place; a failed
+        // one leaves the file that was there.
+        if (status != kExitFailure && !output_.Commit()) {
+            std::fprintf(stderr, "pixora: record: %s\n", output_.Failure().c_str());
+            status = kExitFailure;
+        }
         counts_.delivered = tally_.frames.load();
         ReadStats(camera_.get(), &counts_);
         std::error_code error;
@@ -206,6 +219,7 @@ private:
     }
 
     const RecordPlan& plan_;
+    ReplacedFile output_{plan_.file};
     Element pipeline_;
     Element camera_;
     Bus bus_;
@@ -227,6 +241,8 @@ int Record(const RecordPlan& plan) {
         std::fprintf(stderr, "pixora: record: the pixorasrc element could not be registered\n");
         return kExitFailure;
     }
+    // The element sends the library's log to GStreamer's; this program prints it.
+    PrintLibraryLog();
     const RecordPipeline planned = PlanPipeline(plan);
     if (!planned.missing.empty()) {
         std::fprintf(stderr, "pixora: record: the GStreamer element %s is not installed\n",

@@ -13,7 +13,9 @@
 
 #include <jerror.h>
 
-#include "platform/WritableFile.h"
+#include "image/EncoderWarnings.h"
+#include "platform/ReplacingFile.h"
+#include "platform/WritableFileText.h"
 
 namespace pixora {
 
@@ -21,12 +23,13 @@ namespace {
 
 // The standard error manager ends the process on a library error and prints to the
 // application's error stream; this one keeps the message for the caller and returns to
-// EncodeJpeg, which turns the error into a failure.
+// EncodeJpeg, which turns the error into a failure. Warnings are logged and kept.
 struct JpegErrorManager {
     jpeg_error_mgr standard;
     std::jmp_buf recovery;
     const char* path = nullptr;
     std::string message;
+    EncoderWarnings warnings{"libjpeg"};
 };
 
 void JpegKeepMessage(j_common_ptr info) {
@@ -46,8 +49,19 @@ void JpegKeepMessage(j_common_ptr info) {
     std::longjmp(reinterpret_cast<JpegErrorManager*>(info->err)->recovery, 1);
 }
 
-// Warnings and trace messages do not end the compression; nobody is shown them.
-void JpegIgnoreMessage(j_common_ptr) {}
+// Warnings (level -1) do not end the compression: logged, and named if the save fails.
+// Trace messages (levels 0 and up) are for debugging the library; nobody is shown them.
+void JpegEmitMessage(j_common_ptr info, int level) {
+    if (level >= 0)
+        return;
+    char text[JMSG_LENGTH_MAX] = {};
+    (*info->err->format_message)(info, text);
+    reinterpret_cast<JpegErrorManager*>(info->err)->warnings.Add(text);
+    ++info->err->num_warnings;
+}
+
+// Nothing of the library reaches the application's streams, whoever asks to print.
+void JpegPrintNothing(j_common_ptr) {}
 
 // Everything that can raise a libjpeg error runs here, where a long jump back skips no
 // destructor; the compression object, file and row buffer belong to the caller.
@@ -55,7 +69,8 @@ bool EncodeJpeg(jpeg_compress_struct& info, JpegErrorManager& errors, std::FILE*
                 const ImageBuffer& image, JSAMPLE* row, int quality, bool progressive) {
     info.err = jpeg_std_error(&errors.standard);
     errors.standard.error_exit = JpegErrorExit;
-    errors.standard.output_message = JpegIgnoreMessage;
+    errors.standard.emit_message = JpegEmitMessage;
+    errors.standard.output_message = JpegPrintNothing;
     if (setjmp(errors.recovery)) {
         return false;
     }
@@ -111,32 +126,27 @@ int32_t WriteJpeg(const char* path, const ImageBuffer* image, int32_t quality, b
         return 0;
     }
     std::string reason;
-    std::FILE* file = OpenWritableFile(path, &reason);
-    if (file == nullptr) {
+    ReplacingFile file;
+    if (!file.Open(path, &reason) || file.Stream() == nullptr) {
         if (why != nullptr)
-            *why = reason;
+            *why = reason.empty() ? WriteFailureText(path) : reason;
         return 0;
     }
     jpeg_compress_struct info{};
     JpegErrorManager errors{};
     errors.path = path;
-    const bool ok =
-        EncodeJpeg(info, errors, file, *image, row.get(), std::clamp(quality, 0, 100), progressive);
+    bool ok = EncodeJpeg(info, errors, file.Stream(), *image, row.get(),
+                         std::clamp(quality, 0, 100), progressive);
     jpeg_destroy_compress(&info);
-    // The stdio destination reports its own write failures as library errors; a full disk
-    // may still show up only when the stream is flushed here.
-    const bool flushed = std::fflush(file) == 0 && std::ferror(file) == 0;
-    if (ok && !flushed)
-        reason = WriteFailureText(path);
-    const bool closed = std::fclose(file) == 0;
-    if (ok && flushed && !closed)
-        reason = WriteFailureText(path);
     if (!ok)
         reason = errors.message;
-    const bool whole = ok && flushed && closed;
-    if (!whole && why != nullptr)
-        *why = reason.empty() ? "the JPEG file could not be written" : reason;
-    return whole ? 1 : 0;
+    // The stdio destination reports its own write failures as library errors; a full disk
+    // may still show up only when the stream is flushed in the commit.
+    ok = ok && file.Commit(&reason);
+    if (!ok && why != nullptr)
+        *why =
+            errors.warnings.After(reason.empty() ? "the JPEG file could not be written" : reason);
+    return ok ? 1 : 0;
 }
 
 }  // namespace pixora

@@ -7,22 +7,25 @@
 #include <memory>
 #include <new>
 
-#include "platform/WritableFile.h"
+#include "image/EncoderWarnings.h"
+#include "platform/ReplacingFile.h"
+#include "platform/WritableFileText.h"
 
 namespace pixora {
 
 namespace {
 
-// libpng's errors arrive here and never return to the library: the message goes to the
-// caller's reason (the application's streams stay quiet) and control goes back to the
-// recovery point of EncodeRows.
-// Where the encoded bytes go, and where the reason for a failure is kept.
+// Where the encoded bytes go, and where the reason for a failure and the warnings are kept.
 struct PngSink {
     std::FILE* file;
     const char* path;
     std::string reason;
+    EncoderWarnings warnings{"libpng"};
 };
 
+// libpng's errors arrive here and never return to the library: the message goes to the
+// caller's reason (the application's streams stay quiet) and control goes back to the
+// recovery point of EncodeRows.
 [[noreturn]] void PngError(png_structp png, png_const_charp message) {
     // A failed write has already given the system's reason, which says more.
     if (auto* sink = static_cast<PngSink*>(png_get_error_ptr(png)); sink->reason.empty())
@@ -42,8 +45,10 @@ void PngFlush(png_structp png) {
     std::fflush(static_cast<PngSink*>(png_get_io_ptr(png))->file);
 }
 
-// Warnings change nothing in the file written; they are not the application's to read.
-void PngWarning(png_structp, png_const_charp) {}
+// Warnings change nothing in the file written: logged, and named if the save fails.
+void PngWarning(png_structp png, png_const_charp message) {
+    static_cast<PngSink*>(png_get_error_ptr(png))->warnings.Add(message);
+}
 
 int ColorTypeOf(const FileSampleLayout& samples) {
     if (samples.IsGray())
@@ -89,11 +94,11 @@ int32_t EncodePngFile(const char* path, const uint8_t* pixels, int32_t width, in
         rows[i] = const_cast<png_bytep>(pixels + i * stride);
     }
 
-    PngSink sink{nullptr, path, {}};
-    sink.file = OpenWritableFile(path, &sink.reason);
-    if (sink.file == nullptr) {
+    ReplacingFile file;
+    PngSink sink{nullptr, path, {}, EncoderWarnings("libpng")};
+    if (!file.Open(path, &sink.reason) || (sink.file = file.Stream()) == nullptr) {
         if (why != nullptr)
-            *why = sink.reason;
+            *why = sink.reason.empty() ? WriteFailureText(path) : sink.reason;
         return 0;
     }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink, PngError, PngWarning);
@@ -104,15 +109,12 @@ int32_t EncodePngFile(const char* path, const uint8_t* pixels, int32_t width, in
                         static_cast<png_uint_32>(height), samples);
     }
     png_destroy_write_struct(&png, &info);
-    // Buffered bytes meet a full disk here at the latest.
-    const bool flushed = std::fflush(sink.file) == 0 && std::ferror(sink.file) == 0;
-    const bool closed = std::fclose(sink.file) == 0;
-    if (ok && !(flushed && closed))
-        sink.reason = WriteFailureText(path);
-    const bool whole = ok && flushed && closed;
-    if (!whole && why != nullptr)
-        *why = sink.reason.empty() ? "the PNG file could not be written" : sink.reason;
-    return whole ? 1 : 0;
+    // Buffered bytes meet a full disk in the commit at the latest.
+    ok = ok && file.Commit(&sink.reason);
+    if (!ok && why != nullptr)
+        *why = sink.warnings.After(sink.reason.empty() ? "the PNG file could not be written"
+                                                       : sink.reason);
+    return ok ? 1 : 0;
 }
 
 }  // namespace pixora

@@ -2,6 +2,7 @@
 #include "image/FileEncoders.h"
 
 #include <tiffio.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdarg>
@@ -10,8 +11,10 @@
 #include <cstring>
 
 #include "image/ConversionKernels.h"
+#include "image/EncoderWarnings.h"
 #include "image/RowKernels.h"
-#include "platform/WritableFile.h"
+#include "platform/ReplacingFile.h"
+#include "platform/WritableFileText.h"
 
 namespace pixora {
 
@@ -26,39 +29,58 @@ PixelKernel ConversionFor(const FileSampleLayout& samples) {
     return wide ? ScaleColor16Swapped : SwapToRgb;
 }
 
-// libtiff's messages for one file: errors become the caller's reason, warnings are dropped;
-// neither reaches the application's streams (returning 1 stops libtiff's own handlers).
-int TiffKeepError(TIFF*, void* data, const char* module, const char* format, va_list args) {
+// What libtiff says about one file: the first error, which becomes the caller's reason,
+// and the warnings.
+struct TiffMessages {
+    std::string reason;
+    EncoderWarnings warnings{"libtiff"};
+};
+
+std::string FormatTiffMessage(const char* module, const char* format, va_list args) {
     char text[512] = {};
     std::vsnprintf(text, sizeof text, format, args);
-    auto* why = static_cast<std::string*>(data);
-    if (why != nullptr && why->empty())
-        *why = std::string("libtiff error: ") + (module != nullptr ? module : "") +
-               (module != nullptr ? ": " : "") + text;
+    return std::string(module != nullptr ? module : "") + (module != nullptr ? ": " : "") + text;
+}
+
+// libtiff's handlers for one file; neither reaches the application's streams (returning 1
+// stops libtiff's own handlers).
+int TiffKeepError(TIFF*, void* data, const char* module, const char* format, va_list args) {
+    auto* messages = static_cast<TiffMessages*>(data);
+    if (messages->reason.empty())
+        messages->reason = "libtiff error: " + FormatTiffMessage(module, format, args);
     return 1;
 }
 
-int TiffIgnoreWarning(TIFF*, void*, const char*, const char*, va_list) {
+int TiffKeepWarning(TIFF*, void* data, const char* module, const char* format, va_list args) {
+    static_cast<TiffMessages*>(data)->warnings.Add(FormatTiffMessage(module, format, args));
     return 1;
 }
 
-// Opens `path` for writing with the message handlers above; null with the reason in *why.
-TIFF* OpenTiff(const char* path, std::string* why) {
-    const int fd = OpenWritableDescriptor(path, why);
-    if (fd < 0)
-        return nullptr;
-    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-    if (options == nullptr) {
-        CloseDescriptor(fd);
-        *why = "not enough memory for the TIFF writer";
+// libtiff on the replacement's descriptor with the message handlers above; null with the
+// reason in messages->reason. libtiff closes what it is given, so it gets a duplicate.
+TIFF* OpenTiff(ReplacingFile& file, const char* path, TiffMessages* messages) {
+    const int fd = dup(file.Descriptor());
+    if (fd < 0) {
+        messages->reason = WriteFailureText(path);
         return nullptr;
     }
-    TIFFOpenOptionsSetErrorHandlerExtR(options, TiffKeepError, why);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, TiffIgnoreWarning, nullptr);
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    if (options == nullptr) {
+        close(fd);
+        messages->reason = "not enough memory for the TIFF writer";
+        return nullptr;
+    }
+    TIFFOpenOptionsSetErrorHandlerExtR(options, TiffKeepError, messages);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, TiffKeepWarning, messages);
+    // Opening writes the header; libtiff's message for a failed write does not say why.
+    errno = 0;
     TIFF* tiff = TIFFFdOpenExt(fd, path, "w", options);
     TIFFOpenOptionsFree(options);
-    if (tiff == nullptr)
-        CloseDescriptor(fd);
+    if (tiff == nullptr) {
+        if (errno != 0)
+            messages->reason = WriteFailureText(path);
+        close(fd);
+    }
     return tiff;
 }
 
@@ -87,12 +109,19 @@ int32_t EncodeTiffFile(const char* path, const ImageBuffer* image, const FileSam
     const size_t rowBytes = static_cast<size_t>(image->Width()) * image->BytesPerPixel();
     PackRows(converted, rowBytes);
 
-    // The reason lives here until the end: the handlers of the open file write into it.
-    std::string reason;
-    TIFF* tiff = OpenTiff(path, &reason);
+    // The messages live here until the end: the handlers of the open file write into them.
+    TiffMessages messages;
+    ReplacingFile file;
+    if (!file.Open(path, &messages.reason)) {
+        if (why != nullptr)
+            *why = messages.reason;
+        return 0;
+    }
+    TIFF* tiff = OpenTiff(file, path, &messages);
     if (tiff == nullptr) {
         if (why != nullptr)
-            *why = reason.empty() ? "the TIFF file could not be created" : reason;
+            *why = messages.warnings.After(
+                messages.reason.empty() ? "the TIFF file could not be created" : messages.reason);
         return 0;
     }
     TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(image->Width()));
@@ -116,10 +145,13 @@ int32_t EncodeTiffFile(const char* path, const ImageBuffer* image, const FileSam
     const bool written = TIFFWriteEncodedStrip(tiff, 0, converted.Bits(), bytes) == bytes;
     // The directory goes out on flush; a failure there leaves an unreadable file.
     const bool flushed = written && TIFFFlush(tiff) == 1;
+    if (!flushed && (errno != 0 || messages.reason.empty()))
+        messages.reason = WriteFailureText(path);
     TIFFClose(tiff);
-    if (!flushed && why != nullptr)
-        *why = errno != 0 || reason.empty() ? WriteFailureText(path) : reason;
-    return flushed ? 1 : 0;
+    const bool whole = flushed && file.Commit(&messages.reason);
+    if (!whole && why != nullptr)
+        *why = messages.warnings.After(messages.reason);
+    return whole ? 1 : 0;
 }
 
 }  // namespace pixora

@@ -5,7 +5,7 @@
 #include <limits>
 #include <vector>
 
-#include "platform/WritableFile.h"
+#include "platform/ReplacingFile.h"
 
 namespace pixora {
 
@@ -97,9 +97,10 @@ bool WritePlainTiff(const char* path, const PlainTiffLayout& layout,
     Put32(header, static_cast<uint32_t>(ifdOffset));
 
     errno = 0;
-    std::FILE* file = OpenWritableFile(path, nullptr);
-    if (file == nullptr)
+    ReplacingFile output;
+    if (!output.Open(path, nullptr) || output.Stream() == nullptr)
         return false;
+    std::FILE* file = output.Stream();
     auto write = [file](const void* data, size_t size) {
         return std::fwrite(data, 1, size, file) == size;
     };
@@ -114,7 +115,7 @@ bool WritePlainTiff(const char* path, const PlainTiffLayout& layout,
         ok = write(&pad, 1);
     }
     ok = ok && write(directory.data(), directory.size());
-    return std::fclose(file) == 0 && ok;
+    return ok && output.Commit(nullptr);
 }
 
 }  // namespace pixora

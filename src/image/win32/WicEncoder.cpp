@@ -10,7 +10,8 @@
 #include <memory>
 #include <new>
 
-#include "platform/WritableFile.h"
+#include "platform/ReplacingFile.h"
+#include "platform/WritableFileText.h"
 
 namespace pixora {
 
@@ -94,12 +95,11 @@ bool CopyToFile(IStream* stream, const char* path) {
     if (bytes == nullptr && size != 0)
         return false;
     errno = 0;
-    std::FILE* file = OpenWritableFile(path, nullptr);
-    bool ok = file != nullptr && std::fwrite(bytes, 1, size, file) == size;
-    if (file != nullptr)
-        ok = std::fclose(file) == 0 && ok;
+    ReplacingFile file;
+    bool ok = file.Open(path, nullptr) && file.Stream() != nullptr &&
+              std::fwrite(bytes, 1, size, file.Stream()) == size;
     GlobalUnlock(memory);
-    return ok;
+    return ok && file.Commit(nullptr);
 }
 
 // Encodes one frame into `stream`.

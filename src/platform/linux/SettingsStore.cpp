@@ -13,6 +13,9 @@
 #include <utility>
 
 #include "platform/Environment.h"
+#include "platform/FollowLinks.h"
+#include "platform/Log.h"
+#include "platform/ReplacingFile.h"
 #include "platform/SettingsKeyPath.h"
 
 namespace pixora {
@@ -22,38 +25,24 @@ namespace {
 // A settings file is a few kilobytes; anything far larger is not ours to read whole.
 constexpr off_t kMaxFileBytes = 16 * 1024 * 1024;
 
-// Tells the person running the application once per file and kind of problem, on the
-// error stream: the library cannot return an error from a settings read or write.
+// Tells the application once per file and kind of problem, through its log handler: the
+// library cannot return an error from a settings read or write.
 void NoticeOnce(const std::string& path, const char* problem) {
     static std::mutex mutex;
     static std::set<std::string> told;
-    std::lock_guard lock(mutex);
-    if (!told.insert(path + '\n' + problem).second)
-        return;
-    std::fprintf(stderr, "PixoraSdk_530TZ: settings file '%s' %s\n", path.c_str(), problem);
+    {
+        std::lock_guard lock(mutex);
+        if (!told.insert(path + '\n' + problem).second)
+            return;
+    }
+    Log(LogLevel::Warning, "settings file '" + path + "' " + problem);
 }
 
 constexpr const char* kNotRegular = "is not a regular file; settings are neither read nor saved";
+constexpr const char* kNotWritten = "could not be written; settings changes are not saved";
 constexpr const char* kTooLarge =
     "is larger than 16 MiB; it is read only that far and never rewritten, so changes are not "
     "saved";
-
-// The file a settings path names: a symbolic link is followed to where it points (the
-// settings are written there, and the link stays), also when its target does not exist yet.
-std::string FollowLinks(const std::string& path) {
-    namespace fs = std::filesystem;
-    fs::path current(path);
-    for (int hop = 0; hop < 40; ++hop) {
-        std::error_code ec;
-        if (!fs::is_symlink(fs::symlink_status(current, ec)))
-            return current.string();
-        const fs::path target = fs::read_symlink(current, ec);
-        if (ec)
-            return current.string();
-        current = target.is_absolute() ? target : current.parent_path() / target;
-    }
-    return current.string();
-}
 
 // The whole file into *out. False when it is not a regular file. *complete is false when the
 // file is larger than the cap and only its beginning was read.
@@ -79,17 +68,13 @@ bool ReadWholeFile(int fd, std::string* out, bool* complete) {
     return true;
 }
 
-bool WriteAll(int fd, const std::string& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
+// `text` as the whole file at `path`, replacing it whole or not at all; a new file is the
+// user's alone, as settings are.
+bool ReplaceFileText(const std::string& path, const std::string& text) {
+    ReplacingFile file;
+    return file.Open(path.c_str(), nullptr, true) && file.Stream() != nullptr &&
+           std::fwrite(text.data(), 1, text.size(), file.Stream()) == text.size() &&
+           file.Commit(nullptr);
 }
 
 // Holds the advisory lock on "<file>.lock" for the lifetime of the object.
@@ -232,8 +217,10 @@ bool SettingsStore::Modify(Change&& change) {
         std::filesystem::create_directories(file.parent_path(), ec);
 
     FileLock lock(path);
-    if (!lock.Held())
+    if (!lock.Held()) {
+        NoticeOnce(path, kNotWritten);
         return false;
+    }
 
     const FileText current = ReadSettingsFile(path);
     if (current.exists && !current.complete) {
@@ -242,20 +229,13 @@ bool SettingsStore::Modify(Change&& change) {
     }
     ParsedRegistry parsed = ParseRegistryText(current.text);
     if (current.exists && parsed.damaged) {
-        // Keep what could not be read beside the new file before replacing it.
-        std::filesystem::copy_file(path, path + ".bad",
-                                   std::filesystem::copy_options::overwrite_existing, ec);
+        // Keep what could not be read beside the new file before replacing it (all of it:
+        // a file larger than the cap never gets here).
+        ReplaceFileText(path + ".bad", current.text);
     }
     change(parsed.contents);
-
-    const std::string tmp = path + ".tmp";
-    const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    const bool written = WriteAll(fd, FormatRegistryText(parsed.contents)) && fsync(fd) == 0;
-    close(fd);
-    if (!written || rename(tmp.c_str(), path.c_str()) != 0) {
-        unlink(tmp.c_str());
+    if (!ReplaceFileText(path, FormatRegistryText(parsed.contents))) {
+        NoticeOnce(path, kNotWritten);
         return false;
     }
     return true;

@@ -26,6 +26,8 @@ struct ErrorRegistry {
     std::mutex mutex;
     std::vector<WatchedDisplay> displays;
     XErrorHandler previous = nullptr;
+    // Never held with `mutex` from outside in: an error handler may run while it is held.
+    std::mutex extensions;
 };
 
 ErrorRegistry& Registry() {
@@ -142,6 +144,10 @@ Display* X11OpenWatchedDisplay() {
     return display;
 }
 
+std::mutex& X11ExtensionMutex() {
+    return Registry().extensions;
+}
+
 void X11CloseWatchedDisplay(Display* display) {
     if (display == nullptr) {
         return;
@@ -149,7 +155,11 @@ void X11CloseWatchedDisplay(Display* display) {
     if (!X11ConnectionLost(display)) {
         XSync(display, False);
     }
-    XCloseDisplay(display);
+    {
+        // Closing takes the connection out of every extension's list.
+        std::lock_guard extensions(X11ExtensionMutex());
+        XCloseDisplay(display);
+    }
     X11UnwatchErrors(display);
 }
 

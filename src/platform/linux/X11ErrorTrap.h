@@ -6,6 +6,8 @@
 
 #include <X11/Xlib.h>
 
+#include <mutex>
+
 namespace pixora {
 
 // Starts counting errors of `display` (and installs the handler when needed). Also makes
@@ -18,6 +20,12 @@ void X11UnwatchErrors(Display* display);
 int X11TakeErrors(Display* display, unsigned char* lastCode = nullptr);
 // True once the connection to the server was lost.
 bool X11ConnectionLost(Display* display);
+
+// Held around every call of an X extension (MIT-SHM) and around the closing of a connection.
+// Xext keeps one list of connections per extension for the whole process and looks up the
+// connection it met last without a lock: a connection closed on one thread while another
+// thread uses the extension on another connection reads and writes freed memory.
+std::mutex& X11ExtensionMutex();
 
 // Opens a connection of the library's own (watched); null when DISPLAY is unset or no
 // server answers within about half a second.

@@ -29,10 +29,15 @@ std::unique_ptr<X11DrawImage> X11DrawImage::Create(Display* display, Visual* vis
     return nullptr;
 }
 
+// Every MIT-SHM call holds X11ExtensionMutex (see there); the round trips after them do not.
 bool X11DrawImage::MakeShared(Visual* visual, int depth, int width, int height) {
-    XImage* image =
-        XShmCreateImage(display_, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &segment_,
-                        static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XImage* image = nullptr;
+    {
+        std::lock_guard extensions(X11ExtensionMutex());
+        image =
+            XShmCreateImage(display_, visual, static_cast<unsigned>(depth), ZPixmap, nullptr,
+                            &segment_, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    }
     if (image == nullptr) {
         return false;
     }
@@ -52,7 +57,11 @@ bool X11DrawImage::MakeShared(Visual* visual, int depth, int width, int height) 
     image->data = segment_.shmaddr;
     segment_.readOnly = False;
     X11TakeErrors(display_);
-    const bool attached = XShmAttach(display_, &segment_) != 0;
+    bool attached = false;
+    {
+        std::lock_guard extensions(X11ExtensionMutex());
+        attached = XShmAttach(display_, &segment_) != 0;
+    }
     XSync(display_, False);
     // Marked for removal at once: the segment goes away when both sides have detached,
     // even if this process ends abruptly.
@@ -91,6 +100,7 @@ bool X11DrawImage::MakePlain(Visual* visual, int depth, int width, int height) {
 
 void X11DrawImage::Put(Window window, GC gc, int width, int height) {
     if (shared_) {
+        std::lock_guard extensions(X11ExtensionMutex());
         XShmPutImage(display_, window, gc, image_, 0, 0, 0, 0, static_cast<unsigned>(width),
                      static_cast<unsigned>(height), False);
     } else {
@@ -106,7 +116,10 @@ X11DrawImage::~X11DrawImage() {
     }
     if (shared_) {
         if (!X11ConnectionLost(display_)) {
-            XShmDetach(display_, &segment_);
+            {
+                std::lock_guard extensions(X11ExtensionMutex());
+                XShmDetach(display_, &segment_);
+            }
             XSync(display_, False);
         }
         shmdt(segment_.shmaddr);

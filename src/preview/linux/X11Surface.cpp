@@ -169,6 +169,7 @@ bool X11WindowSurface::OpenDrawConnection() {
     int major = 0;
     int minor = 0;
     Bool pixmaps = False;
+    std::lock_guard extensions(X11ExtensionMutex());
     sharedMemory_ = XShmQueryVersion(draw_, &major, &minor, &pixmaps) != 0;
     return true;
 }

@@ -8,11 +8,15 @@
 #include <X11/Xutil.h>
 
 #include <chrono>
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "dialogs/host/linux/FltkDialogWindow.h"
+#include "platform/Log.h"
 #include "platform/MessageWindow.h"
 #include "platform/linux/X11ErrorTrap.h"
 
@@ -43,6 +47,27 @@ Display* OpenDisplay() {
     return nullptr;
 }
 
+// The toolkit's complaints, which it would print on the application's error stream.
+std::string ToolkitText(const char* format, va_list args) {
+    char text[1024] = {};
+    std::vsnprintf(text, sizeof text, format, args);
+    return std::string("dialog toolkit: ") + text;
+}
+
+void ToolkitWarning(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    Log(LogLevel::Warning, ToolkitText(format, args));
+    va_end(args);
+}
+
+void ToolkitError(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    Log(LogLevel::Error, ToolkitText(format, args));
+    va_end(args);
+}
+
 // The toolkit's connection, opened once for the process. False without a display; the
 // toolkit's own opening would end the process instead.
 bool OpenToolkitDisplay() {
@@ -51,12 +76,20 @@ bool OpenToolkitDisplay() {
     Display* display = OpenDisplay();
     if (display == nullptr)
         return false;
-    // The toolkit puts in process-wide handlers that end the process on a lost connection;
-    // the library keeps the ones it had.
+    // The toolkit puts in process-wide handlers that end the process on a lost connection
+    // and print every protocol error; the library keeps the ones it had and watches this
+    // connection as its own. Its warnings and errors go to the log: the toolkit is the
+    // library's here, since the application had not opened it.
     XIOErrorHandler ioHandler = XSetIOErrorHandler(nullptr);
     XSetIOErrorHandler(ioHandler);
+    XErrorHandler errorHandler = XSetErrorHandler(nullptr);
+    XSetErrorHandler(errorHandler);
+    Fl::warning = ToolkitWarning;
+    Fl::error = ToolkitError;
     fl_open_display(display);
     XSetIOErrorHandler(ioHandler);
+    XSetErrorHandler(errorHandler);
+    X11WatchErrors(display);
     return true;
 }
 
@@ -256,6 +289,7 @@ FltkDialogHost* FltkDialogHost::IfDisplayReachable() {
         Display* display = OpenDisplay();
         if (display == nullptr)
             return nullptr;
+        std::lock_guard extensions(X11ExtensionMutex());
         XCloseDisplay(display);
     }
     return &host;
