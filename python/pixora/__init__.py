@@ -21,7 +21,7 @@ from . import images, simulator
 from ._library import library_path
 from .camera import Camera, CameraInfo, FrameCounts, cameras
 from .constants import AutoIris, CaptureState, ErrorCode, Fault, Filter, SaveFormat, Scene
-from .errors import CameraClosedError, LibraryError, PixoraError
+from .errors import CameraClosedError, LibraryError, PixoraError, StreamTimeoutError
 from .frames import Frame, Stream, monotonic
 from .settings import ALIASES, SETTINGS, setting_range
 
@@ -54,6 +54,7 @@ __all__ = [
     "SaveFormat",
     "Scene",
     "Stream",
+    "StreamTimeoutError",
     "cameras",
     "images",
     "library_path",
