@@ -142,10 +142,12 @@ class Camera:
     and raises PixoraError (code ``ErrorCode.DEVICE_NOT_FOUND``) when there is none. Close it
     with ``close()``, or use it as a context manager; any call after that raises
     CameraClosedError. A Camera that is garbage-collected or still open at interpreter exit
-    is released then.
+    is released then. The settings it changed are put back when it closes, unless it was
+    opened with ``keep_settings=True``; assigning an attribute it does not have raises
+    AttributeError.
 
-    Pictures come as numpy arrays of their own (``snapshot()``, ``stream()``; shapes and
-    channel orders in ``pixora.images``). The picture and analog settings are attributes
+    Pictures come as numpy arrays: of their own from ``snapshot()``, views of the library's
+    queue buffers from ``stream()`` (shapes and channel orders in ``pixora.images``). The picture and analog settings are attributes
     (``cam.brightness = 40``, ``cam.gain``, ``cam.exposure``, ...; their ranges with
     ``Camera.range(name)``). Every failure raises PixoraError with the library's error code.
 
@@ -301,7 +303,8 @@ class Camera:
 
     @property
     def wait_time(self) -> int:
-        """Milliseconds the stream's worker sleeps between looks at the camera (10)."""
+        """Milliseconds the library's polled captures (its callback preview and trigger
+        functions) sleep between looks at the camera (10); stream() is not paced by it."""
         return self._call("Pixora_GetWaitTime", failure=-1)
 
     @wait_time.setter
@@ -367,8 +370,8 @@ class Camera:
         return images.to_array(memory, width, height, bits)
 
     def save(self, path: Union[str, os.PathLike], quality: int = 100) -> None:
-        """Saves the library's last picture (the last snapshot, or during a stream its
-        newest frame) as a file whose format follows the extension: .bmp, .raw, .jpg or
+        """Saves the library's last picture (the last snapshot; a stream's frames are the
+        stream's, not the library's) as a file whose format follows the extension: .bmp, .raw, .jpg or
         .jpeg (``quality`` 100, 70 or 20), .png, .tif or .tiff.
 
         Fails with PixoraError when there is no picture yet, and with code 0 and the
