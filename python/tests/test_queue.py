@@ -4,6 +4,9 @@ kept by copy(); both channel orders; the settings each frame was taken with; the
 trigger pauses longer than the driver's transfer time-out; time-outs as TimeoutError."""
 
 import gc
+import os
+import subprocess
+import sys
 import threading
 import time
 
@@ -206,3 +209,23 @@ def test_when_every_buffer_is_busy_the_chosen_frame_is_dropped(cam, sim):
             assert following[0].dropped == numbers[0] - first.sequence - 1
     counts = cam.counts
     assert counts.delivered + counts.dropped + counts.failed == sim.frames_sent()
+
+
+def test_frames_held_at_exit_or_after_close_end_the_program_cleanly(tmp_path):
+    # A held frame outlives its camera and is given back by the finalizers at exit.
+    program = (
+        "import pixora\n"
+        "cam = pixora.Camera()\n"
+        "held = [next(iter(cam.stream(bits=8))) for _ in range(2)]\n"
+        "view = held[0].image[10:20]\n"
+        "held[0].release()\n"
+        "cam.close()\n"
+        "print(int(view.sum()) >= 0, held[1].image.shape)\n"
+    )
+    environment = dict(os.environ, PIXORA_REGISTRY=str(tmp_path / "registry.reg"))
+    environment["PIXORA_SIM"] = "fps=50"
+    result = subprocess.run(
+        [sys.executable, "-c", program], capture_output=True, text=True, env=environment, timeout=60
+    )
+    assert result.returncode == 0, result.stderr
+    assert result.stdout == "True (1024, 1360)\n"
