@@ -1,34 +1,29 @@
-// pixora stream: callback preview for a time or a number of frames, with a progress
-// display and an optional frame saved every N.
-#include <algorithm>
+// pixora stream: the frame queue (or, to save processed frames in the library's formats,
+// the callback preview) for a time or a number of frames, with a progress display and an
+// optional frame saved every N.
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "CallbackStream.h"
 #include "Camera.h"
 #include "CaptureOptions.h"
 #include "Commands.h"
 #include "ErrorText.h"
 #include "ExitStatus.h"
-#include "FrameWindow.h"
 #include "Interrupt.h"
+#include "PixoraExtensions.h"
+#include "QueueStream.h"
 #include "SaveFormats.h"
 #include "ShotSettings.h"
+#include "StreamPlan.h"
 #include "StreamProgress.h"
 #include "Terminal.h"
 
 namespace pixora::cli {
 
 namespace {
-
-struct StreamPlan {
-    std::optional<double> seconds;
-    std::optional<int32_t> frames;
-    int32_t saveEvery = 0;
-    std::filesystem::path folder;
-    SaveFormat format{};
-};
 
 StreamPlan Plan(const Arguments& args) {
     if (!args.Operands().empty())
@@ -42,7 +37,11 @@ StreamPlan Plan(const Arguments& args) {
         throw UsageError("--folder needs --save-every");
     plan.folder = folder != nullptr ? *folder : "stream-frames";
     const std::string* format = args.Value("format");
+    plan.raw = args.Has("raw");
+    if (plan.raw && format != nullptr)
+        throw UsageError("--raw saves PGM files: --format is for processed frames");
     plan.format = FormatByName(format != nullptr ? *format : "bmp");
+    plan.buffers = args.Integer("buffers", 1, PIXORA_STREAM_MAX_BUFFERS, plan.buffers);
     return plan;
 }
 
@@ -77,7 +76,6 @@ int RunStream(const Arguments& args) {
     std::unique_ptr<Camera> camera = Camera::Open(device, true);
     if (!camera)
         return kExitFailure;
-    FrameWindow frames;
     int status = kExitSuccess;
     {
         TemporarySettings settings(*camera);
@@ -85,78 +83,22 @@ int RunStream(const Arguments& args) {
         // camera's destructor releases it.
         if (!ApplyColorMode(*camera, bits) || !settings.Apply(shot))
             return kExitFailure;
-        PIXORA_HANDLE handle = camera->Handle();
-        std::vector<unsigned char> buffer(
-            static_cast<size_t>(std::max<int64_t>(ImageBytes(handle), 0)));
-        if (Pixora_CallBackPreview(handle, frames.Handle(), buffer.data(),
-                                   static_cast<int32_t>(buffer.size()), 1) != 1) {
-            camera->ReportFailure("starting the stream");
-            return kExitFailure;
-        }
-        std::printf("streaming camera %d: %d x %d, %d bits per pixel%s\n", device,
-                    Pixora_Width(handle), Pixora_Height(handle), Pixora_GetColorMode(handle),
-                    plan.seconds || plan.frames ? "" : " (Ctrl-C stops)");
-
-        StreamProgress progress(StdoutIsTerminal());
-        StreamCounts counts;
-        int64_t saved = 0;
-        bool streamFailed = false;
-        bool reachedEnd = false;
-        while (!Interrupted() && !streamFailed) {
-            if ((plan.seconds && progress.Seconds() >= *plan.seconds) ||
-                (plan.frames && counts.delivered >= *plan.frames)) {
-                reachedEnd = true;
-                break;
-            }
-            if (const std::optional<FrameEvent> event = frames.Next(50)) {
-                if (event->delivered) {
-                    ++counts.delivered;
-                    if (counts.delivered == 1 && shot.whiteBalance)
-                        settings.EndWhiteBalance();
-                    // The camera's frames between this one and the one before, not delivered.
-                    counts.dropped += event->meta.dropped;
-                    if (plan.saveEvery > 0 && counts.delivered % plan.saveEvery == 0) {
-                        char name[64];
-                        std::snprintf(name, sizeof name, "frame-%06lld%s",
-                                      static_cast<long long>(counts.delivered),
-                                      plan.format.extension);
-                        const std::string path = (plan.folder / name).string();
-                        if (Pixora_SaveImage(handle, path.c_str(), plan.format.code) == 1) {
-                            ++saved;
-                        } else {
-                            camera->ReportFailure("writing '" + path + "'");
-                            streamFailed = true;
-                        }
-                    }
-                } else {
-                    ++counts.failed;
-                    streamFailed = event->errorCode == PIXORA_ERR_STREAM_FAILED;
-                }
-            }
-            // Codes are counted from their announcements; the stack is emptied so that a
-            // later failure reports only its own codes.
-            for (const auto& [code, count] : camera->TakeAnnouncedErrors())
-                counts.errors[code] += count;
-            camera->DiscardErrors();
-            progress.Update(counts);
-        }
-        if (Pixora_StopPreview(handle) != 1) {
-            camera->ReportFailure("stopping the stream");
-            status = kExitFailure;
-        }
-        // The library's own count also has the frames a stop left behind.
-        PixoraFrameCounts library{};
-        library.size = sizeof library;
-        if (PixoraEx_GetFrameCounts(handle, &library) == 1)
-            counts.dropped = static_cast<int64_t>(library.dropped);
-        for (const auto& [code, count] : camera->TakeAnnouncedErrors())
-            counts.errors[code] += count;
-        progress.Summary(counts, plan.saveEvery > 0 ? "saved=" + std::to_string(saved) : "");
-        ReportErrorCodes(counts.errors);
+        const auto endWhiteBalance = [&settings, &shot] {
+            if (shot.whiteBalance)
+                settings.EndWhiteBalance();
+        };
+        // Processed frames saved in the library's formats come from the callback preview,
+        // which keeps the newest frame for Pixora_SaveImage; every other run takes every
+        // frame from the frame queue.
+        const StreamOutcome outcome = plan.saveEvery > 0 && !plan.raw
+                                          ? CallbackStream(*camera, plan, endWhiteBalance)
+                                          : StreamFromQueue(*camera, plan, endWhiteBalance);
+        ReportErrorCodes(outcome.counts.errors);
         const bool limited = plan.seconds || plan.frames;
-        if (streamFailed || counts.failed > 0 || (reachedEnd && counts.delivered == 0))
+        if (outcome.failed || outcome.stopFailed || outcome.counts.failed > 0 ||
+            (outcome.reachedEnd && outcome.counts.delivered == 0))
             status = kExitFailure;
-        else if (Interrupted() && limited && !reachedEnd && status == kExitSuccess)
+        else if (Interrupted() && limited && !outcome.reachedEnd)
             status = InterruptedStatus();
     }
     if (!camera->Release() && status == kExitSuccess)
@@ -167,7 +109,7 @@ int RunStream(const Arguments& args) {
 std::vector<OptionInfo> StreamOptions() {
     std::vector<OptionInfo> options = {{"bits", true},   {"device", true},     {"seconds", true},
                                        {"frames", true}, {"save-every", true}, {"folder", true},
-                                       {"format", true}};
+                                       {"format", true}, {"raw", false},       {"buffers", true}};
     for (const OptionInfo& option : ShotOptionList())
         options.push_back(option);
     return options;
@@ -176,8 +118,10 @@ std::vector<OptionInfo> StreamOptions() {
 std::string StreamHelp() {
     return std::string(
                "usage: pixora stream [options]\n\n"
-               "Streams frames into memory with a message per frame, for --seconds or\n"
-               "--frames, or until Ctrl-C when neither is given. On a terminal a live line\n"
+               "Streams frames into memory, for --seconds or --frames, or until Ctrl-C when\n"
+               "neither is given: every frame the camera sends is taken from a queue of\n"
+               "--buffers buffers, and when the queue is full its oldest frame is dropped and\n"
+               "counted. On a terminal a live line\n"
                "shows frames, frames per second, dropped and failed frames and the error codes\n"
                "seen; otherwise the same appears once a second as a plain line:\n"
                "  frames=N fps=F dropped=D failed=X errors=none|CODE:COUNT,...\n"
@@ -189,7 +133,12 @@ std::string StreamHelp() {
            "  --frames N        stream until N frames were delivered\n"
            "  --save-every N    save every Nth delivered frame\n"
            "  --folder DIR      folder for saved frames (default stream-frames; created)\n"
-           "  --format F        format of saved frames (default bmp)\n" +
+           "  --format F        format of saved frames (default bmp; then the newest frame\n"
+           "                    is taken at each message, as the callback preview gives it)\n"
+           "  --raw             the mosaic as the camera sent it (8-bit samples for --bits\n"
+           "                    8, 24, 32; 10-bit for 16, 48, 64), whatever the stored\n"
+           "                    picture settings; saved frames are PGM files\n"
+           "  --buffers N       frames the queue holds, 1..64 (default 8)\n" +
            ShotOptionsHelp() +
            "\nExit status 1 when a frame failed or none arrived, 130 (143) when Ctrl-C\n"
            "(SIGTERM) came before --seconds or --frames was reached.\n";

@@ -29,11 +29,14 @@ def opencv():
 
 def show(frames, cv2, title):
     for frame in frames:
-        # OpenCV wants blue, green, red; the frames are red, green, blue.
-        picture = cv2.cvtColor(frame.image, cv2.COLOR_RGB2BGR)
-        text = f"frame {frame.sequence}  dropped {frame.dropped}  age {frame.age * 1000:.0f} ms"
-        cv2.putText(picture, text, (20, 50), cv2.FONT_HERSHEY_SIMPLEX, 1.2, (0, 255, 0), 2)
-        cv2.imshow(title, picture)
+        # The frames are OpenCV's blue, green, red (order="bgr"), in the queue's buffer,
+        # which is the loop's to draw on until the frame is released.
+        with frame:
+            age = frame.age * 1000
+            text = f"frame {frame.sequence}  dropped {frame.dropped}  age {age:.0f} ms"
+            green = (0, 255, 0)
+            cv2.putText(frame.image, text, (20, 50), cv2.FONT_HERSHEY_SIMPLEX, 1.2, green, 2)
+            cv2.imshow(title, frame.image)
         key = cv2.waitKey(1) & 0xFF
         if key in (ord("q"), 27) or cv2.getWindowProperty(title, cv2.WND_PROP_VISIBLE) < 1:
             break
@@ -68,7 +71,8 @@ def main():
     try:
         with pixora.Camera(args.device) as cam:
             print(f"{cam.name}: {cam.width} x {cam.height}")
-            with cam.stream(count=count) as frames:
+            order = "bgr" if cv2 is not None else "rgb"
+            with cam.stream(count=count, order=order) as frames:
                 limited = limit(frames, args.seconds)
                 if cv2 is not None:
                     show(limited, cv2, f"{cam.name} - q to quit")

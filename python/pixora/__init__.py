@@ -31,7 +31,7 @@ from .constants import (
     SaveFormat,
     Scene,
 )
-from .errors import CameraClosedError, LibraryError, PixoraError
+from .errors import CameraClosedError, LibraryError, PixoraError, StreamTimeoutError
 from .frames import Frame, Stream, monotonic
 from .settings import ALIASES, SETTINGS, setting_range
 
@@ -65,6 +65,7 @@ __all__ = [
     "SaveFormat",
     "Scene",
     "Stream",
+    "StreamTimeoutError",
     "cameras",
     "images",
     "library_path",

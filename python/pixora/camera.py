@@ -1,22 +1,24 @@
 """The Camera class: one open session with a 530TZ camera."""
 
 import ctypes
+import difflib
 import os
 import threading
 import time
 import weakref
-from typing import Iterator, List, NamedTuple, Optional, Tuple, Union
+from typing import Callable, Dict, Iterator, List, NamedTuple, Optional, Tuple, Union
 
 import numpy as np
 
 from . import _library, images
 from ._records import CameraInfo as _CameraInfo
 from ._records import FrameCounts as _FrameCounts
-from ._records import FrameMeta, new_record
+from ._records import StreamFrame, StreamOptions, new_record
+from ._records import StreamStatus as _StreamStatus
 from .constants import AutoIris, CaptureState, ErrorCode, Filter, SaveFormat
-from .errors import CameraClosedError, PixoraError
-from .frames import Frame, Stream
-from .settings import Setting, int32, setting_range
+from .errors import CameraClosedError, PixoraError, StreamTimeoutError
+from .frames import BAYER_PATTERNS, Frame, Stream, _Lease
+from .settings import SETTINGS, Setting, int32, setting_range
 
 DEVICE_INDICES = range(8)
 
@@ -25,6 +27,11 @@ DEVICE_INDICES = range(8)
 WAIT_SLICE_MS = 150
 
 _NAME_BYTES = 256
+
+# The frame queue (PixoraExtensions.h): its largest size, drop policies and take results.
+MAX_BUFFERS = 64
+_DROP_POLICIES = {"newest": 0, "oldest": 1}
+_TAKE_FRAME, _TAKE_TIMEOUT, _TAKE_STOPPED, _TAKE_FAILED = 1, 0, 2, 3
 
 # File extensions of Camera.save, and JPEG qualities the library has formats for.
 _EXTENSIONS = {
@@ -68,8 +75,27 @@ def _error_text(code: int) -> str:
     return _library.library().PixoraEx_ErrorText(code).decode("utf-8", "replace")
 
 
-def _release(library: ctypes.CDLL, handle: int) -> None:
+# What a Camera puts back when it closes: per setting, the setter and the value it had
+# before the program first changed it.
+_Originals = Dict[str, Tuple[str, Optional[int], int]]
+
+
+def _put_back(library: ctypes.CDLL, handle: int, originals: _Originals) -> None:
+    """Writes the settings in ``originals`` back, the last changed first, so that the store
+    keeps what it had before the program ran; best effort (a refusal changes nothing)."""
+    for function, index, value in reversed(list(originals.values())):
+        if index is None:
+            getattr(library, function)(handle, value)
+        else:
+            library.Pixora_SetFilterValue(handle, index, value)
+    originals.clear()
+    while library.Pixora_GetLastError(handle) != 0:
+        pass
+
+
+def _release(library: ctypes.CDLL, handle: int, originals: _Originals) -> None:
     # The finalizer of a Camera that was not closed: garbage collection or interpreter exit.
+    _put_back(library, handle, originals)
     library.Pixora_Release(handle)
 
 
@@ -116,10 +142,12 @@ class Camera:
     and raises PixoraError (code ``ErrorCode.DEVICE_NOT_FOUND``) when there is none. Close it
     with ``close()``, or use it as a context manager; any call after that raises
     CameraClosedError. A Camera that is garbage-collected or still open at interpreter exit
-    is released then.
+    is released then. The settings it changed are put back when it closes, unless it was
+    opened with ``keep_settings=True``; assigning an attribute it does not have raises
+    AttributeError.
 
-    Pictures come as numpy arrays of their own (``snapshot()``, ``stream()``; shapes and
-    channel orders in ``pixora.images``). The picture and analog settings are attributes
+    Pictures come as numpy arrays: of their own from ``snapshot()``, views of the library's
+    queue buffers from ``stream()`` (shapes and channel orders in ``pixora.images``). The picture and analog settings are attributes
     (``cam.brightness = 40``, ``cam.gain``, ``cam.exposure``, ...; their ranges with
     ``Camera.range(name)``). Every failure raises PixoraError with the library's error code.
 
@@ -170,12 +198,14 @@ class Camera:
 
     range = staticmethod(setting_range)
 
-    def __init__(self, device: int = 0) -> None:
+    def __init__(self, device: int = 0, keep_settings: bool = False) -> None:
         self._lib = _library.library()
         self._lock = threading.RLock()
         self._handle: Optional[int] = None
+        self._keep_settings = bool(keep_settings)
+        self._originals: _Originals = {}
         self._stream_owner: Optional[object] = None  # the running stream's token
-        self._stream_failed = False
+        self._stream_taken = 0  # frames the running stream handed out
         device = int32(device, "device")
         if device not in DEVICE_INDICES:
             raise PixoraError(
@@ -185,7 +215,7 @@ class Camera:
         if not handle:
             raise PixoraError("Pixora_Initialize gave no handle", function="Pixora_Initialize")
         self._handle = handle
-        self._finalizer = weakref.finalize(self, _release, self._lib, handle)
+        self._finalizer = weakref.finalize(self, _release, self._lib, handle, self._originals)
         try:
             # Initialisation opens index 0 whether or not a camera is there; what it recorded
             # about that is answered below for the index asked for.
@@ -207,8 +237,10 @@ class Camera:
     # --- Session -------------------------------------------------------------------------
 
     def close(self) -> None:
-        """Stops any capture and releases the camera (its settings are stored for the next
-        session). Further calls raise CameraClosedError; closing again does nothing."""
+        """Stops any capture, puts back the settings this Camera changed (unless it was
+        opened with ``keep_settings=True``) and releases the camera, which stores its
+        settings for the next session. Frames still held stay valid until released. Further
+        calls raise CameraClosedError; closing again does nothing."""
         with self._lock:
             handle, self._handle = self._handle, None
             if handle is None:
@@ -216,6 +248,7 @@ class Camera:
             self._finalizer.detach()
             with Camera._open_lock:
                 Camera._open_cameras.discard(self)
+            _put_back(self._lib, handle, self._originals)
             if self._lib.Pixora_Release(handle) != 1:
                 raise PixoraError("Pixora_Release failed", function="Pixora_Release")
 
@@ -270,7 +303,8 @@ class Camera:
 
     @property
     def wait_time(self) -> int:
-        """Milliseconds the stream's worker sleeps between looks at the camera (10)."""
+        """Milliseconds the library's polled captures (its callback preview and trigger
+        functions) sleep between looks at the camera (10); stream() is not paced by it."""
         return self._call("Pixora_GetWaitTime", failure=-1)
 
     @wait_time.setter
@@ -336,8 +370,8 @@ class Camera:
         return images.to_array(memory, width, height, bits)
 
     def save(self, path: Union[str, os.PathLike], quality: int = 100) -> None:
-        """Saves the library's last picture (the last snapshot, or during a stream its
-        newest frame) as a file whose format follows the extension: .bmp, .raw, .jpg or
+        """Saves the library's last picture (the last snapshot; a stream's frames are the
+        stream's, not the library's) as a file whose format follows the extension: .bmp, .raw, .jpg or
         .jpeg (``quality`` 100, 70 or 20), .png, .tif or .tiff.
 
         Fails with PixoraError when there is no picture yet, and with code 0 and the
@@ -370,25 +404,47 @@ class Camera:
         count: Optional[int] = None,
         timeout: Optional[float] = 5.0,
         trigger: bool = False,
+        buffers: int = 4,
+        raw: bool = False,
+        order: str = "rgb",
+        drop: str = "oldest",
     ) -> Stream:
-        """Streams frames in colour mode ``bits``: returns an iterator of ``Frame`` (the
-        picture as ``snapshot()`` gives it, never torn, with its ``sequence``,
-        ``timestamp`` and ``dropped``).
+        """Streams frames in colour mode ``bits`` through a queue of ``buffers`` buffers
+        (1..64) that the library fills as each frame's transfer ends: returns an iterator of
+        ``Frame`` (the picture as a numpy view of its buffer, with its ``sequence``,
+        ``timestamp``, ``dropped`` and the settings it was taken with).
+
+        A frame's buffer is not rewritten while the frame is held: ``frame.release()`` or
+        ``with frame:`` gives it back, and so does garbage collection of the frame (in a
+        ``for`` loop, the previous frame is let go when the next one is bound);
+        ``frame.copy()`` keeps one. While a buffer is free no frame is lost; when every
+        buffer is queued or held, ``drop`` says which frame goes: "oldest" (the oldest
+        queued one, so a slow loop gets recent frames) or "newest" (the arriving one, so a
+        burst keeps its first frames). Either way it is counted in the next frame's
+        ``dropped``.
+
+        ``order``: "rgb" (red, green, blue; for 24 and 48 bits a view with the channels
+        reversed, for 32 and 64 bits a copy) or "bgr" (the library's order, as OpenCV takes
+        it, always a view). ``raw``: the mosaic as the camera sent it, no adjustment nor
+        mirror whatever the stored settings, 8-bit samples for ``bits`` 8, 24 and 32 and
+        10-bit samples (0..1023, uint16) for 16, 48 and 64; ``frame.bayer_pattern`` names
+        its colours.
 
         The camera streams from the first frame asked for until ``count`` frames were
         handed out (None: without end), or the loop is left (``break``, an exception,
-        Ctrl-C) or the Stream is closed; then it stops. A loop slower than the camera gets
-        the newest frame each time: the frames in between are its frames' ``dropped``.
+        Ctrl-C) or the Stream is closed; then it stops.
 
-        ``timeout``: seconds without a frame before PixoraError is raised (None: wait
-        without limit). ``trigger``: one frame per external trigger pulse instead of a free
-        run (then pass a ``timeout`` that fits the pulses, or None).
+        ``timeout``: seconds without a frame before StreamTimeoutError (a PixoraError and a
+        TimeoutError; None: wait without limit). ``trigger``: one frame per external
+        trigger pulse instead of a free run; pauses between pulses of any length are waited
+        out, so pass a ``timeout`` that fits the pulses, or None.
 
         Example::
 
             with cam.stream(count=100) as frames:
                 for frame in frames:
-                    process(frame.image)
+                    with frame:
+                        process(frame.image)
             print(frames.received, frames.dropped)
         """
         self._require()
@@ -398,82 +454,145 @@ class Camera:
             )
         if count is not None and count < 0:
             raise PixoraError(f"count {count} is negative", ErrorCode.BAD_ARGUMENT)
-        return Stream(self._frames(bits, count, timeout, trigger))
+        if not 1 <= int32(buffers, "buffers") <= MAX_BUFFERS:
+            raise PixoraError(
+                f"buffers {buffers}: a stream has 1..{MAX_BUFFERS}", ErrorCode.BAD_ARGUMENT
+            )
+        if order not in ("rgb", "bgr"):
+            raise PixoraError(f'order {order!r}: "rgb" or "bgr"', ErrorCode.BAD_ARGUMENT)
+        if drop not in _DROP_POLICIES:
+            raise PixoraError(f'drop {drop!r}: "oldest" or "newest"', ErrorCode.BAD_ARGUMENT)
+        options = new_record(StreamOptions)
+        options.buffers = buffers
+        options.triggered = 1 if trigger else 0
+        options.raw = 1 if raw else 0
+        options.dropPolicy = _DROP_POLICIES[drop]
+        return Stream(self._frames(bits, count, timeout, options, order))
 
     def _frames(
-        self, bits: int, count: Optional[int], timeout: Optional[float], trigger: bool
+        self,
+        bits: int,
+        count: Optional[int],
+        timeout: Optional[float],
+        options: StreamOptions,
+        order: str,
     ) -> Iterator[Frame]:
         if count == 0:
             return
+        mode = "trigger" if options.triggered else "free-running"
         # The stream this generator started, whatever happens between the start and the
         # first statement after it (a Ctrl-C may come anywhere).
         token = object()
         try:
-            handle, width, height = self._start_stream(bits, trigger, token)
-            expected = CaptureState.TRIGGER if trigger else CaptureState.PREVIEW
-            memory = images.new_buffer(width, height, bits)
-            meta = new_record(FrameMeta)
-            last = 0
+            handle, status = self._open_stream(bits, options, mode, token)
+            layout = images.layout(status.width, status.height, status.stride, status.bitsPerPixel)
+            pattern = BAYER_PATTERNS.get(status.bayerPattern)
+            frame_bits = status.bitsPerPixel
+            take = self._lib.PixoraEx_TakeFrame
             received = 0
             limit = None if timeout is None else time.monotonic() + timeout
             while count is None or received < count:
-                # Not under the lock: the wait holds nothing of the camera.
-                waited = self._lib.PixoraEx_WaitFrame(handle, last, WAIT_SLICE_MS)
-                if waited < 0:
-                    raise CameraClosedError("the camera was closed during the stream")
-                if waited == 0:
-                    self._check_streaming(expected)
+                record = new_record(StreamFrame)
+                # Not under the lock: the take holds nothing of the camera, and close()
+                # from another thread ends it at once.
+                result = take(handle, ctypes.byref(record), WAIT_SLICE_MS)
+                if result == _TAKE_FRAME:
+                    received += 1
+                    self._stream_taken += 1
+                    if limit is not None:
+                        limit = time.monotonic() + timeout  # type: ignore[operator]
+                    made = [self._frame_of(record, layout, pattern, frame_bits, order)]
+                    if received == count:
+                        # The last frame: the camera stops before the loop works on it.
+                        self._stop_stream(token, check=True)
+                    # Popped in the yield: a frame the loop drops is not kept alive (with
+                    # its buffer) by this generator while it waits for the next.
+                    yield made.pop()
+                elif result == _TAKE_TIMEOUT:
                     if limit is not None and time.monotonic() >= limit:
-                        raise PixoraError(f"no frame came within {timeout} s")
-                    continue
-                with self._lock:
-                    self._call(
-                        "PixoraEx_GetFrame",
-                        memory.ctypes.data,
-                        memory.nbytes,
-                        1,
-                        ctypes.byref(meta),
-                        what="reading a frame",
-                    )
-                if meta.sequence <= last:
-                    continue
-                dropped = meta.sequence - last - 1 if last else 0
-                last = meta.sequence
-                received += 1
-                if limit is not None:
-                    limit = time.monotonic() + timeout  # type: ignore[operator]
-                frame = Frame(
-                    images.to_array(memory, width, height, bits),
-                    int(meta.sequence),
-                    meta.timestampUs / 1e6,
-                    int(dropped),
-                    bits,
-                )
-                if received == count:
-                    # The last frame: the camera stops before the loop works on it.
-                    self._stop_stream(token, check=True)
-                yield frame
+                        raise self._timed_out(handle, timeout, mode)
+                elif result == _TAKE_FAILED:
+                    raise self._stream_failure(mode)
+                elif result == _TAKE_STOPPED:
+                    self._require()
+                    raise PixoraError(f"the {mode} stream was stopped by another call")
+                else:
+                    raise CameraClosedError(f"the camera was closed during the {mode} stream")
         except BaseException:
             self._stop_stream(token, check=False)
             raise
 
-    def _start_stream(self, bits: int, trigger: bool, token: object) -> Tuple[int, int, int]:
+    def _frame_of(
+        self,
+        record: StreamFrame,
+        layout: dict,
+        pattern: Optional[str],
+        bits: int,
+        order: str,
+    ) -> Frame:
+        meta = record.meta
+        return Frame(
+            images.in_order(np.asarray(_Lease(self._lib, record, dict(layout))), bits, order),
+            meta.sequence,
+            meta.timestampUs / 1e6,
+            meta.dropped,
+            bits,
+            raw=bool(meta.raw),
+            bayer_pattern=pattern,
+            exposure=meta.exposure,
+            gain=meta.analogGain,
+            white_balance=(meta.whiteBalanceRed, meta.whiteBalanceGreen, meta.whiteBalanceBlue),
+            triggered=bool(meta.triggered),
+        )
+
+    def _open_stream(
+        self, bits: int, options: StreamOptions, mode: str, token: object
+    ) -> Tuple[int, _StreamStatus]:
         with self._lock:
             handle = self._require()
             if self._stream_owner is not None:
                 raise PixoraError("this camera streams already")
             self._set_bits(bits)
-            width, height = self.width, self.height
-            self._stream_failed = False
             self._stream_owner = token
-            if trigger:
-                self._call("Pixora_Trigger", None, None, 0, 1, what="starting the trigger mode")
-            else:
-                self._call("Pixora_StartPreview", what="starting the stream")
-            return handle, width, height
+            self._stream_taken = 0
+            self._call(
+                "PixoraEx_OpenStream", ctypes.byref(options), what=f"starting the {mode} stream"
+            )
+            return handle, self._stream_status()
+
+    def _stream_status(self) -> _StreamStatus:
+        status = new_record(_StreamStatus)
+        if not self._lib.PixoraEx_GetStreamStatus(self._require(), ctypes.byref(status)):
+            raise PixoraError("PixoraEx_GetStreamStatus failed")
+        return status
+
+    def _timed_out(self, handle: int, timeout: Optional[float], mode: str) -> PixoraError:
+        with self._lock:
+            status = self._stream_status()
+        if status.held >= status.buffers:
+            return StreamTimeoutError(
+                f"no frame came within {timeout} s: all {status.buffers} buffers of the "
+                f"{mode} stream are held by frames not released (release() them, keep "
+                "copy() of them, or stream with more buffers)"
+            )
+        return StreamTimeoutError(f"no frame came within {timeout} s ({mode} stream)")
+
+    def _stream_failure(self, mode: str) -> PixoraError:
+        with self._lock:
+            self._require()
+            code = self._pop_errors() or ErrorCode.STREAM_FAILED
+            text = ctypes.create_string_buffer(1024)
+            detail = None
+            if self._lib.PixoraEx_GetFailureDetail(self._handle, text, len(text)) == 1:
+                detail = _text(text) or None
+        message = f"the {mode} stream stopped: {_error_text(code)} (error {code})"
+        if detail:
+            message += f"; {detail}"
+        return PixoraError(message, code, "PixoraEx_TakeFrame", detail)
 
     def _stop_stream(self, token: object, check: bool) -> None:
-        """Stops the stream started with ``token``; nothing when it is stopped already."""
+        """Stops the stream started with ``token``; nothing when it is stopped already.
+        Frames still held stay valid until they are released."""
         with self._lock:
             if self._stream_owner is not token:
                 return
@@ -481,23 +600,10 @@ class Camera:
             if self._handle is None:
                 return
             if check:
-                self._call("Pixora_StopPreview", what="stopping the stream")
+                self._call("PixoraEx_CloseStream", what="stopping the stream")
             else:
-                self._lib.Pixora_StopPreview(self._handle)
-
-    def _check_streaming(self, expected: CaptureState) -> None:
-        """Raises when the capture ended without this stream stopping it (the camera
-        vanished, a transfer failed): the state changed, or the worker recorded that the
-        stream failed (the state stays until the stream is stopped)."""
-        with self._lock:
-            state = self._lib.PixoraEx_GetCaptureState(self._require())
-            code = self._pop_errors()
-            if state == expected and not self._stream_failed:
-                return
-            if self._stream_failed:
-                code = ErrorCode.STREAM_FAILED
-            code = code or ErrorCode.STREAM_FAILED
-            raise PixoraError(f"the stream stopped: {_error_text(code)} (error {code})", code)
+                self._lib.PixoraEx_CloseStream(self._handle)
+                self._pop_errors()
 
     # --- Settings ------------------------------------------------------------------------
 
@@ -508,6 +614,7 @@ class Camera:
 
     @mirror_v.setter
     def mirror_v(self, flag: bool) -> None:
+        self._remember("mirror_v", "Pixora_SetMirrorV", lambda: int(self.mirror_v))
         self._call("Pixora_SetMirrorV", 1 if flag else 0, what="mirror_v")
 
     @property
@@ -521,6 +628,11 @@ class Camera:
 
     @auto_iris.setter
     def auto_iris(self, mode: int) -> None:
+        self._remember("auto_iris", "Pixora_SetAutoIris", lambda: int(self.auto_iris))
+        if mode:
+            # Automatic exposure moves the exposure and the gain: both are put back.
+            self._remember_filter("exposure_time")
+            self._remember_filter("global_gain")
         self._call("Pixora_SetAutoIris", int32(mode, "auto_iris"), what=f"auto_iris {mode}")
 
     @property
@@ -544,13 +656,22 @@ class Camera:
             state = self.state
             if state == CaptureState.TRIGGER:
                 raise PixoraError("no white balance in trigger mode: stop it first")
-            colour = self.bits not in (8, 16)
-            if state == CaptureState.PREVIEW and not colour:
-                raise PixoraError("the white balance needs a colour mode; the stream is gray")
+            streaming = state == CaptureState.PREVIEW
+            if streaming:
+                status = self._stream_status()
+                colour = status.colorMode not in (8, 16) and not status.raw
+                if not colour:
+                    raise PixoraError(
+                        "the white balance needs a colour mode; the stream is gray or raw"
+                    )
+            else:
+                colour = self.bits not in (8, 16)
+            for name in ("bayer_gain_red", "bayer_gain_green", "bayer_gain_blue"):
+                self._remember_filter(name)
             before = self.bayer_gain_auto
             self.bayer_gain_auto = True
         try:
-            if state == CaptureState.PREVIEW:
+            if streaming:
                 self._wait_frames(2, timeout)
             else:
                 self.snapshot(self.bits if colour else 24)
@@ -559,23 +680,24 @@ class Camera:
                 self.bayer_gain_auto = before
         return self.white_balance
 
+    def _frames_arrived(self) -> int:
+        # Frames of this camera's stream that reached the queue: taken, queued or dropped.
+        status = self._stream_status()
+        return self._stream_taken + status.queued + status.droppedByQueue
+
     def _wait_frames(self, frames: int, timeout: float) -> None:
         # The frame in progress may have started before the request: wait for the one after.
-        meta = new_record(FrameMeta)
         with self._lock:
-            handle = self._require()
-            if not self._lib.PixoraEx_GetFrame(handle, None, 0, 1, ctypes.byref(meta)):
-                self._pop_errors()  # no frame yet: any frame will do
-        target = meta.sequence + frames - 1
+            target = self._frames_arrived() + frames
         limit = time.monotonic() + timeout
         while time.monotonic() < limit:
-            waited = self._lib.PixoraEx_WaitFrame(handle, target, WAIT_SLICE_MS)
-            if waited < 0:
-                raise CameraClosedError("the camera was closed while waiting for a frame")
-            if waited == 1:
-                return
-            self._check_streaming(CaptureState.PREVIEW)
-        raise PixoraError(f"no frame came within {timeout} s")
+            with self._lock:
+                if self._frames_arrived() >= target:
+                    return
+                if self.state != CaptureState.PREVIEW:
+                    raise PixoraError("the stream ended while waiting for its frames")
+            time.sleep(0.005)
+        raise StreamTimeoutError(f"no frame came within {timeout} s")
 
     # --- Registers -----------------------------------------------------------------------
 
@@ -612,6 +734,7 @@ class Camera:
 
     def _set_bits(self, bits: int) -> None:
         bits = int32(bits, "bits")
+        self._remember("bits", "Pixora_SetColorMode", lambda: self.bits)
         self._call("Pixora_SetColorMode", bits, what=f"colour mode {bits}")
 
     def _get_filter(self, index: int, name: str) -> int:
@@ -623,6 +746,7 @@ class Camera:
         return value
 
     def _set_filter(self, index: int, value: int, name: str) -> None:
+        self._remember_filter(name)
         try:
             self._call("Pixora_SetFilterValue", index, value, what=f"{name} = {value}")
         except PixoraError as error:
@@ -635,6 +759,33 @@ class Camera:
                 error.function,
             ) from None
 
+    def _remember(self, key: str, function: str, read: Callable[[], int]) -> None:
+        """Notes a setting's value before this Camera first changes it, to put it back at
+        close() (nothing with keep_settings=True)."""
+        with self._lock:
+            if self._keep_settings or key in self._originals:
+                return
+            self._originals[key] = (function, None, read())
+
+    def _remember_filter(self, name: str) -> None:
+        with self._lock:
+            if self._keep_settings or name in self._originals:
+                return
+            index = SETTINGS[name].index
+            value = self._get_filter(index, name)
+            # The camera may keep an exposure (1068) beyond what the setter takes.
+            low, high = setting_range(name)
+            self._originals[name] = ("Pixora_SetFilterValue", index, min(max(value, low), high))
+
+    def __setattr__(self, name: str, value: object) -> None:
+        # A misspelt setting (cam.exposre = 100) must not pass for a new attribute.
+        if not name.startswith("_") and not hasattr(type(self), name):
+            public = [n for n in dir(type(self)) if not n.startswith("_")]
+            near = difflib.get_close_matches(name, public, 1)
+            hint = f"; did you mean {near[0]!r}?" if near else ""
+            raise AttributeError(f"pixora.Camera has no attribute {name!r}{hint}")
+        object.__setattr__(self, name, value)
+
     def _device_names(self) -> List[Tuple[int, str]]:
         with self._lock:
             return _device_names(self._lib, self._require())
@@ -643,15 +794,12 @@ class Camera:
         self._pop_errors()
 
     def _pop_errors(self) -> int:
-        """Empties the camera's error stack; the newest code, 0 when it was empty. A failed
-        stream is remembered for the stream, whichever call took its code."""
+        """Empties the camera's error stack; the newest code, 0 when it was empty."""
         newest = 0
         while True:
             code = self._lib.Pixora_GetLastError(self._handle)
             if code == 0:
                 return newest
-            if code == ErrorCode.STREAM_FAILED and self._stream_owner is not None:
-                self._stream_failed = True
             newest = newest or code
 
     def _call(

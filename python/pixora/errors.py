@@ -46,5 +46,10 @@ class CameraClosedError(PixoraError):
     """A call on a Camera after close() (or after another thread closed it)."""
 
 
+class StreamTimeoutError(PixoraError, TimeoutError):
+    """No frame came within a stream's ``timeout``; also a ``TimeoutError``, so that
+    ``except TimeoutError`` catches it. The stream has stopped."""
+
+
 class LibraryError(PixoraError, OSError):
     """The shared library cannot be found or loaded, or is not the 530TZ library."""

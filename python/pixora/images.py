@@ -73,3 +73,40 @@ def to_array(memory: np.ndarray, width: int, height: int, bits: int) -> np.ndarr
     # Indexing by a list copies: the result is new memory, made native-endian here.
     pixels = rows.reshape(height, width, len(channels))[:, :, channels]
     return np.ascontiguousarray(pixels, dtype=dtype_of(bits))
+
+
+def layout(width: int, height: int, stride: int, bits: int) -> dict:
+    """The numpy array interface of an image in the library's layout at some address
+    (``data`` to be filled in): rows ``stride`` bytes apart, pixels in the library's channel
+    order (B, G, R[, spare]), little-endian words for 16, 48 and 64 bits."""
+    channels = {24: 3, 32: 4, 48: 3, 64: 4}.get(bits, 1)
+    item = 2 if bits in (16, 48, 64) else 1
+    if channels == 1:
+        shape: Tuple[int, ...] = (height, width)
+        strides: Tuple[int, ...] = (stride, item)
+    else:
+        shape = (height, width, channels)
+        strides = (stride, channels * item, item)
+    return {
+        "version": 3,
+        "shape": shape,
+        "strides": strides,
+        "typestr": "<u2" if item == 2 else "|u1",
+    }
+
+
+def in_order(pixels: np.ndarray, bits: int, order: str) -> np.ndarray:
+    """``pixels`` (library order, B, G, R[, spare]) in ``order``: "bgr" as they are;
+    "rgb" for 24 and 48 bits a view with the channels reversed (no copy), for 32 and 64 bits
+    a new array in R, G, B, spare order (the spare stays last, which no view can do) with
+    the spare 0, as snapshots have it (a queue buffer leaves it undefined)."""
+    if order == "bgr" or bits in (8, 16):
+        return pixels
+    if bits in (24, 48):
+        return pixels[:, :, ::-1]
+    reordered = np.empty(pixels.shape, dtype=pixels.dtype)
+    reordered[:, :, 0] = pixels[:, :, 2]
+    reordered[:, :, 1] = pixels[:, :, 1]
+    reordered[:, :, 2] = pixels[:, :, 0]
+    reordered[:, :, 3] = 0
+    return reordered

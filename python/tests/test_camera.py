@@ -2,6 +2,7 @@
 left behind), its settings as attributes with the library's ranges, saving, and the errors
 and codes of failures."""
 
+import gc
 import os
 import pydoc
 import threading
@@ -234,3 +235,37 @@ def test_help_describes_the_camera_and_its_ranges():
     assert "Added to every sample. Accepts -255..255." in text
     assert "Analog gain of the sensor (the same as global_gain). Accepts 0..1023." in text
     assert "stream(self, bits: int = 24, count: Optional[int] = None" in text
+
+
+def test_a_misspelt_attribute_raises_instead_of_being_kept(cam):
+    with pytest.raises(AttributeError, match="'exposre'; did you mean 'exposure'"):
+        cam.exposre = 100
+    assert not hasattr(cam, "exposre")
+    with pytest.raises(AttributeError):
+        cam.width = 640  # read-only
+    cam.exposure = 300  # the real ones still work
+    assert cam.exposure == 300
+
+
+def test_settings_are_put_back_at_close_unless_kept(sim):
+    with pixora.Camera() as cam:
+        stored = (cam.brightness, cam.gain, cam.mirror_v, cam.bits, cam.white_balance)
+        cam.brightness, cam.gain, cam.mirror_v = 40, 300, not stored[2]
+        cam.white_balance = (300, 50, 200)
+        cam.snapshot(8)  # the colour mode too
+        cam.brightness = 41  # the first value before the program's is what comes back
+    with pixora.Camera() as cam:
+        assert (cam.brightness, cam.gain, cam.mirror_v, cam.bits, cam.white_balance) == stored
+        cam.white_balance_once()  # measured gains are put back too
+    with pixora.Camera(keep_settings=True) as cam:
+        assert cam.white_balance == stored[4]
+        cam.brightness, cam.gain = 40, 300
+    with pixora.Camera() as cam:
+        assert (cam.brightness, cam.gain) == (40, 300)
+    # A camera left to garbage collection puts them back as well.
+    cam = pixora.Camera()
+    cam.brightness = -20
+    del cam
+    gc.collect()
+    with pixora.Camera() as cam:
+        assert cam.brightness == 40

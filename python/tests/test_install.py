@@ -44,6 +44,7 @@ def test_the_installed_package_loads_the_installed_library(tmp_path):
     package = prefix / "lib/python3/dist-packages/pixora"
     for module in (SOURCE / "python/pixora").glob("*.py"):
         assert (package / module.name).read_bytes() == module.read_bytes(), module.name
+    assert (package / "py.typed").is_file()  # type checkers read the annotations
     result = run_python(
         PROBE,
         PYTHONPATH=str(prefix / "lib/python3/dist-packages"),
@@ -126,3 +127,4 @@ def test_pip_installs_the_package_with_its_library_into_a_venv(tmp_path):
     loaded, listed = result.stdout.splitlines()
     assert pathlib.Path(loaded).resolve().is_relative_to(venv.resolve())
     assert listed == "[(0, 'Pixora530TZ_01')]"
+    assert pathlib.Path(loaded).with_name("py.typed").is_file()

@@ -10,13 +10,14 @@ import time
 
 import pytest
 
-# Streams until interrupted; the settings file shows that the release ran (it stores them).
+# Streams until interrupted; the settings file shows that the release ran (it stores them,
+# and the Camera keeps its own).
 PROGRAM = textwrap.dedent(
     """
     import os, sys, pixora
     catch = sys.argv[1] == "catch"
     tasks = lambda: len(os.listdir("/proc/self/task"))
-    with pixora.Camera() as cam:
+    with pixora.Camera(keep_settings=True) as cam:
         cam.brightness = 42
         before = tasks()
         try:

@@ -26,6 +26,7 @@ def test_a_fast_consumer_gets_every_frame_at_the_cameras_pace(cam, sim):
         # The transfer ended before the frame was handed out, on the same clock.
         assert started < frame.timestamp <= received
         assert frame.age >= 0
+        frame.release()  # its buffer goes back; the meta stays
         frames.append(frame)
     numbers = [frame.sequence for frame in frames]
     assert numbers == sorted(set(numbers))
@@ -49,12 +50,14 @@ def test_a_slow_consumer_gets_the_newest_frame_and_counts_the_rest(cam, sim):
                 frame = next(stream)
             except StopIteration:
                 break
+            frame.release()
             frames.append(frame)
             time.sleep(0.1)  # five of the camera's frames
     assert stream.received == 8
     for (sent, _), frame in zip(asked[1:], frames[1:]):
-        # The newest frame, not the next of a queue, which would fall about four frames
-        # further behind the camera with each frame (a loaded machine may lag a few).
+        # A recent frame: the queue drops its oldest frames for new ones, so the loop is
+        # at most its four buffers behind, never further with each frame (a loaded
+        # machine may lag a few more).
         assert frame.sequence >= sent - 10
     # The frames the loop slept through are counted: about four a frame.
     assert stream.dropped >= 7
@@ -134,6 +137,7 @@ def test_a_camera_that_vanishes_ends_the_stream_with_an_error(cam, sim):
             pass
     assert failed.value.code == ErrorCode.STREAM_FAILED
     assert "stream failed" in str(failed.value)
+    assert "free-running stream stopped" in str(failed.value)
     assert cam.state == CaptureState.IDLE
 
 
@@ -143,8 +147,9 @@ def test_a_stream_without_frames_times_out(cam, sim):
     frames = cam.stream(timeout=0.5)
     next(frames)  # the first frame comes at once
     started = time.monotonic()
-    with pytest.raises(pixora.PixoraError, match="no frame came within 0.5 s"):
+    with pytest.raises(pixora.StreamTimeoutError, match="no frame came within 0.5 s") as late:
         next(frames)
+    assert isinstance(late.value, TimeoutError) and "free-running" in str(late.value)
     assert 0.4 < time.monotonic() - started < 3
     assert cam.state == CaptureState.IDLE
 
@@ -158,7 +163,7 @@ def test_trigger_mode_gives_a_frame_per_pulse(cam, sim):
 
     threading.Thread(target=pulse, daemon=True).start()
     try:
-        frames = list(cam.stream(count=3, trigger=True, timeout=None))
+        frames = [frame.copy() for frame in cam.stream(count=3, trigger=True, timeout=None)]
     finally:
         pulses.set()
     assert len(frames) == 3

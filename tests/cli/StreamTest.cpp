@@ -3,6 +3,9 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -53,6 +56,69 @@ TEST(PixoraStream, SavesEveryNthFrameIntoTheFolder) {
         EXPECT_EQ(ReadFile(entry.path().string()).rfind("\x89PNG", 0), 0u);
     }
     EXPECT_EQ(files, 3);
+}
+
+TEST(PixoraStream, TakesEveryFrameFromTheQueueWhileItKeepsUp) {
+    PixoraFixture pixora;
+    pixora.Simulate("cameras=0 fps=50");
+    // 64 buffers hold more than a second of frames: a loaded machine does not lose any. Raw
+    // frames are only copied, so that a sanitizer's slow build keeps up with the camera too.
+    const PixoraResult result =
+        pixora.Run({"stream", "--frames", "40", "--bits", "8", "--raw", "--buffers", "64"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(SummaryValue(result.out, "frames"), 40);
+    // Frames the stop left in the queue count as dropped: at most the queue's worth.
+    EXPECT_LE(SummaryValue(result.out, "dropped"), 64);
+    EXPECT_EQ(SummaryValue(result.out, "failed"), 0);
+}
+
+// The samples of a binary PGM (header "P5\nW H\nMAX\n"), as numbers.
+std::vector<int> PgmSamples(const std::string& file, int* maximum) {
+    std::istringstream header(file);
+    std::string magic;
+    int width = 0;
+    int height = 0;
+    header >> magic >> width >> height >> *maximum;
+    EXPECT_EQ(magic, "P5");
+    EXPECT_EQ(width, 1360);
+    EXPECT_EQ(height, 1024);
+    const size_t start = static_cast<size_t>(header.tellg()) + 1;
+    const size_t bytes = *maximum > 255 ? 2 : 1;
+    EXPECT_EQ(file.size() - start, static_cast<size_t>(width) * height * bytes);
+    std::vector<int> samples;
+    for (size_t i = start; i + bytes <= file.size(); i += bytes) {
+        const auto high = static_cast<unsigned char>(file[i]);
+        samples.push_back(bytes == 1 ? high : high << 8 | static_cast<unsigned char>(file[i + 1]));
+    }
+    return samples;
+}
+
+TEST(PixoraStream, RawSavesTheMosaicAsPgmWhateverTheStoredSettings) {
+    PixoraFixture pixora;
+    pixora.Simulate("cameras=0 fps=50");
+    const auto saveRaw = [&](const std::string& bits, const std::string& folder) {
+        const PixoraResult result = pixora.Run({"stream", "--frames", "1", "--raw", "--bits", bits,
+                                                "--save-every", "1", "--folder", folder});
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        EXPECT_NE(result.out.find("the raw mosaic (GRBG)"), std::string::npos) << result.out;
+        EXPECT_EQ(SummaryValue(result.out, "saved"), 1);
+        return ReadFile(pixora.File(folder + "/frame-000001.pgm"));
+    };
+    int maximum = 0;
+    const std::vector<int> neutral = PgmSamples(saveRaw("8", "neutral"), &maximum);
+    EXPECT_EQ(maximum, 255);
+    const std::vector<int> wide = PgmSamples(saveRaw("48", "wide"), &maximum);
+    EXPECT_EQ(maximum, 1023);
+    ASSERT_EQ(wide.size(), neutral.size());
+    for (size_t i = 0; i < wide.size(); i += 997) {
+        ASSERT_LE(wide[i], 1023);
+        // The 8-bit samples are the 10-bit ones' top bits.
+        ASSERT_NEAR(wide[i] >> 2, neutral[i], 1) << i;
+    }
+    // Stored adjustments and the mirror change processed frames, not the mosaic.
+    ASSERT_EQ(pixora.Run({"set", "brightness", "80"}).exitStatus, 0);
+    ASSERT_EQ(pixora.Run({"set", "mirror-v", "1"}).exitStatus, 0);
+    EXPECT_EQ(PgmSamples(saveRaw("8", "adjusted"), &maximum), neutral);
 }
 
 TEST(PixoraStream, AFolderThatCannotBeMadeFailsBeforeStreaming) {
