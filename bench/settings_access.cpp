@@ -12,7 +12,6 @@
 #include "PixoraPlatform.h"
 #include "PixoraSdk_530TZ.h"
 #include "dialogs/DialogTemplates.h"
-#include "dialogs/FilterEnableFlags.h"
 #include "dialogs/GrayFilterPage.h"
 #include "dialogs/ImageFilterPage.h"
 #include "dialogs/host/HeadlessWindow.h"
@@ -99,9 +98,8 @@ struct PageSettings {
 // Open the image filter page (every row set up from the settings), in a colour mode.
 void BM_ImageFilterPageOpen(benchmark::State& state) {
     PageSettings settings;
-    const FilterEnableFlags flags = FilterEnableFlagsFor(2);
     for (auto _ : state) {
-        ImageFilterPage page(settings.filter, flags);
+        ImageFilterPage page(settings.filter, 2);
         HeadlessDialog window(ImageFilterPageTemplate(DialogLanguage::English));
         window.Start(page);
         benchmark::DoNotOptimize(window.Text(2082));
@@ -111,7 +109,7 @@ void BM_ImageFilterPageOpen(benchmark::State& state) {
 // The chain's refresh after a white-balance measurement: every row from the settings.
 void BM_ImageFilterPageRefresh(benchmark::State& state) {
     PageSettings settings;
-    ImageFilterPage page(settings.filter, FilterEnableFlagsFor(2));
+    ImageFilterPage page(settings.filter, 2);
     HeadlessDialog window(ImageFilterPageTemplate(DialogLanguage::English));
     window.Start(page);
     for (auto _ : state)
@@ -121,7 +119,7 @@ void BM_ImageFilterPageRefresh(benchmark::State& state) {
 // A value typed into the gamma edit: found among the rows, stored, the trackbar follows.
 void BM_ImageFilterPageEdit(benchmark::State& state) {
     PageSettings settings;
-    ImageFilterPage page(settings.filter, FilterEnableFlagsFor(2));
+    ImageFilterPage page(settings.filter, 2);
     HeadlessDialog window(ImageFilterPageTemplate(DialogLanguage::English));
     window.Start(page);
     const std::string values[] = {"90", "110"};
@@ -134,9 +132,8 @@ void BM_ImageFilterPageEdit(benchmark::State& state) {
 
 void BM_GrayFilterPageOpen(benchmark::State& state) {
     PageSettings settings;
-    const FilterEnableFlags flags = FilterEnableFlagsFor(0);
     for (auto _ : state) {
-        GrayFilterPage page(settings.filter, flags);
+        GrayFilterPage page(settings.filter);
         HeadlessDialog window(GrayFilterPageTemplate(DialogLanguage::English));
         window.Start(page);
         benchmark::DoNotOptimize(window.Text(2122));
@@ -145,7 +142,7 @@ void BM_GrayFilterPageOpen(benchmark::State& state) {
 
 void BM_GrayFilterPageRefresh(benchmark::State& state) {
     PageSettings settings;
-    GrayFilterPage page(settings.filter, FilterEnableFlagsFor(0));
+    GrayFilterPage page(settings.filter);
     HeadlessDialog window(GrayFilterPageTemplate(DialogLanguage::English));
     window.Start(page);
     for (auto _ : state)
