@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr int32_t FilterIndexOf(std::string_view accessor) {
+consteval int32_t FilterIndexOf(std::string_view accessor) {
     for (const pixora::ControlRow& row : pixora::kCameraControls) {
         if (row.accessor != nullptr && accessor == row.accessor)
             return row.filterIndex;

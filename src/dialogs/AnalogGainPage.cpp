@@ -39,15 +39,23 @@ int32_t SwapRowParity(int32_t bayerMode) {
 
 }  // namespace
 
-AnalogGainPage::AnalogGainPage(AnalogDialogContext& context) : context_(context) {
-    for (const ControlRow* control : SliderRows(DialogPage::AnalogGain)) {
-        const auto slider = static_cast<std::size_t>(control->dialog.slider);
-        if (slider < std::size(kSliderIds) &&
-            control->entry.record == RecordEntry::Record::Analog) {
-            rows_.push_back({control, static_cast<AnalogField>(control->entry.index),
-                             kSliderIds[slider], RowUsable(control->dialog.usable, kAnyColorMode)});
+AnalogGainPage::AnalogGainPage(AnalogDialogContext& context) : context_(context) {}
+
+const std::vector<AnalogGainPage::Row>& AnalogGainPage::Rows() {
+    static const std::vector<Row> rows = [] {
+        std::vector<Row> built;
+        for (const ControlRow* control : SliderRows(DialogPage::AnalogGain)) {
+            const auto slider = static_cast<std::size_t>(control->dialog.slider);
+            if (slider < std::size(kSliderIds) &&
+                control->entry.record == RecordEntry::Record::Analog) {
+                built.push_back({control, static_cast<AnalogField>(control->entry.index),
+                                 kSliderIds[slider],
+                                 RowUsable(control->dialog.usable, kAnyColorMode)});
+            }
         }
-    }
+        return built;
+    }();
+    return rows;
 }
 
 SliderRange AnalogGainPage::RangeOf(const Row& row) const {
@@ -88,7 +96,7 @@ void AnalogGainPage::Send(const Row& row, int32_t value) {
 void AnalogGainPage::OnInitDialog(DialogWindow& page) {
     ready_ = false;
     AnalogSettings& analog = context_.Analog();
-    for (const Row& row : rows_)
+    for (const Row& row : Rows())
         InitSliderRow(page, row.ids, RangeOf(row), analog.Get(row.entry), row.usable);
     page.CheckItem(kIdMirrorCheck, analog.Get(AnalogField::VerticalMirror) != 0);
     const int32_t autoIris = analog.Get(AnalogField::AutoIris);
@@ -119,7 +127,7 @@ void AnalogGainPage::OnCommand(DialogWindow& page, int32_t id, int32_t notifyCod
     }
     if (notifyCode != kEditChange || !ready_)
         return;
-    for (const Row& row : rows_) {
+    for (const Row& row : Rows()) {
         if (row.usable && row.ids.edit == id) {
             // As typed: the camera keeps the bits of a gain it has and clamps an exposure.
             const int32_t value = page.GetItemInt(id, nullptr, true);
@@ -132,7 +140,7 @@ void AnalogGainPage::OnCommand(DialogWindow& page, int32_t id, int32_t notifyCod
 }
 
 void AnalogGainPage::OnHScroll(DialogWindow& page, int32_t id) {
-    for (const Row& row : rows_) {
+    for (const Row& row : Rows()) {
         if (row.usable && row.ids.trackbar == id) {
             page.SetItemInt(row.ids.edit, page.TrackbarGetPos(id), true);
             return;
@@ -145,7 +153,7 @@ void AnalogGainPage::Refresh(DialogWindow& page) {
     const bool wasReady = ready_;
     ready_ = false;
     const AnalogSettings& analog = context_.Analog();
-    for (const Row& row : rows_) {
+    for (const Row& row : Rows()) {
         if (row.usable)
             ShowSliderValue(page, row.ids, analog.Get(row.entry));
     }
@@ -153,7 +161,7 @@ void AnalogGainPage::Refresh(DialogWindow& page) {
 }
 
 void AnalogGainPage::ShowValue(DialogWindow& page, AnalogField field, int32_t value) {
-    for (const Row& row : rows_) {
+    for (const Row& row : Rows()) {
         if (row.usable && row.entry == field) {
             page.SetItemInt(row.ids.edit, value, true);
             return;
@@ -163,7 +171,7 @@ void AnalogGainPage::ShowValue(DialogWindow& page, AnalogField field, int32_t va
 
 void AnalogGainPage::Read(DialogWindow& page) {
     AnalogSettings& analog = context_.Analog();
-    for (const Row& row : rows_) {
+    for (const Row& row : Rows()) {
         if (row.usable)
             analog.Set(row.entry, page.GetItemInt(row.ids.edit, nullptr, true));
     }

@@ -43,8 +43,10 @@ private:
     // The gain and the exposure go to the camera as they change.
     void Send(const Row& row, int32_t value);
 
+    // The page's rows, the same for every page: built once from the control table.
+    static const std::vector<Row>& Rows();
+
     AnalogDialogContext& context_;
-    std::vector<Row> rows_;
     bool ready_ = false;
 };
 

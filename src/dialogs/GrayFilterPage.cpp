@@ -29,15 +29,22 @@ SliderRange RangeOf(const ControlRow& control) {
 }  // namespace
 
 GrayFilterPage::GrayFilterPage(FilterSettings& filter, std::function<void()> bayerModeChanged)
-    : filter_(filter), bayerModeChanged_(std::move(bayerModeChanged)) {
-    for (const ControlRow* control : SliderRows(DialogPage::GrayFilter)) {
-        const auto slider = static_cast<std::size_t>(control->dialog.slider);
-        if (slider < std::size(kSliderIds) &&
-            control->entry.record == RecordEntry::Record::Picture) {
-            rows_.push_back({static_cast<FilterField>(control->entry.index), kSliderIds[slider],
-                             RangeOf(*control)});
+    : filter_(filter), bayerModeChanged_(std::move(bayerModeChanged)) {}
+
+const std::vector<GrayFilterPage::Row>& GrayFilterPage::Rows() {
+    static const std::vector<Row> rows = [] {
+        std::vector<Row> built;
+        for (const ControlRow* control : SliderRows(DialogPage::GrayFilter)) {
+            const auto slider = static_cast<std::size_t>(control->dialog.slider);
+            if (slider < std::size(kSliderIds) &&
+                control->entry.record == RecordEntry::Record::Picture) {
+                built.push_back({static_cast<FilterField>(control->entry.index), kSliderIds[slider],
+                                 RangeOf(*control)});
+            }
         }
-    }
+        return built;
+    }();
+    return rows;
 }
 
 bool GrayFilterPage::ShownIn(int32_t colorModeIndex) {
@@ -51,7 +58,7 @@ bool GrayFilterPage::ShownIn(int32_t colorModeIndex) {
 
 void GrayFilterPage::OnInitDialog(DialogWindow& page) {
     ready_ = false;
-    for (const Row& row : rows_)
+    for (const Row& row : Rows())
         InitSliderRow(page, row.ids, row.range, filter_.Get(row.entry), true);
     const int32_t grayMode = filter_.Get(FilterField::GrayMode);
     for (int32_t m = 0; m < kGrayModes; ++m)
@@ -82,7 +89,7 @@ void GrayFilterPage::OnCommand(DialogWindow& page, int32_t id, int32_t notifyCod
     }
     if (notifyCode != kEditChange || !ready_)
         return;
-    for (const Row& row : rows_) {
+    for (const Row& row : Rows()) {
         if (row.ids.edit == id) {
             const int32_t value = page.GetItemInt(id, nullptr, true);  // not clamped
             filter_.Set(row.entry, value);
@@ -93,7 +100,7 @@ void GrayFilterPage::OnCommand(DialogWindow& page, int32_t id, int32_t notifyCod
 }
 
 void GrayFilterPage::OnHScroll(DialogWindow& page, int32_t id) {
-    for (const Row& row : rows_) {
+    for (const Row& row : Rows()) {
         if (row.ids.trackbar == id) {
             const int32_t pos = page.TrackbarGetPos(id);
             page.SetItemInt(row.ids.edit, pos, true);
@@ -107,13 +114,13 @@ void GrayFilterPage::Refresh(DialogWindow& page) {
     // As on the image page: showing values must not write them back over newer ones.
     const bool wasReady = ready_;
     ready_ = false;
-    for (const Row& row : rows_)
+    for (const Row& row : Rows())
         ShowSliderValue(page, row.ids, filter_.Get(row.entry));
     ready_ = wasReady;
 }
 
 void GrayFilterPage::Read(DialogWindow& page) {
-    for (const Row& row : rows_)
+    for (const Row& row : Rows())
         filter_.Set(row.entry, page.GetItemInt(row.ids.edit, nullptr, true));
 }
 

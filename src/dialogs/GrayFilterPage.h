@@ -41,8 +41,10 @@ private:
         SliderRange range;
     };
 
+    // The page's rows, the same for every page: built once from the control table.
+    static const std::vector<Row>& Rows();
+
     FilterSettings& filter_;
-    std::vector<Row> rows_;
     std::function<void()> bayerModeChanged_;
     bool ready_ = false;
 };

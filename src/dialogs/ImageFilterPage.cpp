@@ -24,20 +24,27 @@ constexpr const ControlRow& kBalanceControl = CameraControl("bayer-gain-auto");
 }  // namespace
 
 ImageFilterPage::ImageFilterPage(FilterSettings& filter, int32_t colorModeIndex)
-    : filter_(filter), colorModeIndex_(colorModeIndex) {
-    for (const ControlRow* control : SliderRows(DialogPage::ImageFilter)) {
-        const auto slider = static_cast<std::size_t>(control->dialog.slider);
-        if (slider < std::size(kSliderIds) &&
-            control->entry.record == RecordEntry::Record::Picture) {
-            rows_.push_back(
-                {control, static_cast<FilterField>(control->entry.index), kSliderIds[slider]});
+    : filter_(filter), colorModeIndex_(colorModeIndex) {}
+
+const std::vector<ImageFilterPage::Row>& ImageFilterPage::Rows() {
+    static const std::vector<Row> rows = [] {
+        std::vector<Row> built;
+        for (const ControlRow* control : SliderRows(DialogPage::ImageFilter)) {
+            const auto slider = static_cast<std::size_t>(control->dialog.slider);
+            if (slider < std::size(kSliderIds) &&
+                control->entry.record == RecordEntry::Record::Picture) {
+                built.push_back(
+                    {control, static_cast<FilterField>(control->entry.index), kSliderIds[slider]});
+            }
         }
-    }
+        return built;
+    }();
+    return rows;
 }
 
 void ImageFilterPage::OnInitDialog(DialogWindow& page) {
     ready_ = false;
-    for (const Row& row : rows_) {
+    for (const Row& row : Rows()) {
         const DialogRow& place = row.control->dialog;
         InitSliderRow(page, row.ids, {row.control->minimum, row.control->maximum, place.ticStep},
                       filter_.Get(row.entry), RowUsable(place.usable, colorModeIndex_));
@@ -73,7 +80,7 @@ void ImageFilterPage::OnCommand(DialogWindow& page, int32_t id, int32_t notifyCo
     }
     if (notifyCode != kEditChange || !ready_)
         return;
-    for (const Row& row : rows_) {
+    for (const Row& row : Rows()) {
         if (row.ids.edit == id) {
             const int32_t value = page.GetItemInt(id, nullptr, true);  // not clamped
             filter_.Set(row.entry, value);
@@ -84,7 +91,7 @@ void ImageFilterPage::OnCommand(DialogWindow& page, int32_t id, int32_t notifyCo
 }
 
 void ImageFilterPage::OnHScroll(DialogWindow& page, int32_t id) {
-    for (const Row& row : rows_) {
+    for (const Row& row : Rows()) {
         if (row.ids.trackbar == id) {
             const int32_t pos = page.TrackbarGetPos(id);
             page.SetItemInt(row.ids.edit, pos, true);
@@ -99,7 +106,7 @@ void ImageFilterPage::Refresh(DialogWindow& page) {
     // thread may have stored a newer value meanwhile, which they must not overwrite.
     const bool wasReady = ready_;
     ready_ = false;
-    for (const Row& row : rows_)
+    for (const Row& row : Rows())
         ShowSliderValue(page, row.ids, filter_.Get(row.entry));
     ready_ = wasReady;
     ShowBayerMode(page);
@@ -112,7 +119,7 @@ void ImageFilterPage::ShowBayerMode(DialogWindow& page) {
 }
 
 void ImageFilterPage::Read(DialogWindow& page) {
-    for (const Row& row : rows_)
+    for (const Row& row : Rows())
         filter_.Set(row.entry, page.GetItemInt(row.ids.edit, nullptr, true));
     for (int32_t m = 0; m < kBayerModes; ++m) {
         if (page.IsItemChecked(kIdBayerMode0Radio + m)) {

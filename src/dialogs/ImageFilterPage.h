@@ -38,9 +38,11 @@ private:
         SliderRow ids;
     };
 
+    // The page's rows, the same for every page: built once from the control table.
+    static const std::vector<Row>& Rows();
+
     FilterSettings& filter_;
     int32_t colorModeIndex_;
-    std::vector<Row> rows_;
     bool ready_ = false;
 };
 
