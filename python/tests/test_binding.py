@@ -84,6 +84,9 @@ def test_records_have_the_headers_sizes():
     assert ctypes.sizeof(_records.FrameMeta) == int(sizes["PixoraFrameMeta"])
     assert ctypes.sizeof(_records.FrameCounts) == int(sizes["PixoraFrameCounts"])
     assert ctypes.sizeof(_records.UsbDevice) == int(sizes["PixoraUsbDevice"])
+    pointer = ctypes.sizeof(ctypes.c_void_p)
+    assert ctypes.sizeof(_records.ControlValue) == 8 + 2 * pointer
+    assert ctypes.sizeof(_records.ControlInfo) == 56 + 7 * pointer
     # The virtual camera's status: 20 fields of 32 bits, as many as the header declares.
     body = re.search(r"typedef struct PixoraSimStatus \{(.*?)\}", text, re.S).group(1)
     assert ctypes.sizeof(_records.SimStatus) == 4 * body.count("int32_t")
@@ -99,6 +102,7 @@ def test_constants_have_the_headers_values():
         "PIXORA_WM_": constants.WindowMessage,
         "PIXORA_SIM_SCENE_": constants.Scene,
         "PIXORA_SIM_FAULT_": constants.Fault,
+        "PIXORA_AUTO_IRIS_": constants.AutoIris,
     }
     for prefix, enumeration in families.items():
         named = {k[len(prefix) :]: int(v, 0) for k, v in defines.items() if k.startswith(prefix)}
@@ -122,6 +126,35 @@ def test_pointers_come_back_whole():
     finally:
         assert library.PixoraMsg_DestroyWindow(window) == 1
     assert library.PixoraEx_ErrorText(2).startswith(b"device not found")
+
+
+def test_control_records_come_back_with_the_librarys_texts():
+    library = _library.library()
+    count = library.PixoraEx_GetControlCount()
+    assert count >= 36
+    names = set()
+    for control_id in range(count):
+        info = _records.new_record(_records.ControlInfo)
+        assert library.PixoraEx_GetControlInfo(control_id, ctypes.byref(info)) == 1
+        assert info.id == control_id
+        assert info.name and info.label and info.description
+        assert library.PixoraEx_FindControl(info.name) == control_id
+        names.add(info.name.decode())
+        values = [info.values[i] for i in range(info.valueCount)]
+        assert [v.value for v in values] == sorted(v.value for v in values)
+    assert {"gamma", "auto-iris", "offset-x", "width"} <= names
+
+    def info(name):
+        record = _records.new_record(_records.ControlInfo)
+        assert library.PixoraEx_GetControlInfo(library.PixoraEx_FindControl(name), record) == 1
+        return record
+
+    auto_iris = info(b"auto-iris")
+    values = [auto_iris.values[i].name for i in range(auto_iris.valueCount)]
+    assert values == [b"off", b"exposure", b"gain"]
+    gain = info(b"gain")
+    assert gain.name == b"global-gain"
+    assert gain.aliases[0] == b"gain" and gain.aliases[1] is None
 
 
 def test_library_and_package_versions_agree():
