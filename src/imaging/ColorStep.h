@@ -29,8 +29,9 @@ InterpolationMember ChooseInterpolationMember(const ProcessorInfo& processor,
 // the gains (at most 400) and asking the dialogs to refresh; clears the request and its two
 // companions when all three are set (a one-shot request). Then interpolates `raw` into
 // `dest` (24/32 bits from 8, 48/64 bits from 16) and fills the border. Does nothing when
-// the images do not match in size or depth. Returns true when it interpolated.
-bool RunColorStep(FilterSettings& filter, const ProcessorInfo& processor, ImageBuffer& raw,
-                  ImageBuffer& dest, DialogRefresh* dialogs);
+// the images do not match in size or depth. Returns true when it interpolated. `bayerMode`
+// is the pattern `raw` starts with (MosaicBayerMode), which both steps read the sites by.
+bool RunColorStep(FilterSettings& filter, int32_t bayerMode, const ProcessorInfo& processor,
+                  ImageBuffer& raw, ImageBuffer& dest, DialogRefresh* dialogs);
 
 }  // namespace pixora
