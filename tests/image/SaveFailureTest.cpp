@@ -36,7 +36,7 @@ TEST_F(SaveFailure, PathsThatAreNotPlainFilesAreRefusedForEveryFormat) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string folder = PathOf("folder");
     std::filesystem::create_directory(folder);
-    for (uint32_t format = kSaveBmp; format <= kSaveTiff; ++format) {
+    for (uint32_t format : test::SaveFormatCodes()) {
         for (const std::string& path : {fifo, folder, std::string("/dev/null")}) {
             std::string why;
             // A FIFO without a reader would block an ordinary open for ever.
@@ -55,7 +55,7 @@ TEST_F(SaveFailure, AFifoWithAReaderReceivesNothing) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
-    for (uint32_t format = kSaveBmp; format <= kSaveTiff; ++format) {
+    for (uint32_t format : test::SaveFormatCodes()) {
         std::string why;
         EXPECT_EQ(SaveImageFile(fifo.c_str(), &image_, format, &why), 0) << format;
         EXPECT_NE(why.find("not a regular file"), std::string::npos) << why;
@@ -77,7 +77,7 @@ TEST_F(SaveFailure, ASymbolicLinkToAFileIsWrittenThrough) {
 
 TEST_F(SaveFailure, AMissingFolderIsNamedAsTheReason) {
     const std::string path = PathOf("no/such/file");
-    for (uint32_t format = kSaveBmp; format <= kSaveTiff; ++format) {
+    for (uint32_t format : test::SaveFormatCodes()) {
         std::string why;
         EXPECT_EQ(SaveImageFile(path.c_str(), &image_, format, &why), 0) << format;
         EXPECT_NE(why.find(std::strerror(ENOENT)), std::string::npos) << format << ": " << why;
@@ -92,7 +92,7 @@ TEST_F(SaveFailure, AFolderWithoutWritePermissionIsNamedAsTheReason) {
     std::filesystem::create_directory(folder);
     chmod(folder.c_str(), 0500);
     const std::string path = folder + "/a";
-    for (uint32_t format = kSaveBmp; format <= kSaveTiff; ++format) {
+    for (uint32_t format : test::SaveFormatCodes()) {
         std::string why;
         EXPECT_EQ(SaveImageFile(path.c_str(), &image_, format, &why), 0) << format;
         EXPECT_NE(why.find(std::strerror(EACCES)), std::string::npos) << format << ": " << why;
@@ -103,7 +103,7 @@ TEST_F(SaveFailure, AFolderWithoutWritePermissionIsNamedAsTheReason) {
 // A file that cannot grow, as on a full disk, in a child process whose file-size limit is
 // a few bytes: every format fails with the system's reason, and stderr stays empty.
 TEST_F(SaveFailure, AWriteThatCannotCompleteGivesTheSystemsReasonAndPrintsNothing) {
-    for (uint32_t format = kSaveBmp; format <= kSaveTiff; ++format) {
+    for (uint32_t format : test::SaveFormatCodes()) {
         const std::string path = PathOf("small" + std::to_string(format));
         const std::string errors = PathOf("stderr" + std::to_string(format));
         const pid_t child = fork();
