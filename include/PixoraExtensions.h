@@ -2,7 +2,7 @@
  * PixoraExtensions.h - extensions of the 530TZ library beyond the camera functions of
  * PixoraSdk_530TZ.h, for applications and bindings that want more than a return value:
  * readable error texts and the reason behind a failed call, the camera's controls with their
- * names, ranges and descriptions, the ranges of the filter values, and
+ * names, ranges and descriptions, the ranges of the filter values, the save formats, and
  * what the library knows of each frame (its number, time and the frames missed before it),
  * and the camera on USB (the devices that could be it, its configuration, its udev rule).
  * The camera functions and their records keep their behaviour and sizes; everything here
@@ -167,6 +167,57 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_GetControl(PIXORA_HANDLE camera, int32_t
  * the next capture started from idle takes, and it is saved to the stored size entry when
  * the camera is released. */
 PIXORA_API int32_t PIXORA_CALL PixoraEx_SetControl(PIXORA_HANDLE camera, int32_t id, int32_t value);
+
+/* --- Save formats ----------------------------------------------------------------------- */
+
+/* The file formats Pixora_SaveImage writes, described by the library at run time, so that a
+ * program can offer them by name, choose one by a file's extension and tell what a depth
+ * becomes in the file. A format is numbered by its index, 0 to
+ * PixoraEx_GetSaveFormatCount() - 1; its code (PIXORA_SAVE_*) is what Pixora_SaveImage
+ * takes. */
+
+/* One image depth a format takes and what is written for it. */
+typedef struct PixoraSaveDepth {
+    int32_t bitsPerPixel;     /* the image's: the colour mode's 8, 16, 24, 32, 48 or 64 */
+    int32_t fileBitsPerPixel; /* the samples of one pixel in the file */
+    const char* conversion;   /* what changes on the way ("10-bit gray reduced to 8 bits"),
+                               * or "" when the samples are written as they are */
+} PixoraSaveDepth;
+
+/* What the library knows of a save format. Every text is static UTF-8 (ASCII today), never
+ * null, and stays valid while the library is loaded. */
+typedef struct PixoraSaveFormatInfo {
+    int32_t size;            /* set by the caller: sizeof(PixoraSaveFormatInfo) */
+    int32_t code;            /* PIXORA_SAVE_*: the format argument of Pixora_SaveImage */
+    int32_t quality;         /* a JPEG's quality (100, 70, 20); 0 for the other formats */
+    int32_t depthCount;      /* the entries of depths */
+    const char* name;        /* "bmp", "jpeg70": lower case, as a command line takes it */
+    const char* label;       /* "JPEG, quality 70": for people */
+    const char* description; /* one line */
+    /* File extensions, lower case with the dot, ended by null (".jpg", ".jpeg"); the first
+     * names new files. An extension chooses the first format, in index order, that lists
+     * it: ".jpg" is quality 100. */
+    const char* const* extensions;
+    const PixoraSaveDepth* depths; /* the depths it takes, depthCount of them */
+} PixoraSaveFormatInfo;
+
+#if defined(__cplusplus)
+static_assert(sizeof(PixoraSaveDepth) == 8 + sizeof(void*), "PixoraSaveDepth");
+static_assert(sizeof(PixoraSaveFormatInfo) == 16 + 5 * sizeof(void*), "PixoraSaveFormatInfo");
+#else
+typedef char PixoraSaveDepthSizeCheck[(sizeof(PixoraSaveDepth) == 8 + sizeof(void*)) ? 1 : -1];
+typedef char PixoraSaveFormatInfoSizeCheck[(sizeof(PixoraSaveFormatInfo) == 16 + 5 * sizeof(void*))
+                                               ? 1
+                                               : -1];
+#endif
+
+/* How many save formats there are. Needs no camera handle. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_GetSaveFormatCount(void);
+
+/* Fills *info for format `index` and returns 1; 0 for an index outside 0..count - 1, a
+ * null `info` or a size field below sizeof(PixoraSaveFormatInfo). Needs no camera handle. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_GetSaveFormatInfo(int32_t index,
+                                                          PixoraSaveFormatInfo* info);
 
 /* --- Frames ----------------------------------------------------------------------------- */
 

@@ -122,6 +122,8 @@ PROTOTYPES = {
     "PixoraEx_FindControl": (_I32, [c_char_p]),
     "PixoraEx_GetControl": (_I32, [_HANDLE, _I32, _FLAG]),
     "PixoraEx_SetControl": (_I32, [_HANDLE, _I32, _I32]),
+    "PixoraEx_GetSaveFormatCount": (_I32, []),
+    "PixoraEx_GetSaveFormatInfo": (_I32, [_I32, POINTER(_records.SaveFormatInfo)]),
     "PixoraEx_GetFrameMeta": (_I32, [POINTER(_records.FrameInfo), POINTER(_records.FrameMeta)]),
     "PixoraEx_GetFrame": (_I32, [_HANDLE, _BUFFER, _I32, _I32, POINTER(_records.FrameMeta)]),
     "PixoraEx_WaitFrame": (_I32, [_HANDLE, c_uint64, _I32]),

@@ -107,6 +107,36 @@ class ControlInfo(ctypes.Structure):
     ]
 
 
+class SaveDepth(ctypes.Structure):
+    """PixoraSaveDepth: one image depth a save format takes and what the file holds."""
+
+    _fields_ = [
+        ("bitsPerPixel", c_int32),
+        ("fileBitsPerPixel", c_int32),
+        ("conversion", c_char_p),
+    ]
+
+
+class SaveFormatInfo(ctypes.Structure):
+    """PixoraSaveFormatInfo: a save format of the library's table, filled by
+    PixoraEx_GetSaveFormatInfo.
+
+    The texts are the library's own (static, UTF-8); ``extensions`` ends with a null pointer
+    and ``depths`` holds ``depthCount`` records."""
+
+    _fields_ = [
+        ("size", c_int32),
+        ("code", c_int32),
+        ("quality", c_int32),
+        ("depthCount", c_int32),
+        ("name", c_char_p),
+        ("label", c_char_p),
+        ("description", c_char_p),
+        ("extensions", ctypes.POINTER(c_char_p)),
+        ("depths", ctypes.POINTER(SaveDepth)),
+    ]
+
+
 class Message(ctypes.Structure):
     """PixoraMessage: one message taken from a message window with PixoraMsg_Get."""
 

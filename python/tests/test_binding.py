@@ -87,6 +87,8 @@ def test_records_have_the_headers_sizes():
     pointer = ctypes.sizeof(ctypes.c_void_p)
     assert ctypes.sizeof(_records.ControlValue) == 8 + 2 * pointer
     assert ctypes.sizeof(_records.ControlInfo) == 56 + 7 * pointer
+    assert ctypes.sizeof(_records.SaveDepth) == 8 + pointer
+    assert ctypes.sizeof(_records.SaveFormatInfo) == 16 + 5 * pointer
     # The virtual camera's status: 20 fields of 32 bits, as many as the header declares.
     body = re.search(r"typedef struct PixoraSimStatus \{(.*?)\}", text, re.S).group(1)
     assert ctypes.sizeof(_records.SimStatus) == 4 * body.count("int32_t")
@@ -155,6 +157,23 @@ def test_control_records_come_back_with_the_librarys_texts():
     gain = info(b"gain")
     assert gain.name == b"global-gain"
     assert gain.aliases[0] == b"gain" and gain.aliases[1] is None
+
+
+def test_save_format_records_come_back_with_the_librarys_texts():
+    library = _library.library()
+    formats = {}
+    for index in range(library.PixoraEx_GetSaveFormatCount()):
+        info = _records.new_record(_records.SaveFormatInfo)
+        assert library.PixoraEx_GetSaveFormatInfo(index, ctypes.byref(info)) == 1
+        extensions = []
+        while info.extensions[len(extensions)] is not None:
+            extensions.append(info.extensions[len(extensions)])
+        depths = {info.depths[i].bitsPerPixel for i in range(info.depthCount)}
+        formats[info.name.decode()] = (info.code, info.quality, extensions, depths)
+    assert {member.value for member in constants.SaveFormat} <= {f[0] for f in formats.values()}
+    assert formats["jpeg70"][:3] == (constants.SaveFormat.JPEG_70, 70, [b".jpg", b".jpeg"])
+    assert formats["tiff"][2] == [b".tif", b".tiff"]
+    assert formats["png"][3] == {8, 16, 24, 32, 48, 64}
 
 
 def test_library_and_package_versions_agree():
