@@ -57,7 +57,8 @@ void BM_Save(benchmark::State& state) {
 
 void Formats(benchmark::internal::Benchmark* b) {
     b->ArgNames({"format", "bpp"});
-    for (int format = 0; format <= static_cast<int>(pixora::kSaveTiff); ++format) {
+    for (const pixora::SaveFormatRow& row : pixora::SaveFormats()) {
+        const auto format = static_cast<int>(row.code);
         for (int bpp : {8, 24}) {
             b->Args({format, bpp});
         }

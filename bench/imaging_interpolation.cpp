@@ -144,7 +144,8 @@ void BM_ColorStep8To24(benchmark::State& state) {
     filter.Set(FilterField::BayerGainBlue, 160);
     filter.Set(FilterField::WhiteBalanceRequest, static_cast<int32_t>(state.range(0)));
     for (auto _ : state) {
-        RunColorStep(filter, processor, frame.raw, frame.dest, nullptr);
+        RunColorStep(filter, filter.Get(FilterField::BayerMode), processor, frame.raw, frame.dest,
+                     nullptr);
         // Keep the measured gains from drifting above the accelerated members' limit.
         filter.Set(FilterField::BayerGainRed, 135);
         filter.Set(FilterField::BayerGainBlue, 160);

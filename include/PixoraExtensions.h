@@ -2,7 +2,8 @@
  * PixoraExtensions.h - extensions of the 530TZ library beyond the camera functions of
  * PixoraSdk_530TZ.h, for applications and bindings that want more than a return value:
  * readable error texts and the reason behind a failed call, a log for what no call can
- * return, the ranges of the settings, what the library knows of each frame (its number,
+ * return, the camera's controls with their names, ranges and descriptions, the ranges of
+ * the filter values, the save formats, what the library knows of each frame (its number,
  * time and the frames missed before it), a frame queue that hands over every frame in its
  * own buffer, with the settings it was taken with, and the camera on USB (the devices that
  * could be it, its configuration, its udev rule).
@@ -78,6 +79,178 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_SetLogHandler(PixoraLogHandler handler, 
  * Pixora_GetCameraInfo reports. */
 PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFilterRange(int32_t filterIndex, int32_t* minimum,
                                                        int32_t* maximum);
+
+/* --- Controls --------------------------------------------------------------------------- */
+
+/* Every setting of the camera that applications set, described by the library at run time,
+ * so that a program can list them, check a value and set it by name without knowing which
+ * function stands behind it: the 27 filter indices, the vertical mirror, the automatic
+ * exposure mode, the colour mode, the wait time, the clock and the capture window. A control
+ * is numbered by its id, 0 to PixoraEx_GetControlCount() - 1, in the order of the library's
+ * table; a program that keeps ids between runs looks them up by name, which stays. */
+
+#define PIXORA_CONTROL_INTEGER 1
+#define PIXORA_CONTROL_BOOLEAN 2     /* 0 or 1 */
+#define PIXORA_CONTROL_ENUMERATION 3 /* one of its valueCount named values */
+
+/* Flags of a control:
+ * SAVED         saved when the camera is released (the capture window: when a control
+ *               changed it);
+ * LOADED        read from the stored settings when the camera is opened;
+ * LIVE          acts on the running capture; without it, from the next capture started;
+ * REFUSED       this camera refuses it: get and set fail with error 9;
+ * ANY_VALUE     a set takes every 32-bit value, as its function does: nonzero is 1 for a
+ *               boolean, the packed white-balance gains ignore bits 24..31;
+ * HEX           written as hexadecimal (0xBBGGRR);
+ * CAMERA_CLAMPS the camera keeps cameraMinimum..cameraMaximum of what it is sent (the
+ *               exposure: 8..1068);
+ * SLOW_READ     a get waits for the camera (120 ms);
+ * NEEDS_CAMERA  get and set fail with error 1 when the handle's camera device could not
+ *               be made;
+ * WINDOW        one of the four capture window values, checked together when a capture
+ *               starts (error 7 when the window leaves the sensor). */
+#define PIXORA_CONTROL_SAVED 0x1
+#define PIXORA_CONTROL_LOADED 0x2
+#define PIXORA_CONTROL_LIVE 0x4
+#define PIXORA_CONTROL_REFUSED 0x8
+#define PIXORA_CONTROL_ANY_VALUE 0x10
+#define PIXORA_CONTROL_HEX 0x20
+#define PIXORA_CONTROL_CAMERA_CLAMPS 0x40
+#define PIXORA_CONTROL_SLOW_READ 0x80
+#define PIXORA_CONTROL_NEEDS_CAMERA 0x100
+#define PIXORA_CONTROL_WINDOW 0x200
+
+/* The property dialog that shows a control. */
+#define PIXORA_DIALOG_NONE 0
+#define PIXORA_DIALOG_CAMERA 1 /* Pixora_SetCameraDlg */
+#define PIXORA_DIALOG_IMAGE 2  /* Pixora_SetImageDlg */
+#define PIXORA_DIALOG_ANALOG 3 /* Pixora_SetAnalogDlg */
+
+/* One named value of an enumeration. */
+typedef struct PixoraControlValue {
+    int32_t value;
+    int32_t reserved;
+    const char* name;  /* "exposure": lower case, words joined by '-' */
+    const char* label; /* "Automatic exposure": for people */
+} PixoraControlValue;
+
+/* What the library knows of a control. Every text is static UTF-8 (ASCII today), never
+ * null, and stays valid while the library is loaded. */
+typedef struct PixoraControlInfo {
+    int32_t size; /* set by the caller: sizeof(PixoraControlInfo) */
+    int32_t id;
+    int32_t kind;    /* PIXORA_CONTROL_INTEGER, _BOOLEAN or _ENUMERATION */
+    int32_t flags;   /* PIXORA_CONTROL_SAVED, ... */
+    int32_t minimum; /* the values it takes (an enumeration: the smallest and largest of */
+    int32_t maximum; /* its values); see PIXORA_CONTROL_ANY_VALUE */
+    int32_t step;
+    int32_t defaultValue;  /* a first run's value, and what the dialogs' Default restores */
+    int32_t cameraMinimum; /* what the camera keeps of it: minimum..maximum but for */
+    int32_t cameraMaximum; /* PIXORA_CONTROL_CAMERA_CLAMPS */
+    int32_t filterIndex;   /* the PIXORA_FILTER_* index it is, or 0 */
+    int32_t dialog;        /* PIXORA_DIALOG_* of the dialog that shows it */
+    int32_t valueCount;    /* an enumeration's number of values; else 0 */
+    int32_t reserved;
+    const char* name;           /* "gamma", "bayer-gain-red": lower case, words joined by '-' */
+    const char* label;          /* "Gamma": a few words for people */
+    const char* description;    /* one line */
+    const char* unit;           /* "degrees", "percent", "1/128", "ms", "pixels", or "" */
+    const char* const* aliases; /* other names PixoraEx_FindControl takes, ended by null */
+    const char* storedName;     /* where it is kept below the settings key: "Filter\\Gamma",
+                                 * "Size_NN\\EH" (the size entry "Size" names), "Color"; "" */
+    const PixoraControlValue* values; /* an enumeration's valueCount values; else null */
+} PixoraControlInfo;
+
+#if defined(__cplusplus)
+static_assert(sizeof(PixoraControlValue) == 8 + 2 * sizeof(void*), "PixoraControlValue");
+static_assert(sizeof(PixoraControlInfo) == 56 + 7 * sizeof(void*), "PixoraControlInfo");
+#else
+typedef char
+    PixoraControlValueSizeCheck[(sizeof(PixoraControlValue) == 8 + 2 * sizeof(void*)) ? 1 : -1];
+typedef char
+    PixoraControlInfoSizeCheck[(sizeof(PixoraControlInfo) == 56 + 7 * sizeof(void*)) ? 1 : -1];
+#endif
+
+/* How many controls there are. Needs no camera handle. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_GetControlCount(void);
+
+/* Fills *info for control `id` and returns 1; 0 for an id outside 0..count - 1, a null
+ * `info` or a size field below sizeof(PixoraControlInfo). Needs no camera handle. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_GetControlInfo(int32_t id, PixoraControlInfo* info);
+
+/* The id of the control named `name` or one of its aliases ("gain" for "global-gain");
+ * -1 for a name that is none and for null. Needs no camera handle. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_FindControl(const char* name);
+
+/* Reads control `id` of `camera` into *value and returns 1, as the function behind it
+ * reads it (the colour mode in bits per pixel, the exposure after the camera's pause).
+ * 0 on failure, with that function's error code recorded: 9 for an unknown id (or a
+ * refused control), 1 without the camera device. A null `value` records 9. 0 for an
+ * unknown handle, recording nothing. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_GetControl(PIXORA_HANDLE camera, int32_t id,
+                                                   int32_t* value);
+
+/* Sets control `id` of `camera` to `value` and returns 1, as the function behind it does:
+ * the same checks, error codes and effects (Pixora_SetColorMode records 9 for 12 bits,
+ * Pixora_SetWaitTime refuses a negative wait without a code). A control without a function
+ * of its own (the clock and the capture window) records 9 for a value outside
+ * minimum..maximum. 9 for an unknown id; 0 for an unknown handle, recording nothing. The
+ * capture window's four controls are checked one by one here and together when a capture
+ * starts; the new window is what Pixora_Width and Pixora_Height report at once and what
+ * the next capture started from idle takes, and it is saved to the stored size entry when
+ * the camera is released. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_SetControl(PIXORA_HANDLE camera, int32_t id, int32_t value);
+
+/* --- Save formats ----------------------------------------------------------------------- */
+
+/* The file formats Pixora_SaveImage writes, described by the library at run time, so that a
+ * program can offer them by name, choose one by a file's extension and tell what a depth
+ * becomes in the file. A format is numbered by its index, 0 to
+ * PixoraEx_GetSaveFormatCount() - 1; its code (PIXORA_SAVE_*) is what Pixora_SaveImage
+ * takes. */
+
+/* One image depth a format takes and what is written for it. */
+typedef struct PixoraSaveDepth {
+    int32_t bitsPerPixel;     /* the image's: the colour mode's 8, 16, 24, 32, 48 or 64 */
+    int32_t fileBitsPerPixel; /* the samples of one pixel in the file */
+    const char* conversion;   /* what changes on the way ("10-bit gray reduced to 8 bits"),
+                               * or "" when the samples are written as they are */
+} PixoraSaveDepth;
+
+/* What the library knows of a save format. Every text is static UTF-8 (ASCII today), never
+ * null, and stays valid while the library is loaded. */
+typedef struct PixoraSaveFormatInfo {
+    int32_t size;            /* set by the caller: sizeof(PixoraSaveFormatInfo) */
+    int32_t code;            /* PIXORA_SAVE_*: the format argument of Pixora_SaveImage */
+    int32_t quality;         /* a JPEG's quality (100, 70, 20); 0 for the other formats */
+    int32_t depthCount;      /* the entries of depths */
+    const char* name;        /* "bmp", "jpeg70": lower case, as a command line takes it */
+    const char* label;       /* "JPEG, quality 70": for people */
+    const char* description; /* one line */
+    /* File extensions, lower case with the dot, ended by null (".jpg", ".jpeg"); the first
+     * names new files. An extension chooses the first format, in index order, that lists
+     * it: ".jpg" is quality 100. */
+    const char* const* extensions;
+    const PixoraSaveDepth* depths; /* the depths it takes, depthCount of them */
+} PixoraSaveFormatInfo;
+
+#if defined(__cplusplus)
+static_assert(sizeof(PixoraSaveDepth) == 8 + sizeof(void*), "PixoraSaveDepth");
+static_assert(sizeof(PixoraSaveFormatInfo) == 16 + 5 * sizeof(void*), "PixoraSaveFormatInfo");
+#else
+typedef char PixoraSaveDepthSizeCheck[(sizeof(PixoraSaveDepth) == 8 + sizeof(void*)) ? 1 : -1];
+typedef char PixoraSaveFormatInfoSizeCheck[(sizeof(PixoraSaveFormatInfo) == 16 + 5 * sizeof(void*))
+                                               ? 1
+                                               : -1];
+#endif
+
+/* How many save formats there are. Needs no camera handle. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_GetSaveFormatCount(void);
+
+/* Fills *info for format `index` and returns 1; 0 for an index outside 0..count - 1, a
+ * null `info` or a size field below sizeof(PixoraSaveFormatInfo). Needs no camera handle. */
+PIXORA_API int32_t PIXORA_CALL PixoraEx_GetSaveFormatInfo(int32_t index,
+                                                          PixoraSaveFormatInfo* info);
 
 /* --- Frames ----------------------------------------------------------------------------- */
 

@@ -98,6 +98,19 @@ typedef void* PIXORA_HWND;
 #define PIXORA_FILTER_GRAY_OFFSET_G2 26
 #define PIXORA_FILTER_GRAY_OFFSET_B 27
 
+/* Modes of Pixora_SetAutoIris. */
+#define PIXORA_AUTO_IRIS_OFF 0
+#define PIXORA_AUTO_IRIS_EXPOSURE 1 /* the exposure follows the picture's brightness */
+#define PIXORA_AUTO_IRIS_GAIN 2     /* the global gain follows it */
+
+/* What the camera keeps of the global gain and the exposure it is sent, as
+ * Pixora_GetCameraInfo reports them. Pixora_SetExposureTime takes 0..1067; the camera
+ * raises an exposure below 8 to 8. */
+#define PIXORA_GAIN_MIN 0
+#define PIXORA_GAIN_MAX 1023
+#define PIXORA_EXPOSURE_MIN 8
+#define PIXORA_EXPOSURE_MAX 1068
+
 /* Pixora_EnumDevice fills 10 entries of this many bytes. */
 #define PIXORA_DEVICE_NAME_ENTRY 256
 #define PIXORA_DEVICE_NAME_COUNT 10

@@ -1,10 +1,13 @@
-"""The package's build step beyond pyproject.toml: a library named by PIXORA_LIBRARY when the
-package is built (pip install) goes into the package, with an ``_installed.py`` that names
-it, so that the installed package loads the library it was installed with. Without it the
+"""The package's build step beyond pyproject.toml: the package's version is the project's,
+read from the CMakeLists.txt above and written into the package (``_version.py``); a library
+named by PIXORA_LIBRARY when the package is built (pip install) goes into the package, with
+an ``_installed.py`` that names it, so that the installed package loads the library it was
+installed with. Without it the
 package is pure Python and loads the library named by PIXORA_LIBRARY at run time, or the
 system's."""
 
 import os
+import re
 import shutil
 
 from setuptools import setup
@@ -12,16 +15,40 @@ from setuptools.command.build_py import build_py
 from setuptools.dist import Distribution
 
 LIBRARY = os.environ.get("PIXORA_LIBRARY")
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def project_version():
+    """The version set in the project's CMakeLists.txt, or kept in an sdist's PKG-INFO."""
+    for path, pattern in (
+        (os.path.join(HERE, "..", "CMakeLists.txt"), r"project\(\w+ VERSION ([0-9.]+)"),
+        (os.path.join(HERE, "PKG-INFO"), r"(?m)^Version: ([0-9.]+)$"),
+    ):
+        if os.path.isfile(path):
+            with open(path, encoding="utf-8") as text:
+                found = re.search(pattern, text.read())
+            if found:
+                return found.group(1)
+    raise SystemExit("no project version: build the package from the project's source tree")
+
+
+VERSION = project_version()
 
 
 class BuildWithLibrary(build_py):
     def run(self):
         super().run()
+        package = os.path.join(self.build_lib, "pixora")
+        with open(os.path.join(package, "_version.py"), "w") as module:
+            module.write(
+                '"""Written by the build: the version of the project the package was built '
+                'with."""\n'
+                f"VERSION = {VERSION!r}\n"
+            )
         if not LIBRARY:
             return
         if not os.path.isfile(LIBRARY):
             raise SystemExit(f"PIXORA_LIBRARY={LIBRARY}: no such file")
-        package = os.path.join(self.build_lib, "pixora")
         name = os.path.basename(LIBRARY)
         # The file itself, not a link to it: the build tree may go away.
         shutil.copyfile(os.path.realpath(LIBRARY), os.path.join(package, name))
@@ -38,4 +65,4 @@ class MaybeBinary(Distribution):
         return bool(LIBRARY)
 
 
-setup(cmdclass={"build_py": BuildWithLibrary}, distclass=MaybeBinary)
+setup(version=VERSION, cmdclass={"build_py": BuildWithLibrary}, distclass=MaybeBinary)

@@ -35,7 +35,17 @@ from .errors import CameraClosedError, LibraryError, PixoraError, StreamTimeoutE
 from .frames import Frame, Stream, monotonic
 from .settings import ALIASES, SETTINGS, setting_range
 
-__version__ = "25.5.2"
+
+def __getattr__(name: str) -> str:
+    """``pixora.__version__``: the project's version, which the build writes into the package
+    (``_version.py``); in a source checkout, the version of the library it loads."""
+    if name != "__version__":
+        raise AttributeError(f"module 'pixora' has no attribute {name!r}")
+    try:
+        from ._version import VERSION  # type: ignore[import-not-found]
+    except ImportError:
+        return library_version()
+    return VERSION
 
 
 def library_version() -> str:

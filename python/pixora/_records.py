@@ -5,8 +5,8 @@ library expects from its callers.
 """
 
 import ctypes
-from ctypes import c_char, c_int32, c_uint8, c_uint16, c_uint32, c_uint64, c_size_t, c_ssize_t
-from ctypes import c_void_p
+from ctypes import c_char, c_char_p, c_int32, c_uint8, c_uint16, c_uint32, c_uint64, c_size_t
+from ctypes import c_ssize_t, c_void_p
 
 
 class CameraInfo(ctypes.Structure):
@@ -58,6 +58,82 @@ class FrameCounts(ctypes.Structure):
         ("delivered", c_uint64),
         ("dropped", c_uint64),
         ("failed", c_uint64),
+    ]
+
+
+class ControlValue(ctypes.Structure):
+    """PixoraControlValue: one named value of an enumeration control."""
+
+    _fields_ = [
+        ("value", c_int32),
+        ("reserved", c_int32),
+        ("name", c_char_p),
+        ("label", c_char_p),
+    ]
+
+
+class ControlInfo(ctypes.Structure):
+    """PixoraControlInfo: a control of the library's table, filled by PixoraEx_GetControlInfo.
+
+    The texts are the library's own (static, UTF-8); ``aliases`` ends with a null pointer and
+    ``values`` holds ``valueCount`` records."""
+
+    _fields_ = [
+        (name, c_int32)
+        for name in (
+            "size",
+            "id",
+            "kind",
+            "flags",
+            "minimum",
+            "maximum",
+            "step",
+            "defaultValue",
+            "cameraMinimum",
+            "cameraMaximum",
+            "filterIndex",
+            "dialog",
+            "valueCount",
+            "reserved",
+        )
+    ] + [
+        ("name", c_char_p),
+        ("label", c_char_p),
+        ("description", c_char_p),
+        ("unit", c_char_p),
+        ("aliases", ctypes.POINTER(c_char_p)),
+        ("storedName", c_char_p),
+        ("values", ctypes.POINTER(ControlValue)),
+    ]
+
+
+class SaveDepth(ctypes.Structure):
+    """PixoraSaveDepth: one image depth a save format takes and what the file holds."""
+
+    _fields_ = [
+        ("bitsPerPixel", c_int32),
+        ("fileBitsPerPixel", c_int32),
+        ("conversion", c_char_p),
+    ]
+
+
+class SaveFormatInfo(ctypes.Structure):
+    """PixoraSaveFormatInfo: a save format of the library's table, filled by
+    PixoraEx_GetSaveFormatInfo.
+
+    The texts are the library's own (static, UTF-8); ``extensions`` ends with a null pointer
+    and ``depths`` holds ``depthCount`` records."""
+
+    _fields_ = [
+        ("size", c_int32),
+        ("code", c_int32),
+        ("quality", c_int32),
+        ("depthCount", c_int32),
+        ("name", c_char_p),
+        ("label", c_char_p),
+        ("description", c_char_p),
+        ("extensions", ctypes.POINTER(c_char_p)),
+        ("depths", ctypes.POINTER(SaveDepth)),
     ]
 
 

@@ -113,6 +113,11 @@ def test_records_have_the_headers_sizes():
     assert ctypes.sizeof(_records.StreamMeta) == int(sizes["PixoraStreamMeta"])
     assert ctypes.sizeof(_records.StreamFrame) == int(sizes["PixoraStreamFrame"])
     assert ctypes.sizeof(_records.StreamStatus) == int(sizes["PixoraStreamStatus"])
+    pointer = ctypes.sizeof(ctypes.c_void_p)
+    assert ctypes.sizeof(_records.ControlValue) == 8 + 2 * pointer
+    assert ctypes.sizeof(_records.ControlInfo) == 56 + 7 * pointer
+    assert ctypes.sizeof(_records.SaveDepth) == 8 + pointer
+    assert ctypes.sizeof(_records.SaveFormatInfo) == 16 + 5 * pointer
     # The virtual camera's status: 20 fields of 32 bits, as many as the header declares.
     body = re.search(r"typedef struct PixoraSimStatus \{(.*?)\}", text, re.S).group(1)
     assert ctypes.sizeof(_records.SimStatus) == 4 * body.count("int32_t")
@@ -129,6 +134,7 @@ def test_constants_have_the_headers_values():
         "PIXORA_SIM_SCENE_": constants.Scene,
         "PIXORA_SIM_FAULT_": constants.Fault,
         "PIXORA_LOG_": constants.LogLevel,
+        "PIXORA_AUTO_IRIS_": constants.AutoIris,
     }
     for prefix, enumeration in families.items():
         named = {k[len(prefix) :]: int(v, 0) for k, v in defines.items() if k.startswith(prefix)}
@@ -164,6 +170,55 @@ def test_pointers_come_back_whole():
     assert library.PixoraEx_ErrorText(2).startswith(b"device not found")
 
 
+def test_control_records_come_back_with_the_librarys_texts():
+    library = _library.library()
+    count = library.PixoraEx_GetControlCount()
+    assert count >= 36
+    names = set()
+    for control_id in range(count):
+        info = _records.new_record(_records.ControlInfo)
+        assert library.PixoraEx_GetControlInfo(control_id, ctypes.byref(info)) == 1
+        assert info.id == control_id
+        assert info.name and info.label and info.description
+        assert library.PixoraEx_FindControl(info.name) == control_id
+        names.add(info.name.decode())
+        values = [info.values[i] for i in range(info.valueCount)]
+        assert [v.value for v in values] == sorted(v.value for v in values)
+    assert {"gamma", "auto-iris", "offset-x", "width"} <= names
+
+    def info(name):
+        record = _records.new_record(_records.ControlInfo)
+        assert library.PixoraEx_GetControlInfo(library.PixoraEx_FindControl(name), record) == 1
+        return record
+
+    auto_iris = info(b"auto-iris")
+    values = [auto_iris.values[i].name for i in range(auto_iris.valueCount)]
+    assert values == [b"off", b"exposure", b"gain"]
+    gain = info(b"gain")
+    assert gain.name == b"global-gain"
+    assert gain.aliases[0] == b"gain" and gain.aliases[1] is None
+
+
+def test_save_format_records_come_back_with_the_librarys_texts():
+    library = _library.library()
+    formats = {}
+    for index in range(library.PixoraEx_GetSaveFormatCount()):
+        info = _records.new_record(_records.SaveFormatInfo)
+        assert library.PixoraEx_GetSaveFormatInfo(index, ctypes.byref(info)) == 1
+        extensions = []
+        while info.extensions[len(extensions)] is not None:
+            extensions.append(info.extensions[len(extensions)])
+        depths = {info.depths[i].bitsPerPixel for i in range(info.depthCount)}
+        formats[info.name.decode()] = (info.code, info.quality, extensions, depths)
+    assert {member.value for member in constants.SaveFormat} <= {f[0] for f in formats.values()}
+    assert formats["jpeg70"][:3] == (constants.SaveFormat.JPEG_70, 70, [b".jpg", b".jpeg"])
+    assert formats["tiff"][2] == [b".tif", b".tiff"]
+    assert formats["png"][3] == {8, 16, 24, 32, 48, 64}
+
+
 def test_library_and_package_versions_agree():
-    assert pixora.library_version() == pixora.__version__
+    # Both are the project's version, set in CMakeLists.txt only.
+    cmake = (INCLUDE.parent / "CMakeLists.txt").read_text()
+    project = re.search(r"project\(\w+ VERSION ([0-9.]+)", cmake)
+    assert pixora.library_version() == pixora.__version__ == project.group(1)
     assert pathlib.Path(pixora.library_path()).exists()

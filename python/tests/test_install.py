@@ -4,6 +4,7 @@ names another; a library that cannot be loaded is a LibraryError that says where
 
 import os
 import pathlib
+import re
 import shutil
 import subprocess
 import sys
@@ -11,7 +12,12 @@ import sys
 import pytest
 
 SOURCE = pathlib.Path(__file__).resolve().parents[2]
-PROBE = "import pixora; print(pixora.library_path()); print(pixora.cameras())"
+PROBE = (
+    "import pixora; print(pixora.library_path()); print(pixora.cameras()); "
+    "print(pixora.__version__)"
+)
+# The version set in the project's CMakeLists.txt, which every installation carries.
+VERSION = re.search(r"project\(\w+ VERSION ([0-9.]+)", (SOURCE / "CMakeLists.txt").read_text())[1]
 
 
 def run_python(code, **environment):
@@ -52,10 +58,11 @@ def test_the_installed_package_loads_the_installed_library(tmp_path):
         PYTHONDONTWRITEBYTECODE="1",
     )
     assert result.returncode == 0, result.stderr
-    loaded, listed = result.stdout.splitlines()
+    loaded, listed, version = result.stdout.splitlines()
     assert pathlib.Path(loaded).resolve().is_relative_to(prefix.resolve())
     assert pathlib.Path(loaded).name == "libPixoraSdk_530TZ.so.25"
     assert listed == "[(0, 'Pixora530TZ_01')]"
+    assert version == VERSION
 
 
 def test_pixora_library_names_the_library_and_a_wrong_one_is_reported(tmp_path):
@@ -101,6 +108,8 @@ def test_pip_installs_the_package_with_its_library_into_a_venv(tmp_path):
     source = tmp_path / "python"
     leftovers = shutil.ignore_patterns("build", "*.egg-info", "__pycache__")
     shutil.copytree(SOURCE / "python", source, ignore=leftovers)
+    # The package takes its version from the project's CMakeLists.txt beside it.
+    shutil.copyfile(SOURCE / "CMakeLists.txt", tmp_path / "CMakeLists.txt")
     venv = tmp_path / "venv"
     subprocess.run(
         [sys.executable, "-m", "venv", "--system-site-packages", str(venv)],
@@ -124,7 +133,8 @@ def test_pip_installs_the_package_with_its_library_into_a_venv(tmp_path):
         [python, "-c", PROBE], capture_output=True, text=True, env=clean, cwd=tmp_path, timeout=60
     )
     assert result.returncode == 0, result.stderr
-    loaded, listed = result.stdout.splitlines()
+    loaded, listed, version = result.stdout.splitlines()
     assert pathlib.Path(loaded).resolve().is_relative_to(venv.resolve())
     assert listed == "[(0, 'Pixora530TZ_01')]"
     assert pathlib.Path(loaded).with_name("py.typed").is_file()
+    assert version == VERSION

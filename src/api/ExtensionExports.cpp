@@ -8,7 +8,7 @@
 #include "api/SessionCall.h"
 #include "platform/Log.h"
 #include "session/ErrorText.h"
-#include "settings/FilterRanges.h"
+#include "settings/ControlTable.h"
 
 using pixora::CameraSession;
 using pixora::WithCapture;
@@ -42,12 +42,15 @@ PIXORA_API int32_t PIXORA_CALL PixoraEx_SetLogHandler(PixoraLogHandler handler, 
 
 PIXORA_API int32_t PIXORA_CALL PixoraEx_GetFilterRange(int32_t filterIndex, int32_t* minimum,
                                                        int32_t* maximum) {
-    const pixora::FilterRange* range = pixora::FindFilterRange(filterIndex);
+    const pixora::ControlRow* row = pixora::ControlByFilterIndex(filterIndex);
+    const bool settable = row != nullptr && row->target != pixora::ControlTarget::Refused;
+    const pixora::ValueSpan accepted =
+        settable ? pixora::AcceptedValues(*row) : pixora::ValueSpan{0, 0};
     if (minimum != nullptr)
-        *minimum = range != nullptr ? range->min : 0;
+        *minimum = accepted.min;
     if (maximum != nullptr)
-        *maximum = range != nullptr ? range->max : 0;
-    return range != nullptr ? 1 : 0;
+        *maximum = accepted.max;
+    return settable ? 1 : 0;
 }
 
 namespace {

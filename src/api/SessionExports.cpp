@@ -3,6 +3,7 @@
 #include <new>
 
 #include "PixoraSdk_530TZ.h"
+#include "PixoraVersion.h"
 #include "api/SessionCall.h"
 #include "platform/Clock.h"
 
@@ -16,7 +17,7 @@ using pixora::WithSessionLock;
 extern "C" {
 
 PIXORA_API int32_t PIXORA_CALL Pixora_GetDllVersion(void) {
-    return 0x00190502;
+    return PIXORA_VERSION_MAJOR << 16 | PIXORA_VERSION_MINOR << 8 | PIXORA_VERSION_PATCH;
 }
 
 PIXORA_API PIXORA_HANDLE PIXORA_CALL Pixora_Initialize(PIXORA_HWND errorWindow) {

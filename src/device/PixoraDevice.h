@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "PixoraSdk_530TZ.h"
 #include "device/DriverAccess.h"
 #include "device/DriverFailureNote.h"
 #include "device/FrameCounter.h"
@@ -68,10 +69,10 @@ struct RawDestination {
 
 class PixoraDevice {
 public:
-    static constexpr int32_t kGainMin = 0;
-    static constexpr int32_t kGainMax = 1023;
-    static constexpr int32_t kExposureMin = 8;
-    static constexpr int32_t kExposureMax = 1068;
+    static constexpr int32_t kGainMin = PIXORA_GAIN_MIN;
+    static constexpr int32_t kGainMax = PIXORA_GAIN_MAX;
+    static constexpr int32_t kExposureMin = PIXORA_EXPOSURE_MIN;
+    static constexpr int32_t kExposureMax = PIXORA_EXPOSURE_MAX;
     static constexpr uint32_t kDefaultTransferTimeoutMs = 3000;
 
     // Probes the eight device paths, opens index 0 and writes gain 0, exposure 0 (sent as

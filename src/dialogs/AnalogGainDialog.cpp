@@ -1,6 +1,7 @@
 #include "dialogs/AnalogGainDialog.h"
 
 #include "dialogs/DialogTemplates.h"
+#include "settings/ControlRows.h"
 #include "settings/SettingsDefaults.h"
 
 namespace pixora {
@@ -17,9 +18,9 @@ void AnalogGainDialog::OnInitDialog(DialogWindow& dialog) {
         pageWindow_->ShowWindow(true);
     }
     channel_ = std::make_shared<DialogRefreshChannel>(
-        dialog.Mailbox(), nullptr, [this](int32_t editId, int32_t value) {
+        dialog.Mailbox(), nullptr, [this](AnalogField field, int32_t value) {
             if (pageWindow_ != nullptr)
-                page_.ShowValue(*pageWindow_, editId, value);
+                page_.ShowValue(*pageWindow_, field, value);
         });
     context_.PublishAnalogDialog(channel_);
 }
@@ -35,8 +36,8 @@ void AnalogGainDialog::OnCommand(DialogWindow& dialog, int32_t id, int32_t notif
         dialog.EndDialog(kIdCancel);
     } else if (id == kIdDefault) {
         SetAnalogGainDefaults(context_.Analog());  // mirror and automatic iris stay
-        context_.SetGain(kDefaultGlobalGain);
-        context_.SetExposure(kDefaultExposure);
+        context_.SetGain(CameraControl("global-gain").neutral);
+        context_.SetExposure(CameraControl("exposure-time").neutral);
         if (pageWindow_ != nullptr)
             page_.Refresh(*pageWindow_);
     }

@@ -7,28 +7,19 @@ namespace pixora {
 
 namespace {
 
-constexpr SliderRow kGainRow{kIdGainTrackbar, kIdGainEdit, 1038};
-constexpr SliderRow kExposureRow{kIdExposureTrackbar, kIdExposureEdit, 1043};
-
-struct ShownRow {
-    AnalogField entry;
-    SliderRow controls;
+// The template's slider rows, top first (resources 110 and 105): the global gain, the four
+// colour gains, the exposure.
+constexpr SliderRow kSliderIds[] = {
+    {kIdGainTrackbar, kIdGainEdit, 1038},
+    {1018, 1019, 1039},
+    {1020, 1021, 1040},
+    {1022, 1023, 1041},
+    {1024, 1025, 1042},
+    {kIdExposureTrackbar, kIdExposureEdit, 1043},
 };
 
-// Colour gains: shown, not usable.
-constexpr ShownRow kColorRows[] = {
-    {AnalogField::ColorGainG1, {1018, 1019, 1039}},
-    {AnalogField::ColorGainR, {1020, 1021, 1040}},
-    {AnalogField::ColorGainB, {1022, 1023, 1041}},
-    {AnalogField::ColorGainG2, {1024, 1025, 1042}},
-};
-
-constexpr int32_t kAutoIrisExposure = 1;
-constexpr int32_t kAutoIrisGain = 2;
-
-SliderRange DeviceRange(int32_t min, int32_t max) {
-    return {min, max, (max - min) / 8};
-}
+constexpr int32_t kAutoIrisExposure = PIXORA_AUTO_IRIS_EXPOSURE;
+constexpr int32_t kAutoIrisGain = PIXORA_AUTO_IRIS_GAIN;
 
 // Mirroring the rows moves the colour pattern by one row.
 int32_t SwapRowParity(int32_t bayerMode) {
@@ -50,15 +41,63 @@ int32_t SwapRowParity(int32_t bayerMode) {
 
 AnalogGainPage::AnalogGainPage(AnalogDialogContext& context) : context_(context) {}
 
+const std::vector<AnalogGainPage::Row>& AnalogGainPage::Rows() {
+    static const std::vector<Row> rows = [] {
+        std::vector<Row> built;
+        for (const ControlRow* control : SliderRows(DialogPage::AnalogGain)) {
+            const auto slider = static_cast<std::size_t>(control->dialog.slider);
+            if (slider < std::size(kSliderIds) &&
+                control->entry.record == RecordEntry::Record::Analog) {
+                built.push_back({control, static_cast<AnalogField>(control->entry.index),
+                                 kSliderIds[slider],
+                                 RowUsable(control->dialog.usable, kAnyColorMode)});
+            }
+        }
+        return built;
+    }();
+    return rows;
+}
+
+SliderRange AnalogGainPage::RangeOf(const Row& row) const {
+    int32_t min = 0;
+    int32_t max = 0;
+    switch (row.control->dialog.span) {
+        case SliderSpan::Camera:
+            // The camera's own limits, for the values it is sent.
+            if (row.control->target == ControlTarget::GlobalGain) {
+                min = context_.GainMin();
+                max = context_.GainMax();
+            } else {
+                min = context_.ExposureMin();
+                max = context_.ExposureMax();
+            }
+            break;
+        case SliderSpan::Own:
+            min = row.control->dialog.spanMin;
+            max = row.control->dialog.spanMax;
+            break;
+        case SliderSpan::Control:
+            min = row.control->minimum;
+            max = row.control->maximum;
+            break;
+        case SliderSpan::Empty:
+            break;
+    }
+    return {min, max, (max - min) / 8};
+}
+
+void AnalogGainPage::Send(const Row& row, int32_t value) {
+    if (row.control->target == ControlTarget::GlobalGain)
+        context_.SetGain(value);
+    else if (row.control->target == ControlTarget::Exposure)
+        context_.SetExposure(value);
+}
+
 void AnalogGainPage::OnInitDialog(DialogWindow& page) {
     ready_ = false;
     AnalogSettings& analog = context_.Analog();
-    InitSliderRow(page, kGainRow, DeviceRange(context_.GainMin(), context_.GainMax()),
-                  analog.Get(AnalogField::GlobalGain), true);
-    for (const ShownRow& row : kColorRows)
-        InitSliderRow(page, row.controls, {0, 0, 0}, analog.Get(row.entry), false);
-    InitSliderRow(page, kExposureRow, DeviceRange(context_.ExposureMin(), context_.ExposureMax()),
-                  analog.Get(AnalogField::Exposure), true);
+    for (const Row& row : Rows())
+        InitSliderRow(page, row.ids, RangeOf(row), analog.Get(row.entry), row.usable);
     page.CheckItem(kIdMirrorCheck, analog.Get(AnalogField::VerticalMirror) != 0);
     const int32_t autoIris = analog.Get(AnalogField::AutoIris);
     page.CheckItem(kIdAutoIrisExposureCheck, autoIris == kAutoIrisExposure);
@@ -88,26 +127,25 @@ void AnalogGainPage::OnCommand(DialogWindow& page, int32_t id, int32_t notifyCod
     }
     if (notifyCode != kEditChange || !ready_)
         return;
-    if (id == kIdGainEdit) {
-        // As typed: the camera keeps the bits it has.
-        const int32_t gain = page.GetItemInt(id, nullptr, true);
-        analog.Set(AnalogField::GlobalGain, gain);
-        page.TrackbarSetPos(kIdGainTrackbar, gain);
-        context_.SetGain(gain);
-    } else if (id == kIdExposureEdit) {
-        // As typed: the camera clamps it.
-        const int32_t exposure = page.GetItemInt(id, nullptr, true);
-        analog.Set(AnalogField::Exposure, exposure);
-        page.TrackbarSetPos(kIdExposureTrackbar, exposure);
-        context_.SetExposure(exposure);
+    for (const Row& row : Rows()) {
+        if (row.usable && row.ids.edit == id) {
+            // As typed: the camera keeps the bits of a gain it has and clamps an exposure.
+            const int32_t value = page.GetItemInt(id, nullptr, true);
+            analog.Set(row.entry, value);
+            page.TrackbarSetPos(row.ids.trackbar, value);
+            Send(row, value);
+            return;
+        }
     }
 }
 
 void AnalogGainPage::OnHScroll(DialogWindow& page, int32_t id) {
-    if (id == kIdGainTrackbar)
-        page.SetItemInt(kIdGainEdit, page.TrackbarGetPos(id), true);
-    else if (id == kIdExposureTrackbar)
-        page.SetItemInt(kIdExposureEdit, page.TrackbarGetPos(id), true);
+    for (const Row& row : Rows()) {
+        if (row.usable && row.ids.trackbar == id) {
+            page.SetItemInt(row.ids.edit, page.TrackbarGetPos(id), true);
+            return;
+        }
+    }
 }
 
 void AnalogGainPage::Refresh(DialogWindow& page) {
@@ -115,20 +153,28 @@ void AnalogGainPage::Refresh(DialogWindow& page) {
     const bool wasReady = ready_;
     ready_ = false;
     const AnalogSettings& analog = context_.Analog();
-    ShowSliderValue(page, kGainRow, analog.Get(AnalogField::GlobalGain));
-    ShowSliderValue(page, kExposureRow, analog.Get(AnalogField::Exposure));
+    for (const Row& row : Rows()) {
+        if (row.usable)
+            ShowSliderValue(page, row.ids, analog.Get(row.entry));
+    }
     ready_ = wasReady;
 }
 
-void AnalogGainPage::ShowValue(DialogWindow& page, int32_t editId, int32_t value) {
-    if (editId == kIdGainEdit || editId == kIdExposureEdit)
-        page.SetItemInt(editId, value, true);
+void AnalogGainPage::ShowValue(DialogWindow& page, AnalogField field, int32_t value) {
+    for (const Row& row : Rows()) {
+        if (row.usable && row.entry == field) {
+            page.SetItemInt(row.ids.edit, value, true);
+            return;
+        }
+    }
 }
 
 void AnalogGainPage::Read(DialogWindow& page) {
     AnalogSettings& analog = context_.Analog();
-    analog.Set(AnalogField::GlobalGain, page.GetItemInt(kIdGainEdit, nullptr, true));
-    analog.Set(AnalogField::Exposure, page.GetItemInt(kIdExposureEdit, nullptr, true));
+    for (const Row& row : Rows()) {
+        if (row.usable)
+            analog.Set(row.entry, page.GetItemInt(row.ids.edit, nullptr, true));
+    }
 }
 
 }  // namespace pixora

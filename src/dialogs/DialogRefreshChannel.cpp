@@ -6,7 +6,7 @@ namespace pixora {
 
 DialogRefreshChannel::DialogRefreshChannel(std::shared_ptr<DialogMailbox> mailbox,
                                            std::function<void()> refresh,
-                                           std::function<void(int32_t, int32_t)> show)
+                                           std::function<void(AnalogField, int32_t)> show)
     : mailbox_(std::move(mailbox)), refresh_(std::move(refresh)), show_(std::move(show)) {}
 
 void DialogRefreshChannel::RefreshImageSettings() {
@@ -22,22 +22,21 @@ void DialogRefreshChannel::RefreshImageSettings() {
         refreshPending_.store(false);
 }
 
-void DialogRefreshChannel::ShowAnalogValue(int32_t controlId, int32_t value) {
-    if (controlId == kGainEdit)
-        PostValue(gain_, controlId, value);
-    else if (controlId == kExposureEdit)
-        PostValue(exposure_, controlId, value);
+void DialogRefreshChannel::ShowAnalogValue(AnalogField field, int32_t value) {
+    const auto entry = static_cast<std::size_t>(field);
+    if (entry < values_.size())
+        PostValue(values_[entry], field, value);
 }
 
-void DialogRefreshChannel::PostValue(PendingValue& slot, int32_t controlId, int32_t value) {
+void DialogRefreshChannel::PostValue(PendingValue& slot, AnalogField field, int32_t value) {
     if (!show_ || !mailbox_)
         return;
     slot.value.store(value);
     if (slot.pending.exchange(true))
         return;  // the pending one shows the newest value
-    const bool posted = mailbox_->Post([this, &slot, controlId] {
+    const bool posted = mailbox_->Post([this, &slot, field] {
         slot.pending.store(false);
-        show_(controlId, slot.value.load());
+        show_(field, slot.value.load());
     });
     if (!posted)
         slot.pending.store(false);

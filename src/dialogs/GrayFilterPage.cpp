@@ -9,39 +9,57 @@ namespace pixora {
 
 namespace {
 
-struct GrayRow {
-    FilterField entry;
-    SliderRow controls;
-    SliderRange range;
-};
-
-constexpr SliderRange kGainRange{0, 400, 32};
-constexpr SliderRange kOffsetRange{-255, 255, 32};
-
-constexpr GrayRow kRows[] = {
-    {FilterField::GrayGainR, {2100, 2101, 2102}, kGainRange},
-    {FilterField::GrayGainG1, {2103, 2104, 2105}, kGainRange},
-    {FilterField::GrayGainG2, {2106, 2107, 2108}, kGainRange},
-    {FilterField::GrayGainB, {2109, 2110, 2111}, kGainRange},
-    {FilterField::GrayOffsetR, {2112, 2113, 2114}, kOffsetRange},
-    {FilterField::GrayOffsetG1, {2115, 2116, 2117}, kOffsetRange},
-    {FilterField::GrayOffsetG2, {2118, 2119, 2120}, kOffsetRange},
-    {FilterField::GrayOffsetB, {2121, 2122, 2123}, kOffsetRange},
+// The template's slider rows, top first (resources 112 and 113): the four gains, then the
+// four offsets.
+constexpr SliderRow kSliderIds[] = {
+    {2100, 2101, 2102}, {2103, 2104, 2105}, {2106, 2107, 2108}, {2109, 2110, 2111},
+    {2112, 2113, 2114}, {2115, 2116, 2117}, {2118, 2119, 2120}, {2121, 2122, 2123},
 };
 
 constexpr int32_t kBayerModes = 4;
 constexpr int32_t kGrayModes = 3;
 
+SliderRange RangeOf(const ControlRow& control) {
+    const DialogRow& place = control.dialog;
+    if (place.span == SliderSpan::Own)
+        return {place.spanMin, place.spanMax, place.ticStep};
+    return {control.minimum, control.maximum, place.ticStep};
+}
+
 }  // namespace
 
-GrayFilterPage::GrayFilterPage(FilterSettings& filter, const FilterEnableFlags& flags,
-                               std::function<void()> bayerModeChanged)
-    : filter_(filter), flags_(flags), bayerModeChanged_(std::move(bayerModeChanged)) {}
+GrayFilterPage::GrayFilterPage(FilterSettings& filter, std::function<void()> bayerModeChanged)
+    : filter_(filter), bayerModeChanged_(std::move(bayerModeChanged)) {}
+
+const std::vector<GrayFilterPage::Row>& GrayFilterPage::Rows() {
+    static const std::vector<Row> rows = [] {
+        std::vector<Row> built;
+        for (const ControlRow* control : SliderRows(DialogPage::GrayFilter)) {
+            const auto slider = static_cast<std::size_t>(control->dialog.slider);
+            if (slider < std::size(kSliderIds) &&
+                control->entry.record == RecordEntry::Record::Picture) {
+                built.push_back({static_cast<FilterField>(control->entry.index), kSliderIds[slider],
+                                 RangeOf(*control)});
+            }
+        }
+        return built;
+    }();
+    return rows;
+}
+
+bool GrayFilterPage::ShownIn(int32_t colorModeIndex) {
+    for (const ControlRow& control : Controls()) {
+        if (control.dialog.page == DialogPage::GrayFilter &&
+            RowUsable(control.dialog.usable, colorModeIndex))
+            return true;
+    }
+    return false;
+}
 
 void GrayFilterPage::OnInitDialog(DialogWindow& page) {
     ready_ = false;
-    for (const GrayRow& row : kRows)
-        InitSliderRow(page, row.controls, row.range, filter_.Get(row.entry), true);
+    for (const Row& row : Rows())
+        InitSliderRow(page, row.ids, row.range, filter_.Get(row.entry), true);
     const int32_t grayMode = filter_.Get(FilterField::GrayMode);
     for (int32_t m = 0; m < kGrayModes; ++m)
         page.CheckItem(kIdGrayModeBayerRadio + m, m == grayMode);
@@ -71,21 +89,21 @@ void GrayFilterPage::OnCommand(DialogWindow& page, int32_t id, int32_t notifyCod
     }
     if (notifyCode != kEditChange || !ready_)
         return;
-    for (const GrayRow& row : kRows) {
-        if (row.controls.edit == id) {
+    for (const Row& row : Rows()) {
+        if (row.ids.edit == id) {
             const int32_t value = page.GetItemInt(id, nullptr, true);  // not clamped
             filter_.Set(row.entry, value);
-            page.TrackbarSetPos(row.controls.trackbar, value);
+            page.TrackbarSetPos(row.ids.trackbar, value);
             return;
         }
     }
 }
 
 void GrayFilterPage::OnHScroll(DialogWindow& page, int32_t id) {
-    for (const GrayRow& row : kRows) {
-        if (row.controls.trackbar == id) {
+    for (const Row& row : Rows()) {
+        if (row.ids.trackbar == id) {
             const int32_t pos = page.TrackbarGetPos(id);
-            page.SetItemInt(row.controls.edit, pos, true);
+            page.SetItemInt(row.ids.edit, pos, true);
             filter_.Set(row.entry, pos);
             return;
         }
@@ -96,14 +114,14 @@ void GrayFilterPage::Refresh(DialogWindow& page) {
     // As on the image page: showing values must not write them back over newer ones.
     const bool wasReady = ready_;
     ready_ = false;
-    for (const GrayRow& row : kRows)
-        ShowSliderValue(page, row.controls, filter_.Get(row.entry));
+    for (const Row& row : Rows())
+        ShowSliderValue(page, row.ids, filter_.Get(row.entry));
     ready_ = wasReady;
 }
 
 void GrayFilterPage::Read(DialogWindow& page) {
-    for (const GrayRow& row : kRows)
-        filter_.Set(row.entry, page.GetItemInt(row.controls.edit, nullptr, true));
+    for (const Row& row : Rows())
+        filter_.Set(row.entry, page.GetItemInt(row.ids.edit, nullptr, true));
 }
 
 }  // namespace pixora

@@ -14,9 +14,9 @@ constexpr int32_t kPageY = 25;
 
 ImageFilterDialog::ImageFilterDialog(ImageDialogContext& context)
     : context_(context),
-      flags_(FilterEnableFlagsFor(context.ColorModeIndex())),
-      imagePage_(context.Filter(), flags_),
-      grayPage_(context.Filter(), flags_, [this] {
+      grayTab_(GrayFilterPage::ShownIn(context.ColorModeIndex())),
+      imagePage_(context.Filter(), context.ColorModeIndex()),
+      grayPage_(context.Filter(), [this] {
           if (imageWindow_ != nullptr)
               imagePage_.ShowBayerMode(*imageWindow_);
       }) {}

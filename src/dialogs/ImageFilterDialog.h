@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "dialogs/DialogRefreshChannel.h"
-#include "dialogs/FilterEnableFlags.h"
 #include "dialogs/GrayFilterPage.h"
 #include "dialogs/ImageFilterPage.h"
 #include "dialogs/PropertyDialogs.h"
@@ -26,11 +25,11 @@ public:
     void Refresh();
 
 private:
-    bool HasGrayTab() const { return flags_[kGrayTabFlag] != 0; }
+    bool HasGrayTab() const { return grayTab_; }
     void SetDefaults();
 
     ImageDialogContext& context_;
-    FilterEnableFlags flags_;
+    bool grayTab_;
     ImageFilterPage imagePage_;
     GrayFilterPage grayPage_;
     DialogWindow* imageWindow_ = nullptr;

@@ -1,57 +1,60 @@
 #include "dialogs/ImageFilterPage.h"
 
-#include "PixoraSdk_530TZ.h"
 #include "dialogs/DialogTemplates.h"
-#include "dialogs/SliderRow.h"
-#include "settings/FilterRanges.h"
+#include "settings/ControlRows.h"
 
 namespace pixora {
 
 namespace {
 
-// A row edits the picture-record entry of one filter index, within that index's range: the
-// filter table is where both come from, as for the filter-value exports.
-struct FilterRow {
-    int32_t filterIndex;
-    SliderRow controls;
-    int32_t ticFrequency;
-
-    const FilterRange& Range() const { return *FindFilterRange(filterIndex); }
-    FilterField Entry() const { return Range().field; }
-};
-
-constexpr FilterRow kRows[] = {
-    {PIXORA_FILTER_BRIGHTNESS, {2001, 2002, 2004}, 64},
-    {PIXORA_FILTER_CONTRAST, {2011, 2012, 2014}, 32},
-    {PIXORA_FILTER_HUE, {2021, 2022, 2024}, 90},
-    {PIXORA_FILTER_SATURATION, {2031, 2032, 2034}, 64},
-    {PIXORA_FILTER_SHARPNESS, {2041, 2042, 2044}, 4},
-    {PIXORA_FILTER_BAYER_GAIN_RED, {2051, 2052, 2054}, 32},
-    {PIXORA_FILTER_BAYER_GAIN_GREEN, {2061, 2062, 2063}, 32},
-    {PIXORA_FILTER_BAYER_GAIN_BLUE, {2071, 2072, 2073}, 32},
-    {PIXORA_FILTER_GAMMA, {2081, 2082, 2084}, 32},
+// The template's slider rows, top first (resources 107 and 103).
+constexpr SliderRow kSliderIds[] = {
+    {2001, 2002, 2004}, {2011, 2012, 2014}, {2021, 2022, 2024},
+    {2031, 2032, 2034}, {2041, 2042, 2044}, {2051, 2052, 2054},
+    {2061, 2062, 2063}, {2071, 2072, 2073}, {2081, 2082, 2084},
 };
 
 constexpr int32_t kBayerModes = 4;
 
+// The radio buttons pick the Bayer mode; "Once" and "All frames" drive the white-balance
+// request.
+constexpr const ControlRow& kBayerModeControl = CameraControl("bayer-mode");
+constexpr const ControlRow& kBalanceControl = CameraControl("bayer-gain-auto");
+
 }  // namespace
 
-ImageFilterPage::ImageFilterPage(FilterSettings& filter, const FilterEnableFlags& flags)
-    : filter_(filter), flags_(flags) {}
+ImageFilterPage::ImageFilterPage(FilterSettings& filter, int32_t colorModeIndex)
+    : filter_(filter), colorModeIndex_(colorModeIndex) {}
+
+const std::vector<ImageFilterPage::Row>& ImageFilterPage::Rows() {
+    static const std::vector<Row> rows = [] {
+        std::vector<Row> built;
+        for (const ControlRow* control : SliderRows(DialogPage::ImageFilter)) {
+            const auto slider = static_cast<std::size_t>(control->dialog.slider);
+            if (slider < std::size(kSliderIds) &&
+                control->entry.record == RecordEntry::Record::Picture) {
+                built.push_back(
+                    {control, static_cast<FilterField>(control->entry.index), kSliderIds[slider]});
+            }
+        }
+        return built;
+    }();
+    return rows;
+}
 
 void ImageFilterPage::OnInitDialog(DialogWindow& page) {
     ready_ = false;
-    for (std::size_t i = 0; i < std::size(kRows); ++i) {
-        const FilterRow& row = kRows[i];
-        const FilterRange& range = row.Range();
-        InitSliderRow(page, row.controls, {range.min, range.max, row.ticFrequency},
-                      filter_.Get(range.field), flags_[i] != 0);
+    for (const Row& row : Rows()) {
+        const DialogRow& place = row.control->dialog;
+        InitSliderRow(page, row.ids, {row.control->minimum, row.control->maximum, place.ticStep},
+                      filter_.Get(row.entry), RowUsable(place.usable, colorModeIndex_));
     }
-    const bool colorControls = flags_[kColorControlsFlag] != 0;
-    page.EnableItem(kIdOnceButton, colorControls);
-    page.EnableItem(kIdAllFramesCheck, colorControls);
+    const bool balance = RowUsable(kBalanceControl.dialog.usable, colorModeIndex_);
+    page.EnableItem(kIdOnceButton, balance);
+    page.EnableItem(kIdAllFramesCheck, balance);
+    const bool bayerMode = RowUsable(kBayerModeControl.dialog.usable, colorModeIndex_);
     for (int32_t mode = 0; mode < kBayerModes; ++mode)
-        page.EnableItem(kIdBayerMode0Radio + mode, colorControls);
+        page.EnableItem(kIdBayerMode0Radio + mode, bayerMode);
     ShowBayerMode(page);
     page.CheckItem(kIdAllFramesCheck, false);
     ready_ = true;
@@ -77,22 +80,22 @@ void ImageFilterPage::OnCommand(DialogWindow& page, int32_t id, int32_t notifyCo
     }
     if (notifyCode != kEditChange || !ready_)
         return;
-    for (const FilterRow& row : kRows) {
-        if (row.controls.edit == id) {
+    for (const Row& row : Rows()) {
+        if (row.ids.edit == id) {
             const int32_t value = page.GetItemInt(id, nullptr, true);  // not clamped
-            filter_.Set(row.Entry(), value);
-            page.TrackbarSetPos(row.controls.trackbar, value);
+            filter_.Set(row.entry, value);
+            page.TrackbarSetPos(row.ids.trackbar, value);
             return;
         }
     }
 }
 
 void ImageFilterPage::OnHScroll(DialogWindow& page, int32_t id) {
-    for (const FilterRow& row : kRows) {
-        if (row.controls.trackbar == id) {
+    for (const Row& row : Rows()) {
+        if (row.ids.trackbar == id) {
             const int32_t pos = page.TrackbarGetPos(id);
-            page.SetItemInt(row.controls.edit, pos, true);
-            filter_.Set(row.Entry(), pos);
+            page.SetItemInt(row.ids.edit, pos, true);
+            filter_.Set(row.entry, pos);
             return;
         }
     }
@@ -103,8 +106,8 @@ void ImageFilterPage::Refresh(DialogWindow& page) {
     // thread may have stored a newer value meanwhile, which they must not overwrite.
     const bool wasReady = ready_;
     ready_ = false;
-    for (const FilterRow& row : kRows)
-        ShowSliderValue(page, row.controls, filter_.Get(row.Entry()));
+    for (const Row& row : Rows())
+        ShowSliderValue(page, row.ids, filter_.Get(row.entry));
     ready_ = wasReady;
     ShowBayerMode(page);
 }
@@ -116,8 +119,8 @@ void ImageFilterPage::ShowBayerMode(DialogWindow& page) {
 }
 
 void ImageFilterPage::Read(DialogWindow& page) {
-    for (const FilterRow& row : kRows)
-        filter_.Set(row.Entry(), page.GetItemInt(row.controls.edit, nullptr, true));
+    for (const Row& row : Rows())
+        filter_.Set(row.entry, page.GetItemInt(row.ids.edit, nullptr, true));
     for (int32_t m = 0; m < kBayerModes; ++m) {
         if (page.IsItemChecked(kIdBayerMode0Radio + m)) {
             filter_.Set(FilterField::BayerMode, m);

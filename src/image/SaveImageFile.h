@@ -1,26 +1,15 @@
-// Saving an image to a file in one of the seven formats. The format code alone picks the
-// writer; the path's extension is never looked at. The source image is never modified.
+// Saving an image to a file in one of the formats of image/SaveFormatTable.h. The format
+// code alone picks the writer; the path's extension is never looked at. The source image is never
+// modified.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "image/ImageBuffer.h"
+#include "image/SaveFormatTable.h"
 
 namespace pixora {
-
-// Format codes (the values of the exported save function).
-enum SaveFormat : uint32_t {
-    kSaveBmp = 0,
-    kSaveRaw = 1,      // pixel memory as it lies, rows with their padding, no header
-    kSaveJpeg100 = 2,  // progressive JPEG, quality 100
-    kSaveJpeg70 = 3,
-    kSaveJpeg20 = 4,
-    kSavePng = 5,
-    kSaveTiff = 6,
-};
-// The number of format codes: 0 .. kSaveFormatCount - 1.
-inline constexpr uint32_t kSaveFormatCount = kSaveTiff + 1;
 
 // Every format writes a picture whose top row is memory row 0 of `image`, except the raw
 // dump. Returns 1 when the whole file was written; 0 for a null or empty path, a null or

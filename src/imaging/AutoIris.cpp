@@ -161,7 +161,7 @@ int32_t RunAutoIris(AnalogSettings& analog, ImageBuffer* raw, ExposureControl* c
         camera->SetGain(gain);
         analog.Set(AnalogField::GlobalGain, gain);
         if (dialogs != nullptr) {
-            dialogs->ShowAnalogValue(DialogRefresh::kGainEdit, gain);
+            dialogs->ShowAnalogValue(AnalogField::GlobalGain, gain);
         }
         return 1;
     }
@@ -175,7 +175,7 @@ int32_t RunAutoIris(AnalogSettings& analog, ImageBuffer* raw, ExposureControl* c
     camera->SetExposure(exposure);
     analog.Set(AnalogField::Exposure, exposure);
     if (dialogs != nullptr) {
-        dialogs->ShowAnalogValue(DialogRefresh::kExposureEdit, exposure);
+        dialogs->ShowAnalogValue(AnalogField::Exposure, exposure);
     }
     return 1;
 }

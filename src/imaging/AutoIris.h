@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "PixoraSdk_530TZ.h"
 #include "image/ImageBuffer.h"
 #include "imaging/DialogRefresh.h"
 #include "imaging/ExposureControl.h"
@@ -14,9 +15,9 @@
 namespace pixora {
 
 // Automatic iris modes of AnalogField::AutoIris.
-inline constexpr int32_t kAutoIrisOff = 0;
-inline constexpr int32_t kAutoIrisExposure = 1;
-inline constexpr int32_t kAutoIrisGain = 2;
+inline constexpr int32_t kAutoIrisOff = PIXORA_AUTO_IRIS_OFF;
+inline constexpr int32_t kAutoIrisExposure = PIXORA_AUTO_IRIS_EXPOSURE;
+inline constexpr int32_t kAutoIrisGain = PIXORA_AUTO_IRIS_GAIN;
 
 // Steps the process-wide frame counter shared by all sessions; true on the frame to
 // measure. Starting from 0 that is the third, sixth, ... call, across all threads.

@@ -36,14 +36,15 @@ bool Matches(const ImageBuffer& raw, const ImageBuffer& dest) {
            (rawBits == 16 && (destBits == 48 || destBits == 64));
 }
 
-void MeasureWhiteBalance(FilterSettings& filter, ImageBuffer& raw, DialogRefresh* dialogs) {
+void MeasureWhiteBalance(FilterSettings& filter, int32_t bayerMode, ImageBuffer& raw,
+                         DialogRefresh* dialogs) {
     WhiteBalanceBlock block;
     // Slots start at the current gains, so a colour the measurement cannot rate keeps its
     // gain.
     block.blueGain = filter.Get(FilterField::BayerGainBlue);
     block.greenGain = filter.Get(FilterField::BayerGainGreen);
     block.redGain = filter.Get(FilterField::BayerGainRed);
-    block.bayerMode = filter.Get(FilterField::BayerMode);
+    block.bayerMode = bayerMode;
     raw.Apply(raw.BitsPerPixel() == 16 ? MeasureWhiteBalance16 : MeasureWhiteBalance8, &raw,
               nullptr, 0, 0, block);
     filter.Set(FilterField::BayerGainRed, std::min(block.redGain, kMaxBayerGain));
@@ -63,16 +64,17 @@ void MeasureWhiteBalance(FilterSettings& filter, ImageBuffer& raw, DialogRefresh
 
 }  // namespace
 
-bool RunColorStep(FilterSettings& filter, const ProcessorInfo& processor, ImageBuffer& raw,
-                  ImageBuffer& dest, DialogRefresh* dialogs, InterpolationBlock* applied) {
+bool RunColorStep(FilterSettings& filter, int32_t bayerMode, const ProcessorInfo& processor,
+                  ImageBuffer& raw, ImageBuffer& dest, DialogRefresh* dialogs,
+                  InterpolationBlock* applied) {
     if (!Matches(raw, dest)) {
         return false;
     }
     if (filter.Get(FilterField::WhiteBalanceRequest) != 0) {
-        MeasureWhiteBalance(filter, raw, dialogs);
+        MeasureWhiteBalance(filter, bayerMode, raw, dialogs);
     }
     InterpolationBlock block;
-    block.bayerMode = filter.Get(FilterField::BayerMode);
+    block.bayerMode = bayerMode;
     block.gainR = filter.Get(FilterField::BayerGainRed);
     block.gainG = filter.Get(FilterField::BayerGainGreen);
     block.gainB = filter.Get(FilterField::BayerGainBlue);

@@ -30,8 +30,10 @@ InterpolationMember ChooseInterpolationMember(const ProcessorInfo& processor,
 // companions when all three are set (a one-shot request). Then interpolates `raw` into
 // `dest` (24/32 bits from 8, 48/64 bits from 16) and fills the border. Does nothing when
 // the images do not match in size or depth. Returns true when it interpolated; then the
-// Bayer mode and gains it applied go to *applied when given.
-bool RunColorStep(FilterSettings& filter, const ProcessorInfo& processor, ImageBuffer& raw,
-                  ImageBuffer& dest, DialogRefresh* dialogs, InterpolationBlock* applied = nullptr);
+// Bayer mode and gains it applied go to *applied when given. `bayerMode` is the pattern
+// `raw` starts with (MosaicBayerMode), which both steps read the sites by.
+bool RunColorStep(FilterSettings& filter, int32_t bayerMode, const ProcessorInfo& processor,
+                  ImageBuffer& raw, ImageBuffer& dest, DialogRefresh* dialogs,
+                  InterpolationBlock* applied = nullptr);
 
 }  // namespace pixora

@@ -28,10 +28,10 @@ bool SameGeometry(const ImageBuffer& a, const ImageBuffer& b) {
 }
 
 // Gray "Bayer convert": gains measured on request, then gains and offsets per site.
-void BayerConvert(const FrameContext& context, ImageBuffer& raw) {
+void BayerConvert(const FrameContext& context, int32_t bayerMode, ImageBuffer& raw) {
     FilterSettings& filter = context.filter;
     GrayGainBlock block;
-    block.bayerMode = filter.Get(FilterField::BayerMode);
+    block.bayerMode = bayerMode;
     block.gains[kGraySiteR] = filter.Get(FilterField::GrayGainR);
     block.gains[kGraySiteG1] = filter.Get(FilterField::GrayGainG1);
     block.gains[kGraySiteG2] = filter.Get(FilterField::GrayGainG2);
@@ -64,19 +64,19 @@ void BayerConvert(const FrameContext& context, ImageBuffer& raw) {
     }
 }
 
-void GrayTreatment(const FrameContext& context) {
+void GrayTreatment(const FrameContext& context, int32_t bayerMode) {
     ImageBuffer* raw = context.images.raw8;
     if (!Usable(raw) || raw->BitsPerPixel() != 8) {
         return;
     }
     switch (context.filter.Get(FilterField::GrayMode)) {
         case kGrayModeBayerConvert:
-            BayerConvert(context, *raw);
+            BayerConvert(context, bayerMode, *raw);
             break;
         case kGrayModeGrayscale: {
             ImageBuffer* color = context.images.color24;
-            if (Usable(color) && RunColorStep(context.filter, context.processor, *raw, *color,
-                                              context.dialogs, context.appliedGains)) {
+            if (Usable(color) && RunColorStep(context.filter, bayerMode, context.processor, *raw,
+                                              *color, context.dialogs, context.appliedGains)) {
                 raw->Apply(Luma24To8, color, nullptr, 0, 0);
             }
             break;
@@ -86,11 +86,11 @@ void GrayTreatment(const FrameContext& context) {
     }
 }
 
-void Interpolate(const FrameContext& context) {
+void Interpolate(const FrameContext& context, int32_t bayerMode) {
     ImageBuffer* raw = RawImageOf(context);
     ImageBuffer* output = OutputImageOf(context);
     if (Usable(raw) && Usable(output)) {
-        RunColorStep(context.filter, context.processor, *raw, *output, context.dialogs,
+        RunColorStep(context.filter, bayerMode, context.processor, *raw, *output, context.dialogs,
                      context.appliedGains);
     }
 }
@@ -183,6 +183,19 @@ const ModeImages* ModeImagesOf(int32_t colorMode) {
 
 }  // namespace
 
+int32_t MosaicBayerMode(int32_t storedMode, int32_t windowColumn, int32_t windowRow, int32_t height,
+                        bool mirrored) {
+    if (storedMode < 0 || storedMode > 3)
+        return storedMode;
+    // Bit 0 of the mode flips the row phase, bit 1 the column phase (imaging/BayerSites.h).
+    // The stored mode is the whole picture's, mirrored or not; a mirrored window's first
+    // row is the sensor row of its last, which lies 1024 - row - height rows from the
+    // mirrored picture's first (the sensor's height is even).
+    const int32_t rowShift = (mirrored ? windowRow + height : windowRow) & 1;
+    const int32_t columnShift = windowColumn & 1;
+    return storedMode ^ (rowShift | columnShift << 1);
+}
+
 ImageBuffer* RawImageOf(const FrameImages& images, int32_t colorMode) {
     const ModeImages* mode = ModeImagesOf(colorMode);
     return mode != nullptr ? images.*(mode->raw) : nullptr;
@@ -208,14 +221,18 @@ void ProcessFrame(const FrameContext& context) {
     }
     RunAutoIris(context.analog, raw, context.camera, context.dialogs);
 
-    if (context.analog.Get(AnalogField::VerticalMirror) != 0 && Usable(raw)) {
+    const bool mirrored = context.analog.Get(AnalogField::VerticalMirror) != 0;
+    if (mirrored && Usable(raw)) {
         raw->Apply(SwapRows, raw, nullptr, 0, 0);
     }
+    const int32_t bayerMode =
+        MosaicBayerMode(context.filter.Get(FilterField::BayerMode), context.windowColumn,
+                        context.windowRow, raw->Height(), mirrored);
 
     if (context.colorMode == kColorMode8) {
-        GrayTreatment(context);
+        GrayTreatment(context, bayerMode);
     } else if (context.colorMode >= kColorMode24) {
-        Interpolate(context);
+        Interpolate(context, bayerMode);
     }
     Adjustments(context);
 }

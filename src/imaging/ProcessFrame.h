@@ -52,7 +52,17 @@ struct FrameContext {
     // When given: the Bayer mode and white-balance gains the colour step applied to this
     // frame (left as it is when no colour step ran).
     InterpolationBlock* appliedGains = nullptr;
+    // Where the raw image starts on the sensor (the capture window's start column and row):
+    // a window starting at an odd column or row starts the colour pattern on another colour.
+    int32_t windowColumn = 0;
+    int32_t windowRow = 0;
 };
+
+// The Bayer mode of the raw image as the colour and gray steps read it: the stored mode,
+// which describes the whole sensor's picture, turned by the window's start (with the
+// vertical mirror, by where the window's last row lies). Modes outside 0..3 stay as they are.
+int32_t MosaicBayerMode(int32_t storedMode, int32_t windowColumn, int32_t windowRow, int32_t height,
+                        bool mirrored);
 
 // The image a frame of `colorMode` arrives in and the image it leaves in (null if missing or
 // not a mode the chain knows).

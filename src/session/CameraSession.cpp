@@ -1,6 +1,7 @@
 #include "session/CameraSession.h"
 
 #include <new>
+#include <span>
 
 #include "device/PixoraDevice.h"
 #include "device/SensorInitTable.h"
@@ -9,13 +10,15 @@
 #include "session/CaptureMachine.h"
 #include "session/DriverChoice.h"
 #include "session/SessionAdapters.h"
+#include "settings/ControlRows.h"
 #include "settings/SettingsPersistence.h"
 
 namespace pixora {
 
 namespace {
 
-constexpr int32_t kColorModeBits[6] = {8, 16, 24, 32, 48, 64};
+// The colour mode control's values, in index order: 8, 16, 24, 32, 48, 64 bits per pixel.
+constexpr std::span<const ControlValue> kColorModes = CameraControl("color-mode").values;
 
 }  // namespace
 
@@ -44,6 +47,8 @@ void CameraSession::Teardown() {
         SaveFilterSettings(settings_.filter);
         SaveGraySettings(settings_.filter);
     }
+    if (windowChanged_)
+        SaveGeometry(settings_.format);
     if (capture_) {
         // Everything of the capture ends before the device goes; the machinery itself stays
         // for WaitFrame callers that still hold the session.
@@ -128,9 +133,9 @@ int32_t CameraSession::Initialize(PIXORA_HWND errorWindow) {
 }
 
 int32_t CameraSession::SetColorMode(int32_t bitsPerPixel) {
-    for (int32_t index = 0; index < 6; ++index) {
-        if (kColorModeBits[index] == bitsPerPixel) {
-            settings_.colorModeIndex.store(index);
+    for (std::size_t index = 0; index < kColorModes.size(); ++index) {
+        if (kColorModes[index].value == bitsPerPixel) {
+            settings_.colorModeIndex.store(static_cast<int32_t>(index));
             return 1;
         }
     }
@@ -140,7 +145,9 @@ int32_t CameraSession::SetColorMode(int32_t bitsPerPixel) {
 
 int32_t CameraSession::GetColorMode() const {
     const int32_t index = settings_.colorModeIndex.load();
-    return (index >= 0 && index < 6) ? kColorModeBits[index] : -1;
+    return (index >= 0 && static_cast<std::size_t>(index) < kColorModes.size())
+               ? kColorModes[static_cast<std::size_t>(index)].value
+               : -1;
 }
 
 int32_t CameraSession::SetWaitTime(int32_t milliseconds) {
@@ -151,6 +158,7 @@ int32_t CameraSession::SetWaitTime(int32_t milliseconds) {
 }
 
 int32_t CameraSession::LoadGeometry() {
+    windowChanged_ = false;  // the stored window is the session's again
     return pixora::LoadGeometry(settings_.format);
 }
 

@@ -21,6 +21,7 @@
 namespace pixora {
 
 class CaptureMachine;
+struct ControlRow;
 class DriverPort;
 class ImageBuffer;
 class PixoraDevice;
@@ -81,6 +82,11 @@ public:
     int32_t WriteRegister(int32_t address, int32_t value);
     int32_t ReadRegister(int32_t address, int32_t* ok);
 
+    // Any control of the table, through the operation above that stands behind it (its
+    // checks and error codes), or, for a control without one, checked against its range.
+    int32_t SetControl(const ControlRow& control, int32_t value);
+    int32_t GetControl(const ControlRow& control, int32_t* value);
+
     // Property dialogs. `call` is the caller's hold on CallMutex(): it is let go while the
     // modal dialog runs, so that other threads' calls proceed meanwhile, and taken again
     // before the dialog's outcome is applied. The dialog's own changes take it briefly.
@@ -140,6 +146,8 @@ private:
     std::atomic<bool> released_{false};
     std::atomic<bool> initialized_{false};
     bool tornDown_ = false;
+    // A control changed the capture window: it is saved to its size entry at release.
+    bool windowChanged_ = false;
 };
 
 }  // namespace pixora

@@ -97,6 +97,7 @@ int32_t CaptureMachine::PrepareStream() {
     std::lock_guard frames(frameMutex_);
     preparedMode_.store(-1);
     frameCaptured_ = false;
+    preparedWindow_ = window;
     static constexpr ImageRole kNeeded[6][3] = {
         {ImageRole::Raw8, ImageRole::Out24, ImageRole::Out24},
         {ImageRole::Raw8, ImageRole::Raw16, ImageRole::Raw16},

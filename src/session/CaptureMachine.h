@@ -220,6 +220,9 @@ private:
     FrameRecordLease frameRecords_;
     // A frame went through the chain since the images were last prepared (frameMutex_).
     bool frameCaptured_ = false;
+    // The capture window the images were prepared for: where the raw image starts on the
+    // sensor, which the chain reads the colour pattern by (frameMutex_).
+    Rect preparedWindow_{};
     // The frame the output image holds, and the last one handed out (frameMutex_).
     FrameMeta shownMeta_;
     uint64_t lastDeliveredSequence_ = 0;

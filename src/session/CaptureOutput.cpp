@@ -177,6 +177,8 @@ int32_t CaptureMachine::SaveImage(const char* fileName, int32_t format, SessionC
 void CaptureMachine::ProcessCurrentFrame(int32_t mode, const FrameMeta& meta) {
     FrameContext context{settings_.filter, settings_.analog, mode,         ChainImages(),
                          processor_,       &camera_,         &openDialogs_};
+    context.windowColumn = preparedWindow_.x;
+    context.windowRow = preparedWindow_.y;
     ProcessFrame(context);
     frameCaptured_ = true;
     shownMeta_ = meta;

@@ -3,7 +3,7 @@
 #include "device/PixoraDevice.h"
 #include "platform/Clock.h"
 #include "session/CameraSession.h"
-#include "settings/FilterRanges.h"
+#include "settings/ControlTable.h"
 
 namespace pixora {
 
@@ -16,24 +16,26 @@ constexpr int32_t kExposureSettleMs = 120;
 int32_t CameraSession::SetFilterValue(int32_t index, int32_t value) {
     if (!RequireDevice())
         return 0;
-    const FilterRange* range = FindFilterRange(index);
-    if (range == nullptr || value < range->min || value > range->max) {
+    const ControlRow* row = ControlByFilterIndex(index);
+    if (row == nullptr || row->target == ControlTarget::Refused) {
         RecordError(ErrorCode::BadArgument);
         return 0;
     }
-    switch (range->target) {
-        case FilterTarget::Picture:
-            settings_.filter.Set(range->field, value);
-            break;
-        case FilterTarget::PackedBayerGains:
+    const ValueSpan accepted = AcceptedValues(*row);
+    if (value < accepted.min || value > accepted.max) {
+        RecordError(ErrorCode::BadArgument);
+        return 0;
+    }
+    switch (row->target) {
+        case ControlTarget::PackedBayerGains:
             settings_.filter.Set(FilterField::BayerGainRed, value & 0xFF);
             settings_.filter.Set(FilterField::BayerGainGreen, (value >> 8) & 0xFF);
             settings_.filter.Set(FilterField::BayerGainBlue, (value >> 16) & 0xFF);
             break;
-        case FilterTarget::WhiteBalanceRequest:
+        case ControlTarget::WhiteBalanceRequest:
             settings_.filter.Set(FilterField::WhiteBalanceRequest, value != 0 ? 1 : 0);
             break;
-        case FilterTarget::GlobalGain:
+        case ControlTarget::GlobalGain:
             for (AnalogField f :
                  {AnalogField::GlobalGain, AnalogField::ColorGainG1, AnalogField::ColorGainR,
                   AnalogField::ColorGainB, AnalogField::ColorGainG2}) {
@@ -41,9 +43,12 @@ int32_t CameraSession::SetFilterValue(int32_t index, int32_t value) {
             }
             device_->SetGain(value);
             break;
-        case FilterTarget::Exposure:
+        case ControlTarget::Exposure:
             settings_.analog.Set(AnalogField::Exposure, value);
             device_->SetExposure(value);
+            break;
+        default:
+            SetEntryValue(row->entry, value, settings_.filter, settings_.analog);
             break;
     }
     return 1;
@@ -54,31 +59,28 @@ int32_t CameraSession::GetFilterValue(int32_t index, int32_t* ok) {
         *ok = 0;
     if (!RequireDevice())
         return 0;
-    const FilterRange* range = FindFilterRange(index);
-    if (range == nullptr) {
+    const ControlRow* row = ControlByFilterIndex(index);
+    if (row == nullptr || row->target == ControlTarget::Refused) {
         RecordError(ErrorCode::BadArgument);
         return 0;
     }
     int32_t value = 0;
-    switch (range->target) {
-        case FilterTarget::Picture:
-            value = settings_.filter.Get(range->field);
-            break;
-        case FilterTarget::PackedBayerGains:
+    switch (row->target) {
+        case ControlTarget::PackedBayerGains:
             value = ((settings_.filter.Get(FilterField::BayerGainBlue) & 0xFF) << 16) |
                     ((settings_.filter.Get(FilterField::BayerGainGreen) & 0xFF) << 8) |
                     (settings_.filter.Get(FilterField::BayerGainRed) & 0xFF);
             break;
-        case FilterTarget::WhiteBalanceRequest:
-            value = settings_.filter.Get(FilterField::WhiteBalanceRequest);
-            break;
-        case FilterTarget::GlobalGain:
+        case ControlTarget::GlobalGain:
             value = device_->GetGain();
             break;
-        case FilterTarget::Exposure:
+        case ControlTarget::Exposure:
             // The camera takes a moment to apply a new exposure.
             SleepMs(kExposureSettleMs);
             value = device_->GetExposure();
+            break;
+        default:
+            value = EntryValue(row->entry, settings_.filter, settings_.analog);
             break;
     }
     if (ok != nullptr)

@@ -43,14 +43,14 @@ void SessionDialogRefresh::RefreshImageSettings() {
         target->RefreshImageSettings();
 }
 
-void SessionDialogRefresh::ShowAnalogValue(int32_t controlId, int32_t value) {
+void SessionDialogRefresh::ShowAnalogValue(AnalogField field, int32_t value) {
     std::shared_ptr<DialogRefresh> target;
     {
         std::lock_guard lock(mutex_);
         target = analog_;
     }
     if (target)
-        target->ShowAnalogValue(controlId, value);
+        target->ShowAnalogValue(field, value);
 }
 
 }  // namespace pixora

@@ -35,7 +35,7 @@ public:
     void SetImageDialog(std::shared_ptr<DialogRefresh> dialog);
     void SetAnalogDialog(std::shared_ptr<DialogRefresh> dialog);
     void RefreshImageSettings() override;
-    void ShowAnalogValue(int32_t controlId, int32_t value) override;
+    void ShowAnalogValue(AnalogField field, int32_t value) override;
 
 private:
     std::mutex mutex_;

@@ -31,10 +31,10 @@ void CameraFormatTable::Load() {
     }
     count_ = loaded;
     key->Read("Size", &sizeIndex);
-    key->Read("Color", &colorIndex);
+    key->Read(kColorName, &colorIndex);
     key->Read("SubSample", &subSampleIndex);
-    key->Read("WaitTime", &waitTime);
-    key->Read("Clock", &clockIndex);
+    key->Read(kWaitTimeName, &waitTime);
+    key->Read(kClockName, &clockIndex);
 }
 
 bool CameraFormatTable::Save() const {
@@ -48,10 +48,10 @@ bool CameraFormatTable::Save() const {
         WriteSize(*size, sizes_[static_cast<std::size_t>(n)]);
     }
     key->Write({{"Size", sizeIndex},
-                {"Color", colorIndex},
+                {kColorName, colorIndex},
                 {"SubSample", subSampleIndex},
-                {"WaitTime", waitTime},
-                {"Clock", clockIndex}});
+                {kWaitTimeName, waitTime},
+                {kClockName, clockIndex}});
     return true;
 }
 

@@ -12,7 +12,7 @@ namespace pixora {
 // An entry no size subkey has filled: an empty window and 10 buffers.
 inline constexpr FormatSettings kEmptySize{0, 0, 0, 0, 0, 0, 10};
 
-// The six values the dialog's geometry edits show, in edit order (1039..1044).
+// The six values the camera dialog's geometry edits show, in their order.
 std::array<int32_t, 6> GeometryOf(const FormatSettings& entry);
 void SetGeometry(FormatSettings& entry, const std::array<int32_t, 6>& values);
 

@@ -13,6 +13,15 @@ class RegistryKey;
 
 inline constexpr const char* kSettingsKey = "Software\\Mendal\\Pixora530TZSdk";
 
+// The stored names of the values that are controls (settings/ControlRows.h).
+extern const char* const kColorName;
+extern const char* const kWaitTimeName;
+extern const char* const kClockName;
+extern const char* const kWidthName;
+extern const char* const kHeightName;
+extern const char* const kColumnName;
+extern const char* const kRowName;
+
 struct FormatSettings {
     int32_t totalWidth = kSensorWidth;
     int32_t totalHeight = kSensorHeight;
@@ -45,6 +54,10 @@ bool GeometryValid(const FormatSettings& format, int32_t subSampleIndex);
 // Reads "Size" and the "Size_%02d" subkey it names into `format` (a missing value leaves
 // its field unchanged). On a first run writes the defaults instead. 1 when read, else 0.
 int32_t LoadGeometry(FormatSettings& format);
+
+// Writes the geometry into the size subkey "Size" names (its number read again now; 0 when
+// it is missing). 1 when written, 0 when the key could not be created.
+int32_t SaveGeometry(const FormatSettings& format);
 
 // Reads "Color", "SubSample", "WaitTime" and "Clock" as stored. 1 when the key opened.
 int32_t LoadFormat(FormatValues& values);

@@ -2,36 +2,45 @@
 
 namespace pixora {
 
+namespace {
+
+template <typename Field, std::size_t N, typename Chosen>
+void SetNeutral(AtomicRecord<Field, N>& record, RecordEntry::Record which, Chosen chosen) {
+    for (const ControlRow& row : Controls()) {
+        if (row.entry.record == which && chosen(row))
+            record.Set(static_cast<Field>(row.entry.index), row.neutral);
+    }
+}
+
+template <typename Field, std::size_t N>
+void SetPageDefaults(AtomicRecord<Field, N>& record, RecordEntry::Record which, DialogPage page) {
+    SetNeutral(record, which, [page](const ControlRow& row) {
+        return row.dialog.page == page && row.Has(kDialogDefault);
+    });
+}
+
+}  // namespace
+
 void SetImageFilterDefaults(FilterSettings& filter) {
-    for (FilterField f : {FilterField::Brightness, FilterField::Contrast, FilterField::Hue,
-                          FilterField::Saturation, FilterField::Sharpness}) {
-        filter.Set(f, 0);
-    }
-    for (FilterField f : {FilterField::BayerGainRed, FilterField::BayerGainGreen,
-                          FilterField::BayerGainBlue, FilterField::Gamma}) {
-        filter.Set(f, 100);
-    }
-    filter.Set(FilterField::BayerMode, 3);
+    SetPageDefaults(filter, RecordEntry::Record::Picture, DialogPage::ImageFilter);
 }
 
 void SetGrayFilterDefaults(FilterSettings& filter) {
-    for (FilterField f : {FilterField::GrayGainR, FilterField::GrayGainG1, FilterField::GrayGainG2,
-                          FilterField::GrayGainB}) {
-        filter.Set(f, 128);
-    }
-    for (FilterField f : {FilterField::GrayOffsetR, FilterField::GrayOffsetG1,
-                          FilterField::GrayOffsetG2, FilterField::GrayOffsetB}) {
-        filter.Set(f, 0);
-    }
+    SetPageDefaults(filter, RecordEntry::Record::Picture, DialogPage::GrayFilter);
 }
 
 void SetAnalogGainDefaults(AnalogSettings& analog) {
-    analog.Set(AnalogField::GlobalGain, kDefaultGlobalGain);
-    for (AnalogField f : {AnalogField::ColorGainG1, AnalogField::ColorGainR,
-                          AnalogField::ColorGainB, AnalogField::ColorGainG2}) {
-        analog.Set(f, 0);
-    }
-    analog.Set(AnalogField::Exposure, kDefaultExposure);
+    SetPageDefaults(analog, RecordEntry::Record::Analog, DialogPage::AnalogGain);
+}
+
+void SetStoredDefaults(StoredIn where, FilterSettings& filter) {
+    SetNeutral(filter, RecordEntry::Record::Picture,
+               [where](const ControlRow& row) { return row.stored == where; });
+}
+
+void SetStoredDefaults(StoredIn where, AnalogSettings& analog) {
+    SetNeutral(analog, RecordEntry::Record::Analog,
+               [where](const ControlRow& row) { return row.stored == where; });
 }
 
 }  // namespace pixora

@@ -5,68 +5,69 @@
 
 #include "platform/SettingsStore.h"
 #include "settings/CaptureFormat.h"
+#include "settings/ControlTable.h"
 #include "settings/SettingsDefaults.h"
 
 namespace pixora {
 
 namespace {
 
-struct StoredEntry {
-    const char* name;
-    FilterField field;
-};
-
-constexpr StoredEntry kFilterEntries[] = {
-    {"Brightness", FilterField::Brightness},
-    {"Contrast", FilterField::Contrast},
-    {"Hue", FilterField::Hue},
-    {"Saturation", FilterField::Saturation},
-    {"Sharpness", FilterField::Sharpness},
-    {"R_Gain", FilterField::BayerGainRed},
-    {"G_Gain", FilterField::BayerGainGreen},
-    {"B_Gain", FilterField::BayerGainBlue},
-    {"Gamma", FilterField::Gamma},
-    {"BayerMode", FilterField::BayerMode},
-};
-
-constexpr StoredEntry kGrayEntries[] = {
-    {"Mode", FilterField::GrayMode},         {"GainR1", FilterField::GrayGainR},
-    {"GainG1", FilterField::GrayGainG1},     {"GainG2", FilterField::GrayGainG2},
-    {"GainB1", FilterField::GrayGainB},      {"OffsetR1", FilterField::GrayOffsetR},
-    {"OffsetG1", FilterField::GrayOffsetG1}, {"OffsetG2", FilterField::GrayOffsetG2},
-    {"OffsetB1", FilterField::GrayOffsetB},
-};
-
-constexpr const char* kAnalogNames[] = {"Global",  "ColorG1",  "ColorR",   "ColorB",
-                                        "ColorG2", "Exposure", "V_Mirror", "AutoIris"};
-
-std::unique_ptr<RegistryKey> OpenSubKey(const char* name) {
-    auto key = RegistryKey::Open(kSettingsKey);
-    return key ? key->OpenSubKey(name) : nullptr;
+// The subkeys of the library's settings key that hold the picture and analog controls.
+const char* SubKeyOf(StoredIn where) {
+    switch (where) {
+        case StoredIn::Filter:
+            return "Filter";
+        case StoredIn::Gray:
+            return "Gray";
+        case StoredIn::Gain:
+            return "Gain";
+        default:
+            return nullptr;
+    }
 }
 
-template <size_t N>
-bool ReadEntries(const char* subKey, const StoredEntry (&entries)[N], FilterSettings& filter) {
-    auto key = OpenSubKey(subKey);
+std::unique_ptr<RegistryKey> OpenSubKey(StoredIn where) {
+    auto key = RegistryKey::Open(kSettingsKey);
+    return key ? key->OpenSubKey(SubKeyOf(where)) : nullptr;
+}
+
+template <typename Field, std::size_t N>
+Field FieldOf(const ControlRow& row, const AtomicRecord<Field, N>&) {
+    return static_cast<Field>(row.entry.index);
+}
+
+// Reads every control stored in the subkey; a missing value leaves its entry, except that
+// the kLoadCarried rows read through one carried value (starting at 0), so that a missing
+// one repeats the value read before it. False without the subkey.
+template <typename Record>
+bool ReadStored(StoredIn where, Record& record) {
+    auto key = OpenSubKey(where);
     if (!key)
         return false;
-    for (const StoredEntry& e : entries) {
-        int32_t value = filter.Get(e.field);
-        if (key->Read(e.name, &value))
-            filter.Set(e.field, value);
+    int32_t carried = 0;
+    for (const ControlRow* row : StoredRows(where)) {
+        const auto field = FieldOf(*row, record);
+        if (row->Has(kLoadCarried)) {
+            key->Read(row->storedName, &carried);
+            record.Set(field, carried);
+            continue;
+        }
+        int32_t value = record.Get(field);
+        if (key->Read(row->storedName, &value))
+            record.Set(field, value);
     }
     return true;
 }
 
-template <size_t N>
-int32_t WriteEntries(const char* subKey, const StoredEntry (&entries)[N],
-                     const FilterSettings& filter) {
-    auto key = RegistryKey::Create(std::string(kSettingsKey) + "\\" + subKey);
+// Writes every control stored in the subkey, in record order, in one replacement.
+template <typename Record>
+int32_t WriteStored(StoredIn where, const Record& record) {
+    auto key = RegistryKey::Create(std::string(kSettingsKey) + "\\" + SubKeyOf(where));
     if (!key)
         return 0;
     std::vector<NamedValue> values;
-    for (const StoredEntry& e : entries)
-        values.push_back({e.name, filter.Get(e.field)});
+    for (const ControlRow* row : StoredRows(where))
+        values.push_back({row->storedName, record.Get(FieldOf(*row, record))});
     key->Write(values);
     return 1;
 }
@@ -74,9 +75,10 @@ int32_t WriteEntries(const char* subKey, const StoredEntry (&entries)[N],
 }  // namespace
 
 int32_t LoadFilterSettings(FilterSettings& filter) {
-    if (ReadEntries("Filter", kFilterEntries, filter))
+    if (ReadStored(StoredIn::Filter, filter))
         return 1;
-    SetImageFilterDefaults(filter);
+    SetStoredDefaults(StoredIn::Filter, filter);
+    // The spare entries and the white-balance request with its companions start cleared.
     for (int i = static_cast<int>(FilterField::Spare20);
          i <= static_cast<int>(FilterField::Spare28); ++i) {
         filter.Set(static_cast<FilterField>(i), 0);
@@ -85,57 +87,30 @@ int32_t LoadFilterSettings(FilterSettings& filter) {
 }
 
 int32_t SaveFilterSettings(const FilterSettings& filter) {
-    return WriteEntries("Filter", kFilterEntries, filter);
+    return WriteStored(StoredIn::Filter, filter);
 }
 
 int32_t LoadGraySettings(FilterSettings& filter) {
-    if (ReadEntries("Gray", kGrayEntries, filter))
+    if (ReadStored(StoredIn::Gray, filter))
         return 1;
-    filter.Set(FilterField::GrayMode, 0);
-    SetGrayFilterDefaults(filter);
+    SetStoredDefaults(StoredIn::Gray, filter);
     return 0;
 }
 
 int32_t SaveGraySettings(const FilterSettings& filter) {
-    return WriteEntries("Gray", kGrayEntries, filter);
+    return WriteStored(StoredIn::Gray, filter);
 }
 
 int32_t LoadAnalogSettings(AnalogSettings& analog, int32_t deviceMirror) {
-    auto key = OpenSubKey("Gain");
-    if (!key) {
-        SetAnalogGainDefaults(analog);
-        analog.Set(AnalogField::VerticalMirror, deviceMirror);
-        analog.Set(AnalogField::AutoIris, 0);
-        return 1;
-    }
-    // One temporary carries each read into the next colour gain, so a missing colour
-    // value repeats the one before it.
-    int32_t carried = 0;
-    key->Read("Global", &carried);
-    analog.Set(AnalogField::GlobalGain, carried);
-    for (AnalogField f : {AnalogField::ColorGainG1, AnalogField::ColorGainR,
-                          AnalogField::ColorGainB, AnalogField::ColorGainG2}) {
-        key->Read(kAnalogNames[static_cast<int>(f)], &carried);
-        analog.Set(f, carried);
-    }
-    for (AnalogField f :
-         {AnalogField::Exposure, AnalogField::VerticalMirror, AnalogField::AutoIris}) {
-        int32_t value = analog.Get(f);
-        if (key->Read(kAnalogNames[static_cast<int>(f)], &value))
-            analog.Set(f, value);
+    if (!ReadStored(StoredIn::Gain, analog)) {
+        SetStoredDefaults(StoredIn::Gain, analog);
+        analog.Set(AnalogField::VerticalMirror, deviceMirror);  // the camera's own state
     }
     return 1;
 }
 
 int32_t SaveAnalogSettings(const AnalogSettings& analog) {
-    auto key = RegistryKey::Create(std::string(kSettingsKey) + "\\Gain");
-    if (!key)
-        return 0;
-    std::vector<NamedValue> values;
-    for (int i = 0; i < 8; ++i)
-        values.push_back({kAnalogNames[i], analog.Get(static_cast<AnalogField>(i))});
-    key->Write(values);
-    return 1;
+    return WriteStored(StoredIn::Gain, analog);
 }
 
 }  // namespace pixora

@@ -84,7 +84,7 @@ std::vector<ExportCase> HandleExports() {
         {"Pixora_SetSubSample", [](PIXORA_HANDLE h) { return Pixora_SetSubSample(h, 0); }, 0},
         {"Pixora_WriteSromID", [](PIXORA_HANDLE h) { return Pixora_WriteSromID(h, 0); }, 0},
     };
-#define PIXORA_ADD_FILTER_CASES(Name, index)                                              \
+#define PIXORA_ADD_FILTER_CASES(Name)                                                     \
     cases.push_back(                                                                      \
         {"Pixora_Set" #Name, [](PIXORA_HANDLE h) { return Pixora_Set##Name(h, 0); }, 0}); \
     cases.push_back(                                                                      \

@@ -9,6 +9,7 @@ int main(void) {
     PixoraCameraInfo info;
     PixoraFrameInfo frame;
     PixoraMessage msg;
+    PixoraControlInfo control;
     PIXORA_HWND window = PixoraMsg_CreateWindow();
     int32_t ok = 1;
     info.size = (uint32_t)sizeof info;
@@ -27,6 +28,10 @@ int main(void) {
         return 6;
     if (PixoraEx_GetFilterRange(PIXORA_FILTER_BRIGHTNESS, NULL, NULL) != 1)
         return 7;
+    control.size = (int32_t)sizeof control;
+    if (PixoraEx_GetControlInfo(PixoraEx_FindControl("auto-iris"), &control) != 1 ||
+        control.values[PIXORA_AUTO_IRIS_GAIN].value != PIXORA_AUTO_IRIS_GAIN)
+        return 8;
     PixoraMsg_DestroyWindow(window);
     printf("%u %d\n", (unsigned)info.size, (int)frame.size);
     return 0;

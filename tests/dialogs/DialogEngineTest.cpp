@@ -115,28 +115,28 @@ TEST(Mailbox, ClosingWaitsForAWakeInFlight) {
 TEST(RefreshChannel, ManyRequestsMakeOnePendingTaskWithTheNewestValue) {
     auto mailbox = std::make_shared<DialogMailbox>(nullptr);
     int refreshes = 0;
-    std::vector<std::pair<int32_t, int32_t>> shown;
+    std::vector<std::pair<AnalogField, int32_t>> shown;
     DialogRefreshChannel channel(
         mailbox, [&] { ++refreshes; },
-        [&](int32_t id, int32_t value) { shown.emplace_back(id, value); });
+        [&](AnalogField field, int32_t value) { shown.emplace_back(field, value); });
     std::thread streaming([&] {
         for (int32_t i = 1; i <= 1000; ++i) {
             channel.RefreshImageSettings();
-            channel.ShowAnalogValue(DialogRefresh::kGainEdit, i);
-            channel.ShowAnalogValue(DialogRefresh::kExposureEdit, -i);
-            channel.ShowAnalogValue(2002, i);  // not an edit the chain writes
+            channel.ShowAnalogValue(AnalogField::GlobalGain, i);
+            channel.ShowAnalogValue(AnalogField::Exposure, -i);
         }
     });
     streaming.join();
     EXPECT_EQ(mailbox->RunPending(), 3);
     EXPECT_EQ(refreshes, 1);
-    EXPECT_EQ(shown, (std::vector<std::pair<int32_t, int32_t>>{{1015, 1000}, {1027, -1000}}));
+    EXPECT_EQ(shown, (std::vector<std::pair<AnalogField, int32_t>>{
+                         {AnalogField::GlobalGain, 1000}, {AnalogField::Exposure, -1000}}));
     channel.RefreshImageSettings();
     EXPECT_EQ(mailbox->RunPending(), 1);
     EXPECT_EQ(refreshes, 2);
     mailbox->Close();
     channel.RefreshImageSettings();
-    channel.ShowAnalogValue(DialogRefresh::kGainEdit, 5);
+    channel.ShowAnalogValue(AnalogField::GlobalGain, 5);
     EXPECT_EQ(mailbox->RunPending(), 0);
     EXPECT_EQ(refreshes, 2);
 }

@@ -373,7 +373,7 @@ TEST_F(ImageFilterDialogTest, TheRefreshTargetIsWithdrawnAndHarmlessAfterTheDial
     EXPECT_EQ(session.published.Get(), nullptr);
     EXPECT_EQ(session.published.Publications(), 2);
     kept->RefreshImageSettings();  // a late call from the streaming thread does nothing
-    kept->ShowAnalogValue(1015, 3);
+    kept->ShowAnalogValue(AnalogField::GlobalGain, 3);
 }
 
 // Two sessions with dialogs open at the same time: each refresh reaches its own dialog.

@@ -30,7 +30,11 @@ TEST_F(SaveFailureExports, AFifoIsRefusedAtOnceAndTheSessionStaysUsable) {
     const std::string fifo = dir_.File("pipe");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const auto start = std::chrono::steady_clock::now();
-    for (int32_t format = PIXORA_SAVE_BMP; format <= PIXORA_SAVE_TIFF; ++format) {
+    for (int32_t index = 0; index < PixoraEx_GetSaveFormatCount(); ++index) {
+        PixoraSaveFormatInfo info{};
+        info.size = sizeof info;
+        ASSERT_EQ(PixoraEx_GetSaveFormatInfo(index, &info), 1);
+        const int32_t format = info.code;
         EXPECT_EQ(Pixora_SaveImage(camera_, fifo.c_str(), format), 0) << format;
         EXPECT_NE(Detail().find("not a regular file"), std::string::npos) << Detail();
     }

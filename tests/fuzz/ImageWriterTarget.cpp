@@ -97,7 +97,7 @@ int FuzzImageWriters(const uint8_t* data, size_t size) {
     const uint16_t depth = in.Pick(kDepths);
     const int32_t width = in.Range(1, 40);
     const int32_t height = in.Range(1, 24);
-    const uint32_t format = in.Below(7);
+    const uint32_t format = in.Below(static_cast<uint32_t>(SaveFormats().size()));
     ImageBuffer image;
     PIXORA_FUZZ_REQUIRE(image.Create(width, height, depth) == 1, "image %dx%d", width, height);
     if (depth == 8)

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "image/ImageBuffer.h"
+#include "image/SaveFormatTable.h"
 
 namespace pixora::test {
 
@@ -34,6 +35,14 @@ protected:
 
     std::filesystem::path dir_;
 };
+
+// The code of every save format in the table, so that a format added there is tested.
+inline std::vector<uint32_t> SaveFormatCodes() {
+    std::vector<uint32_t> codes;
+    for (const SaveFormatRow& format : SaveFormats())
+        codes.push_back(format.code);
+    return codes;
+}
 
 inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -38,7 +38,7 @@ TEST_F(SaveFailure, PathsThatAreNotPlainFilesAreRefusedForEveryFormat) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string folder = PathOf("folder");
     std::filesystem::create_directory(folder);
-    for (uint32_t format = 0; format < kSaveFormatCount; ++format) {
+    for (uint32_t format : test::SaveFormatCodes()) {
         for (const std::string& path : {fifo, folder, std::string("/dev/null")}) {
             std::string why;
             // A FIFO without a reader would block an ordinary open for ever.
@@ -57,7 +57,7 @@ TEST_F(SaveFailure, AFifoWithAReaderReceivesNothing) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
-    for (uint32_t format = 0; format < kSaveFormatCount; ++format) {
+    for (uint32_t format : test::SaveFormatCodes()) {
         std::string why;
         EXPECT_EQ(SaveImageFile(fifo.c_str(), &image_, format, &why), 0) << format;
         EXPECT_NE(why.find("not a regular file"), std::string::npos) << why;
@@ -79,7 +79,7 @@ TEST_F(SaveFailure, ASymbolicLinkToAFileIsWrittenThrough) {
 
 TEST_F(SaveFailure, AMissingFolderIsNamedAsTheReason) {
     const std::string path = PathOf("no/such/file");
-    for (uint32_t format = 0; format < kSaveFormatCount; ++format) {
+    for (uint32_t format : test::SaveFormatCodes()) {
         std::string why;
         EXPECT_EQ(SaveImageFile(path.c_str(), &image_, format, &why), 0) << format;
         EXPECT_NE(why.find(std::strerror(ENOENT)), std::string::npos) << format << ": " << why;
@@ -94,7 +94,7 @@ TEST_F(SaveFailure, AFolderWithoutWritePermissionIsNamedAsTheReason) {
     std::filesystem::create_directory(folder);
     chmod(folder.c_str(), 0500);
     const std::string path = folder + "/a";
-    for (uint32_t format = 0; format < kSaveFormatCount; ++format) {
+    for (uint32_t format : test::SaveFormatCodes()) {
         std::string why;
         EXPECT_EQ(SaveImageFile(path.c_str(), &image_, format, &why), 0) << format;
         EXPECT_NE(why.find(std::strerror(EACCES)), std::string::npos) << format << ": " << why;
@@ -107,7 +107,7 @@ TEST_F(SaveFailure, AFolderWithoutWritePermissionIsNamedAsTheReason) {
 // it was, no temporary remains, and stderr stays empty.
 TEST_F(SaveFailure, AWriteThatCannotCompleteGivesTheSystemsReasonAndPrintsNothing) {
     const std::string old = "yesterday's good picture";
-    for (uint32_t format = 0; format < kSaveFormatCount; ++format) {
+    for (uint32_t format : test::SaveFormatCodes()) {
         const std::string path = PathOf("small" + std::to_string(format));
         {
             std::ofstream out(path, std::ios::binary);
@@ -138,7 +138,7 @@ TEST_F(SaveFailure, AWriteThatCannotCompleteGivesTheSystemsReasonAndPrintsNothin
     size_t entries = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir_))
         ++entries;
-    EXPECT_EQ(entries, 2 * kSaveFormatCount);
+    EXPECT_EQ(entries, 2 * test::SaveFormatCodes().size());
 }
 
 }  // namespace

@@ -83,7 +83,8 @@ TEST_F(SaveImage, RawDumpIsThePixelMemoryAsItLies) {
 TEST_F(SaveImage, UnknownFormatsFailAndCreateNoFile) {
     ImageBuffer image;
     ASSERT_EQ(image.Create(4, 4, 24), 1);
-    for (uint32_t format : {7u, 100u, 0xFFFFFFFFu}) {
+    const auto count = static_cast<uint32_t>(SaveFormats().size());
+    for (uint32_t format : {count, 100u, 0xFFFFFFFFu}) {
         const std::string path = PathOf("unknown" + std::to_string(format));
         EXPECT_EQ(SaveImageFile(path.c_str(), &image, format), 0) << format;
         EXPECT_FALSE(std::filesystem::exists(path)) << format;
@@ -94,7 +95,7 @@ TEST_F(SaveImage, NullAndEmptyArgumentsFailForEveryFormatAndCreateNoFile) {
     ImageBuffer image;
     ASSERT_EQ(image.Create(4, 4, 24), 1);
     ImageBuffer empty;
-    for (uint32_t format = kSaveBmp; format <= kSaveTiff; ++format) {
+    for (uint32_t format : test::SaveFormatCodes()) {
         const std::string path = PathOf("file" + std::to_string(format));
         EXPECT_EQ(SaveImageFile(path.c_str(), nullptr, format), 0) << format;
         EXPECT_EQ(SaveImageFile(path.c_str(), &empty, format), 0) << format;
@@ -108,7 +109,7 @@ TEST_F(SaveImage, MissingDirectoryFailsForEveryFormatAndDepth) {
     for (uint16_t bpp : {8, 16, 24, 32, 48, 64}) {
         ImageBuffer image;
         ASSERT_EQ(image.Create(6, 4, bpp), 1);
-        for (uint32_t format = kSaveBmp; format <= kSaveTiff; ++format) {
+        for (uint32_t format : test::SaveFormatCodes()) {
             EXPECT_EQ(SaveImageFile(PathOf("no/such/file").c_str(), &image, format), 0)
                 << bpp << " " << format;
         }
@@ -125,7 +126,7 @@ TEST_F(SaveImage, AFullDiskIsAFailureForEveryFormat) {
     test::FillPattern(image);
     ImageBuffer small;
     ASSERT_EQ(small.Create(4, 4, 8), 1);  // fits the stream buffer: fails only on close
-    for (uint32_t format = kSaveBmp; format <= kSaveTiff; ++format) {
+    for (uint32_t format : test::SaveFormatCodes()) {
         EXPECT_EQ(SaveImageFile("/dev/full", &image, format), 0) << format;
         EXPECT_EQ(SaveImageFile("/dev/full", &small, format), 0) << format;
     }
@@ -139,7 +140,7 @@ TEST_F(SaveImage, TheSourceIsNeverModified) {
         ImageBuffer before;
         ASSERT_EQ(before.CreateLike(&image), 1);
         std::memcpy(before.Bits(), image.Bits(), image.SizeBytes());
-        for (uint32_t format = kSaveBmp; format <= kSaveTiff; ++format) {
+        for (uint32_t format : test::SaveFormatCodes()) {
             const std::string path = PathOf("out" + std::to_string(format));
             ASSERT_EQ(SaveImageFile(path.c_str(), &image, format), 1) << bpp << " " << format;
             ASSERT_EQ(std::memcmp(before.Bits(), image.Bits(), image.SizeBytes()), 0)

@@ -110,7 +110,7 @@ TEST_F(FullDisk, EveryFormatLeavesTheOldFileAsItWasAndNoTemporary) {
     WriteBytes(target, old);
     FillDisk();
     const std::set<std::string> before = Entries(disk_);
-    for (uint32_t format = 0; format < kSaveFormatCount; ++format) {
+    for (uint32_t format : test::SaveFormatCodes()) {
         std::string why;
         EXPECT_EQ(SaveImageFile(target.c_str(), &image_, format, &why), 0) << "format " << format;
         EXPECT_NE(why.find(std::strerror(ENOSPC)), std::string::npos) << format << ": " << why;
@@ -119,7 +119,7 @@ TEST_F(FullDisk, EveryFormatLeavesTheOldFileAsItWasAndNoTemporary) {
     }
     // With room again the same saves replace the file.
     fs::remove(disk_ / "filler");
-    for (uint32_t format = 0; format < kSaveFormatCount; ++format) {
+    for (uint32_t format : test::SaveFormatCodes()) {
         std::string why;
         ASSERT_EQ(SaveImageFile(target.c_str(), &image_, format, &why), 1) << format << ": " << why;
         EXPECT_NE(test::ReadFileBytes(target), old) << "format " << format;
@@ -130,7 +130,7 @@ TEST_F(FullDisk, EveryFormatLeavesTheOldFileAsItWasAndNoTemporary) {
 TEST_F(FullDisk, ANewFileIsNotCreatedHalfWritten) {
     FillDisk();
     const std::string target = (disk_ / "new").string();
-    for (uint32_t format = 0; format < kSaveFormatCount; ++format) {
+    for (uint32_t format : test::SaveFormatCodes()) {
         EXPECT_EQ(SaveImageFile(target.c_str(), &image_, format), 0) << "format " << format;
         EXPECT_FALSE(fs::exists(target)) << "format " << format;
         EXPECT_EQ(Entries(disk_), std::set<std::string>{"filler"}) << "format " << format;
@@ -140,7 +140,7 @@ TEST_F(FullDisk, ANewFileIsNotCreatedHalfWritten) {
 TEST_F(SaveReplacement, TheFilesPermissionsAreKeptAndANewFileGetsTheUsualOnes) {
     const mode_t mask = umask(022);
     umask(mask);
-    for (uint32_t format = 0; format < kSaveFormatCount; ++format) {
+    for (uint32_t format : test::SaveFormatCodes()) {
         const std::string kept = PathOf("kept" + std::to_string(format));
         WriteBytes(kept, OldContents());
         ASSERT_EQ(chmod(kept.c_str(), 0640), 0);
@@ -159,7 +159,7 @@ TEST_F(SaveReplacement, ALinkedFileIsReplacedAtItsDestinationAndTheLinkStays) {
     WriteBytes(target, OldContents());
     ASSERT_EQ(chmod(target.c_str(), 0600), 0);
     fs::create_symlink("target", link);
-    for (uint32_t format = 0; format < kSaveFormatCount; ++format) {
+    for (uint32_t format : test::SaveFormatCodes()) {
         std::string why;
         ASSERT_EQ(SaveImageFile(link.c_str(), &image_, format, &why), 1) << format << ": " << why;
         EXPECT_TRUE(fs::is_symlink(link));
@@ -183,7 +183,7 @@ TEST_F(SaveReplacement, AFileItsOwnerMadeReadOnlyIsRefusedAndKept) {
         constexpr uid_t kNobody = 65534;
         if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
             _exit(77);
-        for (uint32_t format = 0; format < kSaveFormatCount; ++format) {
+        for (uint32_t format : test::SaveFormatCodes()) {
             std::string why;
             if (SaveImageFile(target.c_str(), &image_, format, &why) != 0 ||
                 why.find(std::strerror(EACCES)) == std::string::npos)

@@ -116,7 +116,7 @@ TEST_F(AutoIrisTest, GainModeCorrectsOnTheThirdFrame) {
     ImageBuffer raw = Windows(250, 250);
     StrictMock<test::MockDialogs> dialogs;
     // e = 0.85 - 4 x 0.15 in double precision is a hair below 0.25: 400 x e truncates to 99.
-    EXPECT_CALL(dialogs, ShowAnalogValue(DialogRefresh::kGainEdit, 99)).Times(1);
+    EXPECT_CALL(dialogs, ShowAnalogValue(AnalogField::GlobalGain, 99)).Times(1);
 
     SyncExposureCounter();
     EXPECT_EQ(RunAutoIris(analog, &raw, &camera, &dialogs), 0);
@@ -134,7 +134,7 @@ TEST_F(AutoIrisTest, ExposureModeLengthensADarkPicture) {
     analog.Set(AnalogField::Exposure, 100);
     ImageBuffer raw = Windows(10, 10, 16);
     StrictMock<test::MockDialogs> dialogs;
-    EXPECT_CALL(dialogs, ShowAnalogValue(DialogRefresh::kExposureEdit, 150)).Times(1);
+    EXPECT_CALL(dialogs, ShowAnalogValue(AnalogField::Exposure, 150)).Times(1);
     SyncExposureCounter();
     RunAutoIris(analog, &raw, &camera, &dialogs);
     RunAutoIris(analog, &raw, &camera, &dialogs);

@@ -78,7 +78,8 @@ TEST_F(ColorStepTest, OneShotWhiteBalanceMeasuresStoresAndClears) {
     StrictMock<test::MockDialogs> dialogs;
     EXPECT_CALL(dialogs, RefreshImageSettings()).Times(1);
 
-    ASSERT_TRUE(RunColorStep(filter, processor, raw, dest, &dialogs));
+    ASSERT_TRUE(
+        RunColorStep(filter, filter.Get(FilterField::BayerMode), processor, raw, dest, &dialogs));
     EXPECT_EQ(filter.Get(FilterField::BayerGainBlue), 200);
     EXPECT_EQ(filter.Get(FilterField::BayerGainGreen), 100);
     EXPECT_EQ(filter.Get(FilterField::BayerGainRed), 150);
@@ -98,7 +99,8 @@ TEST_F(ColorStepTest, ContinuousRequestStaysSet) {
     filter.Set(FilterField::WhiteBalanceCompanion1, 1);  // the second companion is clear
     ImageBuffer raw = Mosaic(0, 16, 8, 8, 400, 100, 200);
     ImageBuffer dest = MakeImage(8, 8, 48);
-    ASSERT_TRUE(RunColorStep(filter, processor, raw, dest, nullptr));
+    ASSERT_TRUE(
+        RunColorStep(filter, filter.Get(FilterField::BayerMode), processor, raw, dest, nullptr));
     EXPECT_EQ(filter.Get(FilterField::BayerGainBlue), 400);
     EXPECT_EQ(filter.Get(FilterField::BayerGainRed), 200);
     EXPECT_EQ(filter.Get(FilterField::WhiteBalanceRequest), 1);
@@ -112,7 +114,8 @@ TEST_F(ColorStepTest, MeasuredGainAbove400IsStoredAs400AndUsesTheReference) {
     filter.Set(FilterField::WhiteBalanceRequest, 1);
     ImageBuffer raw = Mosaic(0, 8, 40, 8, 180, 40, 90);  // blue 450 %, red 200 %
     ImageBuffer dest = MakeImage(40, 8, 24);
-    ASSERT_TRUE(RunColorStep(filter, processor, raw, dest, nullptr));
+    ASSERT_TRUE(
+        RunColorStep(filter, filter.Get(FilterField::BayerMode), processor, raw, dest, nullptr));
     EXPECT_EQ(filter.Get(FilterField::BayerGainBlue), 400);
     EXPECT_EQ(filter.Get(FilterField::BayerGainRed), 200);
 
@@ -129,7 +132,7 @@ TEST_F(ColorStepTest, BlackChannelKeepsThePreviousGain) {
     filter.Set(FilterField::WhiteBalanceRequest, 1);
     ImageBuffer raw = Mosaic(0, 8, 8, 8, 100, 0, 50);
     ImageBuffer dest = MakeImage(8, 8, 24);
-    RunColorStep(filter, processor, raw, dest, nullptr);
+    RunColorStep(filter, filter.Get(FilterField::BayerMode), processor, raw, dest, nullptr);
     EXPECT_EQ(filter.Get(FilterField::BayerGainBlue), 170);
     EXPECT_EQ(filter.Get(FilterField::BayerGainRed), 200);
 }
@@ -139,7 +142,8 @@ TEST_F(ColorStepTest, SelectedMemberDecidesTheOutput) {
     ImageBuffer raw = MakeImage(64, 16, 8);
     test::FillRandom(raw, 5, 255);
     ImageBuffer viaStep = MakeImage(64, 16, 24);
-    ASSERT_TRUE(RunColorStep(filter, processor, raw, viaStep, nullptr));
+    ASSERT_TRUE(
+        RunColorStep(filter, filter.Get(FilterField::BayerMode), processor, raw, viaStep, nullptr));
     ImageBuffer expected = MakeImage(64, 16, 24);
     InterpolateSse2(WholeRegion(expected, raw), {0, 100, 100, 100});
     InterpolateBorder8(WholeRegion(expected, raw), {0, 100, 100, 100});
@@ -147,7 +151,8 @@ TEST_F(ColorStepTest, SelectedMemberDecidesTheOutput) {
 
     // A 32-bit destination gets the reference arithmetic and keeps its fourth byte at 0.
     ImageBuffer wide = MakeImage(64, 16, 32);
-    ASSERT_TRUE(RunColorStep(filter, processor, raw, wide, nullptr));
+    ASSERT_TRUE(
+        RunColorStep(filter, filter.Get(FilterField::BayerMode), processor, raw, wide, nullptr));
     ImageBuffer reference = MakeImage(64, 16, 32);
     InterpolateReference8(WholeRegion(reference, raw), {0, 100, 100, 100});
     InterpolateBorder8(WholeRegion(reference, raw), {0, 100, 100, 100});
@@ -160,9 +165,12 @@ TEST_F(ColorStepTest, MismatchedImagesAreSkipped) {
     ImageBuffer smaller = MakeImage(6, 8, 24);
     ImageBuffer wrongDepth = MakeImage(8, 8, 48);
     ImageBuffer empty;
-    EXPECT_FALSE(RunColorStep(filter, processor, raw, smaller, nullptr));
-    EXPECT_FALSE(RunColorStep(filter, processor, raw, wrongDepth, nullptr));
-    EXPECT_FALSE(RunColorStep(filter, processor, empty, smaller, nullptr));
+    EXPECT_FALSE(
+        RunColorStep(filter, filter.Get(FilterField::BayerMode), processor, raw, smaller, nullptr));
+    EXPECT_FALSE(RunColorStep(filter, filter.Get(FilterField::BayerMode), processor, raw,
+                              wrongDepth, nullptr));
+    EXPECT_FALSE(RunColorStep(filter, filter.Get(FilterField::BayerMode), processor, empty, smaller,
+                              nullptr));
 }
 
 }  // namespace

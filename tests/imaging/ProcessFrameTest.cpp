@@ -83,7 +83,8 @@ protected:
         ImageBuffer out = MakeImage(kWidth, kHeight, kBits[mode]);
         FilterSettings copy;
         copy.Restore(filter.Copy());
-        RunColorStep(copy, processor, mode >= 4 ? raw16 : raw8, out, nullptr);
+        RunColorStep(copy, copy.Get(FilterField::BayerMode), processor, mode >= 4 ? raw16 : raw8,
+                     out, nullptr);
         return out;
     }
 

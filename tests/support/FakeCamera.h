@@ -62,7 +62,7 @@ public:
 class MockDialogs : public DialogRefresh {
 public:
     MOCK_METHOD(void, RefreshImageSettings, (), (override));
-    MOCK_METHOD(void, ShowAnalogValue, (int32_t controlId, int32_t value), (override));
+    MOCK_METHOD(void, ShowAnalogValue, (AnalogField field, int32_t value), (override));
 };
 
 }  // namespace pixora::test

@@ -488,7 +488,7 @@ TEST(Win32AnalogDialog, AutomaticIrisValuesReachTheEditOnTheDialogsThread) {
         ASSERT_NE(target, nullptr);
         std::thread streaming([&] {
             for (int value = 600; value <= 700; ++value)
-                target->ShowAnalogValue(DialogRefresh::kGainEdit, value);
+                target->ShowAnalogValue(AnalogField::GlobalGain, value);
         });
         streaming.join();
         EXPECT_TRUE(WaitFor([&] { return Text(GetDlgItem(page, 1015)) == "700"; }));
