@@ -16,10 +16,11 @@ constexpr VideoMode kModes[] = {
 GstCaps* CapsOf(const GValue* width, const GValue* height) {
     GstCaps* caps = gst_caps_new_empty();
     for (const VideoMode& mode : kModes) {
+        // The rate is measured once the camera streams: until then any (0/1: variable).
         GstStructure* s = gst_structure_new("video/x-raw", "format", G_TYPE_STRING,
                                             gst_video_format_to_string(mode.format), "framerate",
-                                            GST_TYPE_FRACTION, 0, 1, "pixel-aspect-ratio",
-                                            GST_TYPE_FRACTION, 1, 1, nullptr);
+                                            GST_TYPE_FRACTION_RANGE, 0, 1, G_MAXINT, 1,
+                                            "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
         gst_structure_set_value(s, "width", width);
         gst_structure_set_value(s, "height", height);
         gst_caps_append_structure(caps, s);

@@ -26,7 +26,7 @@ const VideoMode* ModeOfFormat(GstVideoFormat format);
 // The mode of `bits` per pixel; null for 48 and 64.
 const VideoMode* ModeOfBits(int32_t bits);
 
-// Every mode at `width` x `height`, in the preferred order; a variable frame rate (0/1).
+// Every mode at `width` x `height`, in the preferred order, at any frame rate.
 GstCaps* CapsForWindow(int32_t width, int32_t height);
 // The pad template's caps: every mode at any size.
 GstCaps* TemplateCaps();
