@@ -16,6 +16,7 @@
 #include "CameraSettings.h"
 #include "CameraSource.h"
 #include "FrameBuffer.h"
+#include "FrameMeta.h"
 #include "FrameTiming.h"
 #include "VideoFormats.h"
 
@@ -447,6 +448,55 @@ GstCaps* Fixate(GstBaseSrc* base, GstCaps* caps) {
     return GST_BASE_SRC_CLASS(pixora_src_parent_class)->fixate(base, caps);
 }
 
+// The sizes of `caps`' first structure, as the pipeline wrote them ("640 x 480").
+std::string SizesOf(GstCaps* caps) {
+    const GstStructure* s = gst_caps_get_structure(caps, 0);
+    std::string text;
+    for (const char* field : {"width", "height"}) {
+        const GValue* value = gst_structure_get_value(s, field);
+        gchar* written = value != nullptr ? gst_value_serialize(value) : g_strdup("any");
+        text += text.empty() ? written : std::string(" x ") + written;
+        g_free(written);
+    }
+    return text;
+}
+
+// A size the camera cannot give fails with the sizes it gives: the capture window (which the
+// camera dialog sets), in every format.
+gboolean Negotiate(GstBaseSrc* base) {
+    if (GST_BASE_SRC_CLASS(pixora_src_parent_class)->negotiate(base))
+        return TRUE;
+    SourceState& state = State(base);
+    const int32_t width = state.camera.Width();
+    const int32_t height = state.camera.Height();
+    GstCaps* peer = gst_pad_peer_query_caps(base->srcpad, nullptr);
+    if (peer == nullptr || width <= 0 || gst_caps_is_empty(peer) || gst_caps_is_any(peer)) {
+        if (peer != nullptr)
+            gst_caps_unref(peer);
+        return FALSE;
+    }
+    // Only a size stands in the way when the formats meet at any size.
+    GstCaps* anySize = pixora::gst::TemplateCaps();
+    GstCaps* ours = pixora::gst::CapsForWindow(width, height);
+    const bool sizeOnly =
+        gst_caps_can_intersect(anySize, peer) && !gst_caps_can_intersect(ours, peer);
+    gst_caps_unref(anySize);
+    gst_caps_unref(ours);
+    if (sizeOnly) {
+        CameraFailure failure;
+        failure.text = "camera " + std::to_string(state.camera.Index()) + " gives " +
+                       std::to_string(width) + " x " + std::to_string(height) +
+                       " (its capture window, set in the camera dialog) and no other size; the "
+                       "pipeline asks for " +
+                       SizesOf(peer);
+        gst_element_message_full(GST_ELEMENT(base), GST_MESSAGE_ERROR, GST_CORE_ERROR,
+                                 GST_CORE_ERROR_NEGOTIATION, g_strdup(failure.text.c_str()),
+                                 nullptr, __FILE__, GST_FUNCTION, __LINE__);
+    }
+    gst_caps_unref(peer);
+    return FALSE;
+}
+
 // The delay of the library's processing before frames told better (a triggered stream's
 // latency).
 constexpr GstClockTime kProcessingEstimate = 10 * GST_MSECOND;
@@ -516,7 +566,7 @@ GstFlowReturn EnsureCapture(PixoraSrc* src, SourceState& state, bool* fresh) {
 
 // How long a new free-running stream may take to show its rate: frames at the slowest rate
 // the camera runs at, with room for a busy machine.
-constexpr GstClockTime kRateWait = GST_SECOND;
+constexpr GstClockTime kRateWait = 2 * GST_SECOND;
 // Frames whose intervals give the rate. The first frame of a stream may end its transfer
 // late (the camera starts), so the rate is measured from the second on, over three intervals.
 constexpr size_t kRateFrames = 5;
@@ -725,6 +775,7 @@ GstFlowReturn Create(GstPushSrc* push, GstBuffer** out) {
     GST_BUFFER_DURATION(buffer) = period > 0 ? period : GST_CLOCK_TIME_NONE;
     GST_BUFFER_OFFSET(buffer) = meta.sequence;
     GST_BUFFER_OFFSET_END(buffer) = meta.sequence + 1;
+    pixora::gst::AddFrameMeta(buffer, meta);
 
     // Messages are posted with no lock held: a bus handler may read the properties.
     const GstClockTime taken = meta.timestampUs * GST_USECOND;
@@ -833,11 +884,13 @@ static void pixora_src_class_init(PixoraSrcClass* klass) {
     base->set_caps = SetCaps;
     base->fixate = Fixate;
     base->query = Query;
+    base->negotiate = Negotiate;
     push->create = Create;
 
     gst_type_mark_as_plugin_api(WhiteBalanceType(), static_cast<GstPluginAPIFlags>(0));
     gst_type_mark_as_plugin_api(AutoExposureType(), static_cast<GstPluginAPIFlags>(0));
     GST_DEBUG_CATEGORY_INIT(pixora_src_debug, "pixorasrc", 0, "530TZ camera source");
+    pixora::gst::RegisterFrameMeta();
 }
 
 static void pixora_src_init(PixoraSrc* src) {

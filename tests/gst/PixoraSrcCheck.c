@@ -495,6 +495,8 @@ GST_START_TEST(no_frame_within_the_timeout_is_an_error) {
 GST_END_TEST
 
 GST_START_TEST(trigger_mode_gives_a_frame_per_pulse_and_stops_at_once) {
+    /* The driver's own 3 s time-out, which a stop must not wait for. */
+    fail_unless_equals_int(PixoraSim_Configure("maxwait=0"), 1);
     Run* run = run_new("trigger=true", "");
     run_play(run);
     for (guint pulse = 1; pulse <= 3; ++pulse) {
@@ -513,7 +515,7 @@ GST_START_TEST(trigger_mode_gives_a_frame_per_pulse_and_stops_at_once) {
         fail_unless_equals_int(gst_element_set_state(run->pipeline, GST_STATE_NULL),
                                GST_STATE_CHANGE_SUCCESS);
         gint64 took = g_get_monotonic_time() - start;
-        fail_unless(took < 200 * 1000, "the change to NULL took %" G_GINT64_FORMAT " us", took);
+        fail_unless(took < 1500 * 1000, "the change to NULL took %" G_GINT64_FORMAT " us", took);
         run_play(run);
         await_pulse_wait(0);
     }
@@ -697,6 +699,57 @@ GST_START_TEST(every_restart_begins_afresh) {
 }
 GST_END_TEST
 
+GST_START_TEST(a_size_the_camera_cannot_give_fails_naming_the_size_it_gives) {
+    Run* run = run_new("", "video/x-raw,width=640,height=480");
+    run_play(run);
+    GstMessage* message = run_message(run, GST_MESSAGE_ERROR, 10);
+    fail_unless(message != NULL);
+    gchar* text = error_text_of(message);
+    fail_unless(strstr(text, "1360 x 1024") != NULL && strstr(text, "640 x 480") != NULL, "%s",
+                text);
+    g_free(text);
+    gst_message_unref(message);
+    run_free(run);
+}
+GST_END_TEST
+
+GST_START_TEST(buffers_are_the_queues_memory_with_the_librarys_stride) {
+    Run* run = run_new("", "video/x-raw,format=BGR");
+    run_play(run);
+    fail_unless(run_wait(run, 2, 10));
+    GstVideoMeta* video = gst_buffer_get_video_meta(run->first);
+    fail_unless(video != NULL);
+    fail_unless_equals_int(video->format, GST_VIDEO_FORMAT_BGR);
+    fail_unless_equals_int(video->stride[0], stride_of(24));
+    run_free(run);
+}
+GST_END_TEST
+
+GST_START_TEST(each_buffer_carries_the_settings_its_frame_was_taken_with) {
+    Run* run = run_new("gain=300 exposure=400", "");
+    run_play(run);
+    fail_unless(run_wait(run, 2, 10));
+    GstCustomMeta* meta = gst_buffer_get_custom_meta(run->first, "PixoraFrameMeta");
+    fail_unless(meta != NULL);
+    const GstStructure* s = gst_custom_meta_get_structure(meta);
+    guint64 sequence = 0;
+    gint gain = 0, exposure = 0, red = 0, mode = 0;
+    gboolean triggered = TRUE;
+    fail_unless(gst_structure_get_uint64(s, "sequence", &sequence));
+    fail_unless_equals_int(sequence, GST_BUFFER_OFFSET(run->first));
+    fail_unless(gst_structure_get_int(s, "analog-gain", &gain));
+    fail_unless_equals_int(gain, 300);
+    fail_unless(gst_structure_get_int(s, "exposure", &exposure));
+    fail_unless_equals_int(exposure, 400);
+    fail_unless(gst_structure_get_int(s, "white-balance-red", &red) && red > 0);
+    fail_unless(gst_structure_get_int(s, "color-mode", &mode));
+    fail_unless_equals_int(mode, 24);
+    fail_unless(gst_structure_get_boolean(s, "triggered", &triggered) && !triggered);
+    fail_if(gst_structure_has_field(s, "bayer-pattern"));
+    run_free(run);
+}
+GST_END_TEST
+
 static Suite* pixorasrc_suite(void) {
     Suite* suite = suite_create("pixorasrc");
     TCase* tc = tcase_create("element");
@@ -720,8 +773,16 @@ static Suite* pixorasrc_suite(void) {
     tcase_add_test(tc, the_queue_size_is_a_property_of_one_to_the_librarys_most);
     tcase_add_test(tc, a_triggered_pipeline_plays_before_the_first_pulse_and_waits_out_long_gaps);
     tcase_add_test(tc, a_burst_of_pulses_reaches_a_slow_consumer_whole);
-    tcase_add_test(tc, every_restart_begins_afresh);
+    tcase_add_test(tc, a_size_the_camera_cannot_give_fails_naming_the_size_it_gives);
+    tcase_add_test(tc, buffers_are_the_queues_memory_with_the_librarys_stride);
+    tcase_add_test(tc, each_buffer_carries_the_settings_its_frame_was_taken_with);
     suite_add_tcase(suite, tc);
+    /* Many starts and stops, slow in the sanitizer builds. */
+    TCase* restarts = tcase_create("restarts");
+    tcase_add_checked_fixture(restarts, setup, teardown);
+    tcase_set_timeout(restarts, 300);
+    tcase_add_test(restarts, every_restart_begins_afresh);
+    suite_add_tcase(suite, restarts);
     return suite;
 }
 
