@@ -61,19 +61,27 @@ struct SourceState {
     bool trigger = false;
     guint timeoutMs = 0;
     guint queueSize = kDefaultQueueSize;
-    int32_t bits = 24;  // the negotiated colour mode
-    GstVideoFormat format = GST_VIDEO_FORMAT_BGR;
-    bool flushing = false;            // unlock() until unlock_stop()
-    bool paused = false;              // from PLAYING to PAUSED until PLAYING again
-    std::condition_variable resumed;  // paused or flushing changed
+    int32_t bits = 24;                             // the negotiated colour mode
+    GstVideoFormat format = GST_VIDEO_FORMAT_BGR;  // UNKNOWN for the mosaic
+    bool raw = false;                              // video/x-bayer: the raw mosaic
+    bool flushing = false;                         // unlock() until unlock_stop()
+    bool paused = false;                           // from PLAYING to PAUSED until PLAYING again
+    std::condition_variable resumed;               // paused or flushing changed
     bool capturing = false;
     StreamShape running;  // of the stream while capturing
     // Frames taken to measure the rate, handed on before any other (streaming thread only).
     std::deque<PixoraStreamFrame> early;
     GstClockTime period = 0;  // one frame at the measured rate; 0: not known (trigger)
-    guint64 frames = 0;       // buffers made since start()
-    guint64 dropped = 0;      // frames the camera sent that no buffer carries
-    guint64 failedSeen = 0;   // the library's failed frames already told about
+    // The rate measured at the first start in a shape, which later starts in it reuse.
+    struct Measured {
+        int32_t device = -1;
+        int32_t bits = 0;
+        bool raw = false;
+        uint64_t rate = 0;  // frames per second times 1000
+    } measured;
+    guint64 frames = 0;      // buffers made since start()
+    guint64 dropped = 0;     // frames the camera sent that no buffer carries
+    guint64 failedSeen = 0;  // the library's failed frames already told about
     PixoraFrameCounts lastCounts{};
     LatencyTracker latency;
 };
@@ -397,8 +405,10 @@ GstCaps* GetCaps(GstBaseSrc* base, GstCaps* filter) {
     SourceState& state = State(base);
     const int32_t width = state.camera.Width();
     const int32_t height = state.camera.Height();
-    GstCaps* caps = width > 0 && height > 0 ? pixora::gst::CapsForWindow(width, height)
-                                            : gst_pad_get_pad_template_caps(base->srcpad);
+    GstCaps* caps = width > 0 && height > 0
+                        ? pixora::gst::CapsForWindow(
+                              width, height, pixora::gst::BayerFormat(state.camera.BayerPattern()))
+                        : gst_pad_get_pad_template_caps(base->srcpad);
     if (filter != nullptr) {
         GstCaps* both = gst_caps_intersect_full(filter, caps, GST_CAPS_INTERSECT_FIRST);
         gst_caps_unref(caps);
@@ -408,23 +418,33 @@ GstCaps* GetCaps(GstBaseSrc* base, GstCaps* filter) {
 }
 
 gboolean SetCaps(GstBaseSrc* base, GstCaps* caps) {
-    GstVideoInfo info;
-    if (!gst_video_info_from_caps(&info, caps))
-        return FALSE;
-    const pixora::gst::VideoMode* mode = pixora::gst::ModeOfFormat(GST_VIDEO_INFO_FORMAT(&info));
-    if (mode == nullptr)
-        return FALSE;
+    // The mosaic comes from the 8-bit mode's stream, untouched by its processing.
+    int32_t bits = 8;
+    GstVideoFormat format = GST_VIDEO_FORMAT_UNKNOWN;
+    const bool raw = pixora::gst::IsBayer(caps);
+    if (!raw) {
+        GstVideoInfo info;
+        if (!gst_video_info_from_caps(&info, caps))
+            return FALSE;
+        const pixora::gst::VideoMode* mode =
+            pixora::gst::ModeOfFormat(GST_VIDEO_INFO_FORMAT(&info));
+        if (mode == nullptr)
+            return FALSE;
+        bits = mode->bits;
+        format = mode->format;
+    }
     SourceState& state = State(base);
     std::lock_guard lock(state.mutex);
-    if (state.capturing && state.bits != mode->bits) {
+    if (state.capturing && (state.bits != bits || state.raw != raw)) {
         // The colour mode changes with the next capture.
         state.camera.Stop();
         state.capturing = false;
     }
-    state.bits = mode->bits;
-    state.format = mode->format;
-    GST_INFO_OBJECT(base, "%s: %d bits per pixel", gst_video_format_to_string(mode->format),
-                    mode->bits);
+    state.bits = bits;
+    state.format = format;
+    state.raw = raw;
+    GST_INFO_OBJECT(base, "%s: %d bits per pixel",
+                    raw ? "the raw mosaic" : gst_video_format_to_string(format), bits);
     return TRUE;
 }
 
@@ -477,7 +497,8 @@ gboolean Negotiate(GstBaseSrc* base) {
     }
     // Only a size stands in the way when the formats meet at any size.
     GstCaps* anySize = pixora::gst::TemplateCaps();
-    GstCaps* ours = pixora::gst::CapsForWindow(width, height);
+    GstCaps* ours = pixora::gst::CapsForWindow(
+        width, height, pixora::gst::BayerFormat(state.camera.BayerPattern()));
     const bool sizeOnly =
         gst_caps_can_intersect(anySize, peer) && !gst_caps_can_intersect(ours, peer);
     gst_caps_unref(anySize);
@@ -552,6 +573,7 @@ GstFlowReturn EnsureCapture(PixoraSrc* src, SourceState& state, bool* fresh) {
     StreamShape shape;
     shape.bits = state.bits;
     shape.trigger = state.trigger;
+    shape.raw = state.raw;
     shape.buffers = static_cast<int32_t>(state.queueSize);
     CameraFailure failure;
     if (!state.camera.Start(shape, &failure)) {
@@ -595,10 +617,20 @@ uint64_t MeasuredRate(const std::deque<PixoraStreamFrame>& early) {
 
 // The caps of a new free-running stream carry its rate: the camera paces its frames by its
 // clock, exposure and window and tells no rate, so the element measures it on the first frames
-// (held, nothing is lost) before the first buffer leaves. A rate within 2% of the caps' keeps
-// the caps, so that a pause or a restart does not renegotiate.
+// (held, nothing is lost) before the first buffer leaves; later starts in the same mode take
+// the rate measured then, so that they start at once. A rate within 2% of the caps' keeps the
+// caps, so that a pause does not renegotiate.
 GstFlowReturn AnnounceRate(PixoraSrc* src, SourceState& state) {
-    const size_t wanted = std::min<size_t>(kRateFrames, static_cast<size_t>(state.running.buffers));
+    uint64_t rate = 0;
+    {
+        std::lock_guard lock(state.mutex);
+        const auto& known = state.measured;
+        if (known.device == state.camera.Index() && known.bits == state.running.bits &&
+            known.raw == state.running.raw)
+            rate = known.rate;
+    }
+    const size_t wanted =
+        rate > 0 ? 0 : std::min<size_t>(kRateFrames, static_cast<size_t>(state.running.buffers));
     const GstClockTime giveUp = pixora::gst::MonotonicNow() + kRateWait;
     while (state.early.size() < wanted) {
         const GstClockTime now = pixora::gst::MonotonicNow();
@@ -613,12 +645,14 @@ GstFlowReturn AnnounceRate(PixoraSrc* src, SourceState& state) {
     }
     if (const GstFlowReturn interrupted = Interruption(state); interrupted != GST_FLOW_OK)
         return interrupted;
-    const uint64_t rate = MeasuredRate(state.early);
+    if (rate == 0)
+        rate = MeasuredRate(state.early);
     if (rate == 0)
         return GST_FLOW_OK;
     {
         std::lock_guard lock(state.mutex);
         state.period = gst_util_uint64_scale(GST_SECOND, 1000, rate);
+        state.measured = {state.camera.Index(), state.running.bits, state.running.raw, rate};
     }
     gst_element_post_message(GST_ELEMENT(src), gst_message_new_latency(GST_OBJECT(src)));
 
@@ -755,7 +789,7 @@ GstFlowReturn Create(GstPushSrc* push, GstBuffer** out) {
         format = state.format;
         period = state.running.trigger ? 0 : state.period;
     }
-    if (frame.bitsPerPixel == 16)
+    if (frame.bitsPerPixel == 16 && frame.meta.raw == 0)
         pixora::gst::SpreadTenBitSamples(static_cast<uint8_t*>(frame.pixels.data), frame.bytes);
     // The pipeline holds the camera's buffers until it is done with them; one that holds half
     // of them (an encoder's look-ahead, a queue) gets copies, so that the camera keeps room.
