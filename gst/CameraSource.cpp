@@ -8,28 +8,11 @@ CameraSource::~CameraSource() {
 
 int32_t CameraSource::TakeNewestCode() {
     const PIXORA_HANDLE handle = handle_.load();
-    int32_t code = Pixora_GetLastError(handle);
+    const int32_t code = Pixora_GetLastError(handle);
     // Older codes of the same failure are the library's steps towards it.
     while (Pixora_GetLastError(handle) != 0) {
     }
-    const int32_t taken = takenCode_.exchange(0);
-    return code != 0 ? code : taken;
-}
-
-bool CameraSource::StreamEnded() {
-    const PIXORA_HANDLE handle = handle_.load();
-    bool ended = false;
-    int32_t newest = 0;
-    for (int32_t code = Pixora_GetLastError(handle); code != 0;
-         code = Pixora_GetLastError(handle)) {
-        newest = newest != 0 ? newest : code;
-        ended = ended || code == PIXORA_ERR_STREAM_FAILED;
-    }
-    if (ended)
-        newest = PIXORA_ERR_STREAM_FAILED;
-    if (newest != 0)
-        takenCode_.store(newest);
-    return ended;
+    return code;
 }
 
 CameraFailure CameraSource::TakeFailure(const std::string& what) {
@@ -57,7 +40,6 @@ bool CameraSource::Open(int32_t index, CameraFailure* failure) {
         return false;
     }
     handle_.store(handle);
-    takenCode_.store(0);
     // The handle opens device 0; what that recorded (no camera there) does not matter when
     // another device is wanted.
     if (index != 0) {
@@ -88,15 +70,21 @@ int32_t CameraSource::Height() const {
     return handle != nullptr ? Pixora_Height(handle) : 0;
 }
 
-bool CameraSource::Start(int32_t bits, bool trigger, CameraFailure* failure) {
+bool CameraSource::Start(const StreamShape& shape, CameraFailure* failure) {
     const PIXORA_HANDLE handle = handle_.load();
-    if (Pixora_SetColorMode(handle, bits) != 1) {
-        *failure = TakeFailure("choosing " + std::to_string(bits) + " bits per pixel");
+    if (Pixora_SetColorMode(handle, shape.bits) != 1) {
+        *failure = TakeFailure("choosing " + std::to_string(shape.bits) + " bits per pixel");
         return false;
     }
-    const int32_t started = trigger ? PixoraEx_StartTrigger(handle) : Pixora_StartPreview(handle);
-    if (started != 1) {
-        *failure = TakeFailure(trigger ? "starting the trigger mode" : "starting the capture");
+    PixoraStreamOptions options{};
+    options.size = sizeof options;
+    options.buffers = shape.buffers;
+    options.triggered = shape.trigger ? 1 : 0;
+    options.raw = shape.raw ? 1 : 0;
+    options.dropPolicy = PIXORA_DROP_OLDEST;
+    if (PixoraEx_OpenStream(handle, &options) != 1) {
+        *failure =
+            TakeFailure(shape.trigger ? "starting the trigger mode" : "starting the capture");
         return false;
     }
     return true;
@@ -105,37 +93,35 @@ bool CameraSource::Start(int32_t bits, bool trigger, CameraFailure* failure) {
 void CameraSource::Stop() {
     const PIXORA_HANDLE handle = handle_.load();
     if (handle != nullptr)
-        Pixora_StopPreview(handle);
+        PixoraEx_CloseStream(handle);
 }
 
-int32_t CameraSource::CaptureState() const {
-    return PixoraEx_GetCaptureState(handle_.load());
-}
-
-bool CameraSource::Present() const {
-    char name[PIXORA_DEVICE_NAME_ENTRY];
-    return Pixora_GetDeviceName(handle_.load(), index_, name, sizeof name) == 1;
-}
-
-FrameWait CameraSource::Wait(uint64_t afterSequence, int32_t timeoutMs) const {
-    switch (PixoraEx_WaitFrame(handle_.load(), afterSequence, timeoutMs)) {
-        case 1:
-            return FrameWait::Ready;
-        case 0:
-            return FrameWait::Stopped;
+Take CameraSource::Next(PixoraStreamFrame* frame, int32_t timeoutMs) const {
+    frame->size = sizeof *frame;
+    switch (PixoraEx_TakeFrame(handle_.load(), frame, timeoutMs)) {
+        case PIXORA_TAKE_FRAME:
+            return Take::Frame;
+        case PIXORA_TAKE_TIMEOUT:
+            return Take::TimedOut;
+        case PIXORA_TAKE_STOPPED:
+            return Take::Stopped;
         default:
-            return FrameWait::Released;
+            return Take::Failed;
     }
 }
 
-bool CameraSource::Read(void* data, size_t size, PixoraFrameMeta* meta, CameraFailure* failure) {
-    meta->size = sizeof *meta;
-    if (size > static_cast<size_t>(INT32_MAX) ||
-        PixoraEx_GetFrame(handle_.load(), data, static_cast<int32_t>(size), 1, meta) != 1) {
-        *failure = TakeFailure("reading a frame");
-        return false;
+PixoraStreamStatus CameraSource::Status() const {
+    PixoraStreamStatus status{};
+    status.size = sizeof status;
+    if (PixoraEx_GetStreamStatus(handle_.load(), &status) != 1) {
+        status = PixoraStreamStatus{};
+        status.size = sizeof status;
     }
-    return true;
+    return status;
+}
+
+int32_t CameraSource::BayerPattern() const {
+    return PixoraEx_GetBayerPattern(handle_.load());
 }
 
 PixoraFrameCounts CameraSource::Counts() const {

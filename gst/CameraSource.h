@@ -3,7 +3,6 @@
 #pragma once
 
 #include <atomic>
-#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -19,10 +18,21 @@ struct CameraFailure {
     std::string text;
 };
 
-enum class FrameWait {
-    Ready,     // a frame newer than the one asked after has been processed
-    Stopped,   // the capture stopped (Stop, or the camera failed) or the wait timed out
-    Released,  // the handle is gone
+// What one take from the camera's frame queue gave.
+enum class Take {
+    Frame,     // a frame, held until ReturnFrame
+    TimedOut,  // none within the time asked for; the stream goes on
+    Stopped,   // no stream: it was stopped (Stop, a pause, a change of colour mode)
+    Failed,    // the camera failed or went away
+};
+
+// How the element streams: the colour mode, free-running or triggered, the processed
+// picture or the raw mosaic, and the buffers of the queue.
+struct StreamShape {
+    int32_t bits = 24;
+    bool trigger = false;
+    bool raw = false;
+    int32_t buffers = PIXORA_STREAM_DEFAULT_BUFFERS;
 };
 
 class CameraSource {
@@ -44,35 +54,30 @@ public:
     int32_t Width() const;
     int32_t Height() const;
 
-    // Starts capturing `bits` per pixel, free-running or in external trigger mode.
-    bool Start(int32_t bits, bool trigger, CameraFailure* failure);
-    // Stops the capture; a Wait on another thread returns at once. Any thread.
+    // Opens the camera's frame queue in `shape`. The queue drops its oldest frame when the
+    // pipeline holds every buffer: a live source hands on the newest.
+    bool Start(const StreamShape& shape, CameraFailure* failure);
+    // Ends the stream; a Take waiting on another thread returns at once. Any thread.
     void Stop();
-    // 0 idle (stopped, or the capture ended by itself), 1 free-running, 3 trigger.
-    int32_t CaptureState() const;
-    // Whether the camera is still at its index (the library records 2 when it is not).
-    bool Present() const;
-
-    FrameWait Wait(uint64_t afterSequence, int32_t timeoutMs) const;
-    // Copies the newest processed frame (rows top to bottom at the library's stride) and
-    // gives its meta.
-    bool Read(void* data, size_t size, PixoraFrameMeta* meta, CameraFailure* failure);
+    // The next frame of the queue, waiting up to `timeoutMs` (-1: without limit). A Frame
+    // must be given back with PixoraEx_ReturnFrame.
+    Take Next(PixoraStreamFrame* frame, int32_t timeoutMs) const;
+    // The open stream's shape and measured rate; every field 0 without a stream.
+    PixoraStreamStatus Status() const;
+    // The colour pattern of the raw mosaic at the capture window as set now.
+    int32_t BayerPattern() const;
     PixoraFrameCounts Counts() const;
 
-    // Takes the codes the library recorded since the last look; true when one of them says
-    // that the stream ended (the camera failed or went away while free-running).
-    bool StreamEnded();
     // The newest code the library recorded (the others are discarded) as a failure of
     // `what`: "camera 1: starting the capture failed: error 13 (stream failed: ...)".
     CameraFailure TakeFailure(const std::string& what);
 
 private:
-    // The newest code of the error stack, and of those StreamEnded took and nothing reported.
+    // The newest code of the error stack; the older ones are discarded.
     int32_t TakeNewestCode();
 
     std::atomic<PIXORA_HANDLE> handle_{nullptr};
     int32_t index_ = 0;
-    std::atomic<int32_t> takenCode_{0};
 };
 
 }  // namespace pixora::gst

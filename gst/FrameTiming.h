@@ -18,9 +18,8 @@ GstClockTime MonotonicNow();
 GstClockTime FrameRunningTime(GstClock* clock, GstClockTime baseTime, uint64_t timestampUs,
                               GstClockTime monotonicNow);
 
-// The delay from the end of a frame's transfer to its buffer (processing in the library and
-// the copy). Reported as the source's latency: it starts at an estimate and grows, with a
-// margin, when a frame comes later than that.
+// The delay from the end of a frame's transfer to its buffer (the processing in the library),
+// part of the source's latency: it grows, with a margin, when a frame comes later than that.
 class LatencyTracker {
 public:
     GstClockTime Latency() const { return latency_; }
@@ -28,8 +27,7 @@ public:
     bool Observe(GstClockTime delay);
 
 private:
-    // About one frame of the camera's usual 20 per second, until frames tell better.
-    GstClockTime latency_ = 50 * GST_MSECOND;
+    GstClockTime latency_ = 0;
 };
 
 }  // namespace pixora::gst

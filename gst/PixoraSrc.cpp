@@ -5,12 +5,18 @@
 #include <gst/video/video.h>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <mutex>
+#include <numeric>
 #include <string>
+#include <thread>
 
 #include "CameraSettings.h"
 #include "CameraSource.h"
+#include "FrameBuffer.h"
+#include "FrameMeta.h"
 #include "FrameTiming.h"
 #include "LibraryLog.h"
 #include "VideoFormats.h"
@@ -23,22 +29,24 @@ namespace {
 using pixora::gst::CameraFailure;
 using pixora::gst::CameraSettings;
 using pixora::gst::CameraSource;
-using pixora::gst::FrameWait;
 using pixora::gst::LatencyTracker;
 using pixora::gst::SettingInfo;
 using pixora::gst::SettingKind;
 using pixora::gst::Settings;
+using pixora::gst::StreamShape;
+using pixora::gst::Take;
 using pixora::gst::WhiteBalance;
 
-// How long one wait for a frame lasts at most before the element looks again whether it is
-// being stopped: a stop that lands just before a wait begins ends it no later than this.
-constexpr int32_t kWaitSliceMs = 50;
+// Buffers of the camera's queue: frames the pipeline may hold or fall behind by before the
+// element drops one. Sinks keep their last buffer, so a few more than two.
+constexpr guint kDefaultQueueSize = 8;
 
 enum Property : guint {
     PROP_0,
     PROP_DEVICE,
     PROP_TRIGGER,
     PROP_TIMEOUT,
+    PROP_QUEUE_SIZE,
     PROP_WHITE_BALANCE,
     PROP_STATS,
     PROP_FIRST_SETTING,  // Settings()[i] is PROP_FIRST_SETTING + i
@@ -53,17 +61,28 @@ struct SourceState {
     int32_t device = 0;
     bool trigger = false;
     guint timeoutMs = 0;
-    int32_t bits = 24;                // the negotiated colour mode
-    gsize frameBytes = 0;             // one frame at the negotiated caps
-    bool flushing = false;            // unlock() until unlock_stop()
-    bool paused = false;              // from PLAYING to PAUSED until PLAYING again
-    std::condition_variable resumed;  // paused or flushing changed
+    guint queueSize = kDefaultQueueSize;
+    int32_t bits = 24;                             // the negotiated colour mode
+    GstVideoFormat format = GST_VIDEO_FORMAT_BGR;  // UNKNOWN for the mosaic
+    bool raw = false;                              // video/x-bayer: the raw mosaic
+    bool flushing = false;                         // unlock() until unlock_stop()
+    bool paused = false;                           // from PLAYING to PAUSED until PLAYING again
+    std::condition_variable resumed;               // paused or flushing changed
     bool capturing = false;
-    uint64_t lastSequence = 0;  // of the newest buffer, across captures
-    bool runStarted = false;    // a buffer came since the capture (re)started
-    guint64 frames = 0;         // buffers made since start()
-    guint64 dropped = 0;        // gaps in the frame numbers between them
-    guint64 failedSeen = 0;     // the library's failed frames already told about
+    StreamShape running;  // of the stream while capturing
+    // Frames taken to measure the rate, handed on before any other (streaming thread only).
+    std::deque<PixoraStreamFrame> early;
+    GstClockTime period = 0;  // one frame at the measured rate; 0: not known (trigger)
+    // The rate measured at the first start in a shape, which later starts in it reuse.
+    struct Measured {
+        int32_t device = -1;
+        int32_t bits = 0;
+        bool raw = false;
+        uint64_t rate = 0;  // frames per second times 1000
+    } measured;
+    guint64 frames = 0;      // buffers made since start()
+    guint64 dropped = 0;     // frames the camera sent that no buffer carries
+    guint64 failedSeen = 0;  // the library's failed frames already told about
     PixoraFrameCounts lastCounts{};
     LatencyTracker latency;
 };
@@ -226,6 +245,11 @@ void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spe
             state.timeoutMs = g_value_get_uint(value);
             return;
         }
+        case PROP_QUEUE_SIZE: {
+            std::lock_guard lock(state.mutex);
+            state.queueSize = g_value_get_uint(value);
+            return;
+        }
         case PROP_WHITE_BALANCE:
             state.settings.RequestWhiteBalance(static_cast<WhiteBalance>(g_value_get_enum(value)));
             return;
@@ -255,6 +279,11 @@ void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
         case PROP_TIMEOUT: {
             std::lock_guard lock(state.mutex);
             g_value_set_uint(value, state.timeoutMs);
+            return;
+        }
+        case PROP_QUEUE_SIZE: {
+            std::lock_guard lock(state.mutex);
+            g_value_set_uint(value, state.queueSize);
             return;
         }
         case PROP_WHITE_BALANCE:
@@ -303,7 +332,7 @@ gboolean Start(GstBaseSrc* base) {
     }
     state.capturing = false;
     state.paused = false;
-    state.runStarted = false;
+    state.period = 0;
     state.frames = 0;
     state.dropped = 0;
     state.failedSeen = 0;
@@ -319,6 +348,9 @@ gboolean Stop(GstBaseSrc* base) {
     std::lock_guard lock(state.mutex);
     state.camera.Stop();
     state.capturing = false;
+    for (const PixoraStreamFrame& frame : state.early)
+        PixoraEx_ReturnFrame(&frame);
+    state.early.clear();
     state.lastCounts = state.camera.Counts();
     // The stored settings are put back before the release stores them.
     state.settings.Detach();
@@ -355,8 +387,8 @@ GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition)
         state.paused = false;
         state.resumed.notify_all();
     }
-    const GstStateChangeReturn result =
-        GST_ELEMENT_CLASS(pixora_src_parent_class)->change_state(element, transition);
+    // The stream ends before the base class waits for the streaming thread, which may be
+    // waiting for a frame or a trigger pulse.
     if (transition == GST_STATE_CHANGE_PLAYING_TO_PAUSED) {
         {
             std::lock_guard lock(state.mutex);
@@ -365,7 +397,7 @@ GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition)
         }
         state.camera.Stop();
     }
-    return result;
+    return GST_ELEMENT_CLASS(pixora_src_parent_class)->change_state(element, transition);
 }
 
 // ---- caps and buffers ----------------------------------------------------------------------
@@ -374,8 +406,10 @@ GstCaps* GetCaps(GstBaseSrc* base, GstCaps* filter) {
     SourceState& state = State(base);
     const int32_t width = state.camera.Width();
     const int32_t height = state.camera.Height();
-    GstCaps* caps = width > 0 && height > 0 ? pixora::gst::CapsForWindow(width, height)
-                                            : gst_pad_get_pad_template_caps(base->srcpad);
+    GstCaps* caps = width > 0 && height > 0
+                        ? pixora::gst::CapsForWindow(
+                              width, height, pixora::gst::BayerFormat(state.camera.BayerPattern()))
+                        : gst_pad_get_pad_template_caps(base->srcpad);
     if (filter != nullptr) {
         GstCaps* both = gst_caps_intersect_full(filter, caps, GST_CAPS_INTERSECT_FIRST);
         gst_caps_unref(caps);
@@ -385,23 +419,33 @@ GstCaps* GetCaps(GstBaseSrc* base, GstCaps* filter) {
 }
 
 gboolean SetCaps(GstBaseSrc* base, GstCaps* caps) {
-    GstVideoInfo info;
-    if (!gst_video_info_from_caps(&info, caps))
-        return FALSE;
-    const pixora::gst::VideoMode* mode = pixora::gst::ModeOfFormat(GST_VIDEO_INFO_FORMAT(&info));
-    if (mode == nullptr)
-        return FALSE;
+    // The mosaic comes from the 8-bit mode's stream, untouched by its processing.
+    int32_t bits = 8;
+    GstVideoFormat format = GST_VIDEO_FORMAT_UNKNOWN;
+    const bool raw = pixora::gst::IsBayer(caps);
+    if (!raw) {
+        GstVideoInfo info;
+        if (!gst_video_info_from_caps(&info, caps))
+            return FALSE;
+        const pixora::gst::VideoMode* mode =
+            pixora::gst::ModeOfFormat(GST_VIDEO_INFO_FORMAT(&info));
+        if (mode == nullptr)
+            return FALSE;
+        bits = mode->bits;
+        format = mode->format;
+    }
     SourceState& state = State(base);
     std::lock_guard lock(state.mutex);
-    if (state.capturing && state.bits != mode->bits) {
+    if (state.capturing && (state.bits != bits || state.raw != raw)) {
         // The colour mode changes with the next capture.
         state.camera.Stop();
         state.capturing = false;
     }
-    state.bits = mode->bits;
-    state.frameBytes = GST_VIDEO_INFO_SIZE(&info);
-    GST_INFO_OBJECT(base, "%s: %d bits per pixel", gst_video_format_to_string(mode->format),
-                    mode->bits);
+    state.bits = bits;
+    state.format = format;
+    state.raw = raw;
+    GST_INFO_OBJECT(base, "%s: %d bits per pixel",
+                    raw ? "the raw mosaic" : gst_video_format_to_string(format), bits);
     return TRUE;
 }
 
@@ -425,40 +469,59 @@ GstCaps* Fixate(GstBaseSrc* base, GstCaps* caps) {
     return GST_BASE_SRC_CLASS(pixora_src_parent_class)->fixate(base, caps);
 }
 
-// Buffers from a plain pool of whole frames: the library writes rows at its own stride, which
-// is GStreamer's default one for these formats, so pools with other layouts are not taken.
-gboolean DecideAllocation(GstBaseSrc* base, GstQuery* query) {
-    GstCaps* caps = nullptr;
-    gst_query_parse_allocation(query, &caps, nullptr);
-    GstVideoInfo info;
-    if (caps == nullptr || !gst_video_info_from_caps(&info, caps))
-        return FALSE;
-    guint minimum = 2;
-    guint maximum = 0;
-    const bool offered = gst_query_get_n_allocation_pools(query) > 0;
-    if (offered) {
-        GstBufferPool* theirs = nullptr;
-        guint size = 0;
-        gst_query_parse_nth_allocation_pool(query, 0, &theirs, &size, &minimum, &maximum);
-        if (theirs != nullptr)
-            gst_object_unref(theirs);
-        minimum = std::max(minimum, 2u);
-        maximum = maximum != 0 ? std::max(maximum, minimum) : 0;
+// The sizes of `caps`' first structure, as the pipeline wrote them ("640 x 480").
+std::string SizesOf(GstCaps* caps) {
+    const GstStructure* s = gst_caps_get_structure(caps, 0);
+    std::string text;
+    for (const char* field : {"width", "height"}) {
+        const GValue* value = gst_structure_get_value(s, field);
+        gchar* written = value != nullptr ? gst_value_serialize(value) : g_strdup("any");
+        text += text.empty() ? written : std::string(" x ") + written;
+        g_free(written);
     }
-    GstBufferPool* pool = gst_buffer_pool_new();
-    GstStructure* config = gst_buffer_pool_get_config(pool);
-    gst_buffer_pool_config_set_params(config, caps, static_cast<guint>(GST_VIDEO_INFO_SIZE(&info)),
-                                      minimum, maximum);
-    gst_buffer_pool_set_config(pool, config);
-    if (offered) {
-        gst_query_set_nth_allocation_pool(query, 0, pool, GST_VIDEO_INFO_SIZE(&info), minimum,
-                                          maximum);
-    } else {
-        gst_query_add_allocation_pool(query, pool, GST_VIDEO_INFO_SIZE(&info), minimum, maximum);
-    }
-    gst_object_unref(pool);
-    return GST_BASE_SRC_CLASS(pixora_src_parent_class)->decide_allocation(base, query);
+    return text;
 }
+
+// A size the camera cannot give fails with the sizes it gives: the capture window (which the
+// camera dialog sets), in every format.
+gboolean Negotiate(GstBaseSrc* base) {
+    if (GST_BASE_SRC_CLASS(pixora_src_parent_class)->negotiate(base))
+        return TRUE;
+    SourceState& state = State(base);
+    const int32_t width = state.camera.Width();
+    const int32_t height = state.camera.Height();
+    GstCaps* peer = gst_pad_peer_query_caps(base->srcpad, nullptr);
+    if (peer == nullptr || width <= 0 || gst_caps_is_empty(peer) || gst_caps_is_any(peer)) {
+        if (peer != nullptr)
+            gst_caps_unref(peer);
+        return FALSE;
+    }
+    // Only a size stands in the way when the formats meet at any size.
+    GstCaps* anySize = pixora::gst::TemplateCaps();
+    GstCaps* ours = pixora::gst::CapsForWindow(
+        width, height, pixora::gst::BayerFormat(state.camera.BayerPattern()));
+    const bool sizeOnly =
+        gst_caps_can_intersect(anySize, peer) && !gst_caps_can_intersect(ours, peer);
+    gst_caps_unref(anySize);
+    gst_caps_unref(ours);
+    if (sizeOnly) {
+        CameraFailure failure;
+        failure.text = "camera " + std::to_string(state.camera.Index()) + " gives " +
+                       std::to_string(width) + " x " + std::to_string(height) +
+                       " (its capture window, set in the camera dialog) and no other size; the "
+                       "pipeline asks for " +
+                       SizesOf(peer);
+        gst_element_message_full(GST_ELEMENT(base), GST_MESSAGE_ERROR, GST_CORE_ERROR,
+                                 GST_CORE_ERROR_NEGOTIATION, g_strdup(failure.text.c_str()),
+                                 nullptr, __FILE__, GST_FUNCTION, __LINE__);
+    }
+    gst_caps_unref(peer);
+    return FALSE;
+}
+
+// The delay of the library's processing before frames told better (a triggered stream's
+// latency).
+constexpr GstClockTime kProcessingEstimate = 10 * GST_MSECOND;
 
 gboolean Query(GstBaseSrc* base, GstQuery* query) {
     if (GST_QUERY_TYPE(query) == GST_QUERY_LATENCY) {
@@ -466,129 +529,224 @@ gboolean Query(GstBaseSrc* base, GstQuery* query) {
         std::lock_guard lock(state.mutex);
         if (state.camera.Handle() == nullptr)
             return FALSE;
-        // The library keeps only the newest frame: nothing waits longer than one delay.
-        const GstClockTime latency = state.latency.Latency();
-        gst_query_set_latency(query, TRUE, latency, latency);
+        // A frame is at least one frame period old when its buffer leaves (its exposure and
+        // transfer), or the delay of its processing when that is longer; the queue holds
+        // frames for as many periods more as it has buffers. A triggered camera has no
+        // period, and its queue holds frames for as long as the pulses are apart.
+        GstClockTime minimum = std::max(state.latency.Latency(), kProcessingEstimate);
+        GstClockTime maximum = GST_CLOCK_TIME_NONE;
+        const bool trigger = state.capturing ? state.running.trigger : state.trigger;
+        if (!trigger) {
+            // Until the rate is measured: about one frame of the camera's usual 20 a second.
+            const GstClockTime period = state.period > 0 ? state.period : 50 * GST_MSECOND;
+            minimum = std::max(state.latency.Latency(), period);
+            minimum = std::max(minimum, period);
+            maximum = minimum + period * state.queueSize;
+        }
+        gst_query_set_latency(query, TRUE, minimum, maximum);
         return TRUE;
     }
     return GST_BASE_SRC_CLASS(pixora_src_parent_class)->query(base, query);
 }
 
-// Fill's own result: the element was paused while it waited; it waits for PLAYING again.
-constexpr GstFlowReturn kPaused = GST_FLOW_CUSTOM_SUCCESS;
+// Create's own result: the element was paused, or the stream stopped under it; it waits for
+// PLAYING again and starts a new stream.
+constexpr GstFlowReturn kAgain = GST_FLOW_CUSTOM_SUCCESS;
 
-// How often trigger mode asks whether the camera is still there while no pulse comes.
-constexpr GstClockTime kPresenceCheck = GST_SECOND;
-
-// Starts the capture when none runs; a paused element waits here until it plays again.
-// FLUSHING when the element is being stopped.
-GstFlowReturn EnsureCapture(PixoraSrc* src, SourceState& state) {
-    std::unique_lock lock(state.mutex);
-    state.resumed.wait(lock, [&] { return state.flushing || !state.paused; });
-    if (state.flushing)
-        return GST_FLOW_FLUSHING;
-    if (state.capturing)
-        return GST_FLOW_OK;
-    CameraFailure failure;
-    if (!state.camera.Start(state.bits, state.trigger, &failure)) {
-        PostError(src, GST_RESOURCE_ERROR_FAILED, failure);
-        return GST_FLOW_ERROR;
-    }
-    state.capturing = true;
-    state.runStarted = false;
-    return GST_FLOW_OK;
-}
-
-// FLUSHING when being stopped, kPaused when paused, else OK.
+// FLUSHING when being stopped, kAgain when paused, else OK.
 GstFlowReturn Interruption(SourceState& state) {
     std::lock_guard lock(state.mutex);
     if (state.flushing)
         return GST_FLOW_FLUSHING;
-    return state.paused ? kPaused : GST_FLOW_OK;
+    return state.paused ? kAgain : GST_FLOW_OK;
 }
 
-// Whether the capture ended by itself: the camera failed or went away. Free-running, the
-// library records 13 when the stream ends; in trigger mode it goes on arming, so the camera
-// is looked for now and then.
-bool CameraLost(SourceState& state, bool trigger, GstClockTime* nextCheck) {
-    if (!trigger)
-        return state.camera.CaptureState() == 0 || state.camera.StreamEnded();
-    const GstClockTime now = pixora::gst::MonotonicNow();
-    if (now < *nextCheck)
-        return false;
-    *nextCheck = now + kPresenceCheck;
-    return !state.camera.Present();
+// Starts a stream when none runs; a paused element waits here until it plays again.
+// FLUSHING when the element is being stopped. `fresh`: this call started the stream.
+GstFlowReturn EnsureCapture(PixoraSrc* src, SourceState& state, bool* fresh) {
+    std::unique_lock lock(state.mutex);
+    state.resumed.wait(lock, [&] { return state.flushing || !state.paused; });
+    *fresh = false;
+    if (state.flushing)
+        return GST_FLOW_FLUSHING;
+    if (state.capturing)
+        return GST_FLOW_OK;
+    StreamShape shape;
+    shape.bits = state.bits;
+    shape.trigger = state.trigger;
+    shape.raw = state.raw;
+    shape.buffers = static_cast<int32_t>(state.queueSize);
+    CameraFailure failure;
+    if (!state.camera.Start(shape, &failure)) {
+        PostError(src, GST_RESOURCE_ERROR_FAILED, failure);
+        return GST_FLOW_ERROR;
+    }
+    state.capturing = true;
+    state.running = shape;
+    *fresh = true;
+    return GST_FLOW_OK;
 }
 
-// Waits until a frame newer than the last buffer's is there.
-GstFlowReturn AwaitFrame(PixoraSrc* src, SourceState& state) {
-    uint64_t after = 0;
-    guint timeoutMs = 0;
-    bool trigger = false;
+// How long a new free-running stream may take to show its rate: frames at the slowest rate
+// the camera runs at, with room for a busy machine.
+constexpr GstClockTime kRateWait = 2 * GST_SECOND;
+// Frames whose intervals give the rate. The first frame of a stream may end its transfer
+// late (the camera starts), so the rate is measured from the second on, over three intervals.
+constexpr size_t kRateFrames = 5;
+
+// The camera's rate as a fraction of hundredths of a frame per second.
+void RateFraction(uint64_t framesPerSecondMilli, gint* num, gint* den) {
+    const auto hundredths =
+        static_cast<gint>(std::min<uint64_t>((framesPerSecondMilli + 5) / 10, G_MAXINT));
+    const gint divisor = std::gcd(hundredths, 100);
+    *num = hundredths / divisor;
+    *den = 100 / divisor;
+}
+
+// Frames per second times 1000 from the frame numbers and transfer ends of `early`; 0 when
+// they do not tell.
+uint64_t MeasuredRate(const std::deque<PixoraStreamFrame>& early) {
+    if (early.size() < 2)
+        return 0;
+    const PixoraStreamMeta& first = early[early.size() > 2 ? 1 : 0].meta;
+    const PixoraStreamMeta& last = early.back().meta;
+    if (last.timestampUs <= first.timestampUs || last.sequence <= first.sequence)
+        return 0;
+    return (last.sequence - first.sequence) * 1000000000ull /
+           (last.timestampUs - first.timestampUs);
+}
+
+// The caps of a new free-running stream carry its rate: the camera paces its frames by its
+// clock, exposure and window and tells no rate, so the element measures it on the first frames
+// (held, nothing is lost) before the first buffer leaves; later starts in the same mode take
+// the rate measured then, so that they start at once. A rate within 2% of the caps' keeps the
+// caps, so that a pause does not renegotiate.
+GstFlowReturn AnnounceRate(PixoraSrc* src, SourceState& state) {
+    uint64_t rate = 0;
     {
         std::lock_guard lock(state.mutex);
-        after = state.lastSequence;
-        timeoutMs = state.timeoutMs;
-        trigger = state.trigger;
+        const auto& known = state.measured;
+        if (known.device == state.camera.Index() && known.bits == state.running.bits &&
+            known.raw == state.running.raw)
+            rate = known.rate;
     }
-    const GstClockTime start = pixora::gst::MonotonicNow();
-    const GstClockTime deadline = start + timeoutMs * GST_MSECOND;
-    GstClockTime nextCheck = start + kPresenceCheck;
-    for (;;) {
-        int32_t slice = kWaitSliceMs;
-        if (timeoutMs > 0) {
-            const GstClockTime now = pixora::gst::MonotonicNow();
-            slice = now >= deadline ? 0
-                                    : static_cast<int32_t>(std::min<GstClockTime>(
-                                          slice, (deadline - now) / GST_MSECOND + 1));
-        }
-        const FrameWait waited = state.camera.Wait(after, slice);
-        if (const GstFlowReturn interrupted = Interruption(state); interrupted != GST_FLOW_OK)
+    const size_t wanted =
+        rate > 0 ? 0 : std::min<size_t>(kRateFrames, static_cast<size_t>(state.running.buffers));
+    const GstClockTime giveUp = pixora::gst::MonotonicNow() + kRateWait;
+    while (state.early.size() < wanted) {
+        const GstClockTime now = pixora::gst::MonotonicNow();
+        if (now >= giveUp)
+            break;
+        PixoraStreamFrame frame{};
+        const Take taken =
+            state.camera.Next(&frame, static_cast<int32_t>((giveUp - now) / GST_MSECOND + 1));
+        if (taken != Take::Frame)
+            break;  // the next take tells a stop or a failure
+        state.early.push_back(frame);
+    }
+    if (const GstFlowReturn interrupted = Interruption(state); interrupted != GST_FLOW_OK)
+        return interrupted;
+    if (rate == 0)
+        rate = MeasuredRate(state.early);
+    if (rate == 0)
+        return GST_FLOW_OK;
+    {
+        std::lock_guard lock(state.mutex);
+        state.period = gst_util_uint64_scale(GST_SECOND, 1000, rate);
+        state.measured = {state.camera.Index(), state.running.bits, state.running.raw, rate};
+    }
+    gst_element_post_message(GST_ELEMENT(src), gst_message_new_latency(GST_OBJECT(src)));
+
+    GstBaseSrc* base = GST_BASE_SRC(src);
+    GstCaps* current = gst_pad_get_current_caps(base->srcpad);
+    if (current == nullptr)
+        return GST_FLOW_OK;
+    gint num = 0;
+    gint den = 1;
+    gst_structure_get_fraction(gst_caps_get_structure(current, 0), "framerate", &num, &den);
+    const double had = den > 0 ? 1000.0 * num / den : 0;
+    const auto measured = static_cast<double>(rate);
+    if (had > 0 && measured > had * 0.98 && measured < had * 1.02) {
+        gst_caps_unref(current);
+        return GST_FLOW_OK;
+    }
+    RateFraction(rate, &num, &den);
+    GstCaps* caps = gst_caps_copy(current);
+    gst_caps_unref(current);
+    gst_caps_set_simple(caps, "framerate", GST_TYPE_FRACTION, num, den, nullptr);
+    GST_INFO_OBJECT(src, "the camera sends %d/%d frames per second", num, den);
+    const gboolean set = gst_base_src_set_caps(base, caps);
+    gst_caps_unref(caps);
+    return set ? GST_FLOW_OK : GST_FLOW_NOT_NEGOTIATED;
+}
+
+// A triggered stream may wait long for its first pulse: a gap event at the running time now
+// lets the sinks preroll, so that the pipeline reaches PLAYING without a frame.
+void AnnounceGap(PixoraSrc* src) {
+    GstBaseSrc* base = GST_BASE_SRC(src);
+    GstClockTime now = 0;
+    if (GstClock* clock = gst_element_get_clock(GST_ELEMENT(src))) {
+        const GstClockTime clockTime = gst_clock_get_time(clock);
+        const GstClockTime baseTime = gst_element_get_base_time(GST_ELEMENT(src));
+        now = clockTime > baseTime ? clockTime - baseTime : 0;
+        gst_object_unref(clock);
+    }
+    GstSegment segment;
+    GST_OBJECT_LOCK(base);
+    gst_segment_copy_into(&base->segment, &segment);
+    GST_OBJECT_UNLOCK(base);
+    gst_pad_push_event(base->srcpad, gst_event_new_segment(&segment));
+    gst_pad_push_event(base->srcpad, gst_event_new_gap(now, GST_CLOCK_TIME_NONE));
+}
+
+// Takes the next frame of the stream, as long as it takes unless `timeout` is set. `waited`:
+// the frame was not there yet when asked for, so its delay is the library's processing.
+GstFlowReturn AwaitFrame(PixoraSrc* src, SourceState& state, PixoraStreamFrame* frame,
+                         bool* waited) {
+    *waited = false;
+    if (!state.early.empty()) {
+        *frame = state.early.front();
+        state.early.pop_front();
+        return GST_FLOW_OK;
+    }
+    guint timeoutMs = 0;
+    {
+        std::lock_guard lock(state.mutex);
+        timeoutMs = state.timeoutMs;
+    }
+    const Take quick = state.camera.Next(frame, 0);
+    const Take taken =
+        quick != Take::TimedOut
+            ? quick
+            : state.camera.Next(frame, timeoutMs > 0 ? static_cast<int32_t>(timeoutMs) : -1);
+    *waited = quick == Take::TimedOut;
+    if (taken == Take::Frame) {
+        if (const GstFlowReturn interrupted = Interruption(state); interrupted != GST_FLOW_OK) {
+            PixoraEx_ReturnFrame(frame);
             return interrupted;
-        if (waited == FrameWait::Ready)
-            return GST_FLOW_OK;
-        if (waited == FrameWait::Released || CameraLost(state, trigger, &nextCheck)) {
-            PostError(src, GST_RESOURCE_ERROR_READ, state.camera.TakeFailure("streaming"));
-            return GST_FLOW_ERROR;
         }
-        if (timeoutMs > 0 && pixora::gst::MonotonicNow() >= deadline) {
+        return GST_FLOW_OK;
+    }
+    if (const GstFlowReturn interrupted = Interruption(state); interrupted != GST_FLOW_OK)
+        return interrupted;
+    switch (taken) {
+        case Take::Stopped: {
+            // Stopped by a change of colour mode (or by the camera's dialog): a new stream.
+            std::lock_guard lock(state.mutex);
+            state.capturing = false;
+            return kAgain;
+        }
+        case Take::TimedOut: {
             CameraFailure failure;
             failure.text = "camera " + std::to_string(state.camera.Index()) + ": no frame within " +
                            std::to_string(timeoutMs) + " ms";
             PostError(src, GST_RESOURCE_ERROR_READ, failure);
             return GST_FLOW_ERROR;
         }
+        default:
+            PostError(src, GST_RESOURCE_ERROR_READ, state.camera.TakeFailure("streaming"));
+            return GST_FLOW_ERROR;
     }
-}
-
-// Copies the newest frame into `buffer` (samples of the 16-bit mode spread over 16 bits).
-GstFlowReturn ReadFrame(PixoraSrc* src, SourceState& state, GstBuffer* buffer,
-                        PixoraFrameMeta* meta) {
-    gsize bytes = 0;
-    int32_t bits = 0;
-    {
-        std::lock_guard lock(state.mutex);
-        bytes = state.frameBytes;
-        bits = state.bits;
-    }
-    GstMapInfo map;
-    if (!gst_buffer_map(buffer, &map, GST_MAP_WRITE))
-        return GST_FLOW_ERROR;
-    CameraFailure failure;
-    const gsize size = map.size;
-    const bool read = size >= bytes && state.camera.Read(map.data, bytes, meta, &failure);
-    if (read && bits == 16)
-        pixora::gst::SpreadTenBitSamples(map.data, bytes);
-    gst_buffer_unmap(buffer, &map);
-    if (const GstFlowReturn interrupted = Interruption(state); interrupted != GST_FLOW_OK)
-        return interrupted;
-    if (!read) {
-        if (failure.text.empty())
-            failure.text = "a buffer of " + std::to_string(size) + " bytes is too small";
-        PostError(src, GST_RESOURCE_ERROR_READ, failure);
-        return GST_FLOW_ERROR;
-    }
-    return GST_FLOW_OK;
 }
 
 // A QoS message per buffer that follows a gap: the frames made so far, and those missed.
@@ -599,20 +757,47 @@ void PostDrops(PixoraSrc* src, GstClockTime pts, guint64 frames, guint64 dropped
     gst_element_post_message(GST_ELEMENT(src), qos);
 }
 
-GstFlowReturn Fill(GstPushSrc* push, GstBuffer* buffer) {
+GstFlowReturn Create(GstPushSrc* push, GstBuffer** out) {
     PixoraSrc* src = PIXORA_SRC(push);
     SourceState& state = State(src);
-    PixoraFrameMeta meta{};
-    GstFlowReturn flow = kPaused;
-    while (flow == kPaused) {
-        flow = EnsureCapture(src, state);
+    PixoraStreamFrame frame{};
+    bool waited = false;
+    GstFlowReturn flow = kAgain;
+    while (flow == kAgain) {
+        bool fresh = false;
+        flow = EnsureCapture(src, state, &fresh);
+        if (flow == GST_FLOW_OK && fresh) {
+            if (state.running.trigger)
+                AnnounceGap(src);
+            else
+                flow = AnnounceRate(src, state);
+        }
         if (flow == GST_FLOW_OK)
-            flow = AwaitFrame(src, state);
-        if (flow == GST_FLOW_OK)
-            flow = ReadFrame(src, state, buffer, &meta);
+            flow = AwaitFrame(src, state, &frame, &waited);
+        if (flow != GST_FLOW_OK) {
+            for (const PixoraStreamFrame& held : state.early)
+                PixoraEx_ReturnFrame(&held);
+            state.early.clear();
+        }
     }
     if (flow != GST_FLOW_OK)
         return flow;
+
+    GstVideoFormat format = GST_VIDEO_FORMAT_UNKNOWN;
+    GstClockTime period = 0;
+    {
+        std::lock_guard lock(state.mutex);
+        format = state.format;
+        period = state.running.trigger ? 0 : state.period;
+    }
+    if (frame.bitsPerPixel == 16 && frame.meta.raw == 0)
+        pixora::gst::SpreadTenBitSamples(static_cast<uint8_t*>(frame.pixels.data), frame.bytes);
+    // The pipeline holds the camera's buffers until it is done with them; one that holds half
+    // of them (an encoder's look-ahead, a queue) gets copies, so that the camera keeps room.
+    const PixoraStreamStatus queue = state.camera.Status();
+    GstBuffer* buffer = queue.held * 2 > queue.buffers ? pixora::gst::CopyFrame(frame, format)
+                                                       : pixora::gst::WrapFrame(frame, format);
+    const PixoraStreamMeta& meta = frame.meta;
 
     const GstClockTime now = pixora::gst::MonotonicNow();
     GstClock* clock = gst_element_get_clock(GST_ELEMENT(src));
@@ -622,28 +807,25 @@ GstFlowReturn Fill(GstPushSrc* push, GstBuffer* buffer) {
         gst_object_unref(clock);
     GST_BUFFER_PTS(buffer) = pts;
     GST_BUFFER_DTS(buffer) = GST_CLOCK_TIME_NONE;
-    GST_BUFFER_DURATION(buffer) = GST_CLOCK_TIME_NONE;
+    GST_BUFFER_DURATION(buffer) = period > 0 ? period : GST_CLOCK_TIME_NONE;
     GST_BUFFER_OFFSET(buffer) = meta.sequence;
     GST_BUFFER_OFFSET_END(buffer) = meta.sequence + 1;
+    pixora::gst::AddFrameMeta(buffer, meta);
 
     // Messages are posted with no lock held: a bus handler may read the properties.
     const GstClockTime taken = meta.timestampUs * GST_USECOND;
-    bool dropped = false;
     bool failedAnew = false;
     guint64 frames = 0;
     guint64 missed = 0;
     GstClockTime latency = GST_CLOCK_TIME_NONE;
     {
         std::lock_guard lock(state.mutex);
-        if (state.runStarted && meta.sequence > state.lastSequence + 1) {
-            state.dropped += meta.sequence - state.lastSequence - 1;
-            dropped = true;
-        }
-        state.runStarted = true;
-        state.lastSequence = meta.sequence;
+        // The library counts the frames the camera sent since the stream's previous frame
+        // (or its start) that the queue did not hand over.
+        state.dropped += static_cast<guint64>(std::max(meta.dropped, 0));
         frames = ++state.frames;
         missed = state.dropped;
-        if (state.latency.Observe(now > taken ? now - taken : 0))
+        if (waited && state.latency.Observe(now > taken ? now - taken : 0))
             latency = state.latency.Latency();
         state.lastCounts = state.camera.Counts();
         // The first failed frame since the start is told; the rest show in the counts.
@@ -651,7 +833,7 @@ GstFlowReturn Fill(GstPushSrc* push, GstBuffer* buffer) {
         state.failedSeen = state.lastCounts.failed;
     }
     state.settings.FrameArrived(meta.sequence);
-    if (dropped)
+    if (meta.dropped > 0)
         PostDrops(src, pts, frames, missed);
     if (failedAnew)
         PostWarning(src, state.camera.TakeFailure("transferring a frame"));
@@ -659,6 +841,7 @@ GstFlowReturn Fill(GstPushSrc* push, GstBuffer* buffer) {
         GST_INFO_OBJECT(src, "latency now %" GST_TIME_FORMAT, GST_TIME_ARGS(latency));
         gst_element_post_message(GST_ELEMENT(src), gst_message_new_latency(GST_OBJECT(src)));
     }
+    *out = buffer;
     return GST_FLOW_OK;
 }
 
@@ -694,6 +877,13 @@ static void pixora_src_class_init(PixoraSrcClass* klass) {
                           static_cast<GParamFlags>(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS |
                                                    GST_PARAM_MUTABLE_PLAYING)));
     g_object_class_install_property(
+        object, PROP_QUEUE_SIZE,
+        g_param_spec_uint("queue-size", "Queue size",
+                          "Buffers of the camera's frame queue: frames held downstream or "
+                          "waiting for the pipeline; when every one is taken the oldest waiting "
+                          "frame is dropped",
+                          1, PIXORA_STREAM_MAX_BUFFERS, kDefaultQueueSize, readyFlags));
+    g_object_class_install_property(
         object, PROP_WHITE_BALANCE,
         g_param_spec_enum("white-balance", "White balance",
                           "White-balance measurement of the colour modes; the gains it finds are "
@@ -728,14 +918,15 @@ static void pixora_src_class_init(PixoraSrcClass* klass) {
     base->get_caps = GetCaps;
     base->set_caps = SetCaps;
     base->fixate = Fixate;
-    base->decide_allocation = DecideAllocation;
     base->query = Query;
-    push->fill = Fill;
+    base->negotiate = Negotiate;
+    push->create = Create;
 
     gst_type_mark_as_plugin_api(WhiteBalanceType(), static_cast<GstPluginAPIFlags>(0));
     gst_type_mark_as_plugin_api(AutoExposureType(), static_cast<GstPluginAPIFlags>(0));
     // The same category as the registration's: GStreamer gives one per name.
     GST_DEBUG_CATEGORY_INIT(pixora_src_debug, "pixorasrc", 0, "530TZ camera source");
+    pixora::gst::RegisterFrameMeta();
 }
 
 static void pixora_src_init(PixoraSrc* src) {

@@ -13,13 +13,25 @@ constexpr VideoMode kModes[] = {
     {16, GST_VIDEO_FORMAT_GRAY16_LE, true},
 };
 
-GstCaps* CapsOf(const GValue* width, const GValue* height) {
+GstCaps* CapsOf(const GValue* width, const GValue* height, const GValue* bayerFormat) {
     GstCaps* caps = gst_caps_new_empty();
     for (const VideoMode& mode : kModes) {
+        // The rate is measured once the camera streams: until then any (0/1: variable).
         GstStructure* s = gst_structure_new("video/x-raw", "format", G_TYPE_STRING,
                                             gst_video_format_to_string(mode.format), "framerate",
-                                            GST_TYPE_FRACTION, 0, 1, "pixel-aspect-ratio",
-                                            GST_TYPE_FRACTION, 1, 1, nullptr);
+                                            GST_TYPE_FRACTION_RANGE, 0, 1, G_MAXINT, 1,
+                                            "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
+        gst_structure_set_value(s, "width", width);
+        gst_structure_set_value(s, "height", height);
+        gst_caps_append_structure(caps, s);
+    }
+    if (bayerFormat != nullptr) {
+        // The mosaic as the camera sends it, 8-bit samples: the demosaicers of GStreamer 1.22
+        // take no 16-bit patterns.
+        GstStructure* s =
+            gst_structure_new("video/x-bayer", "framerate", GST_TYPE_FRACTION_RANGE, 0, 1, G_MAXINT,
+                              1, "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
+        gst_structure_set_value(s, "format", bayerFormat);
         gst_structure_set_value(s, "width", width);
         gst_structure_set_value(s, "height", height);
         gst_caps_append_structure(caps, s);
@@ -50,25 +62,43 @@ const VideoMode* ModeOfBits(int32_t bits) {
     return nullptr;
 }
 
-GstCaps* CapsForWindow(int32_t width, int32_t height) {
+GstCaps* CapsForWindow(int32_t width, int32_t height, const char* bayerFormat) {
     GValue w = G_VALUE_INIT;
     GValue h = G_VALUE_INIT;
+    GValue pattern = G_VALUE_INIT;
     g_value_init(&w, G_TYPE_INT);
     g_value_init(&h, G_TYPE_INT);
+    g_value_init(&pattern, G_TYPE_STRING);
     g_value_set_int(&w, width);
     g_value_set_int(&h, height);
-    GstCaps* caps = CapsOf(&w, &h);
+    g_value_set_string(&pattern, bayerFormat);
+    GstCaps* caps = CapsOf(&w, &h, bayerFormat != nullptr ? &pattern : nullptr);
     g_value_unset(&w);
     g_value_unset(&h);
+    g_value_unset(&pattern);
     return caps;
+}
+
+bool IsBayer(const GstCaps* caps) {
+    return gst_caps_get_size(caps) > 0 &&
+           gst_structure_has_name(gst_caps_get_structure(caps, 0), "video/x-bayer");
 }
 
 GstCaps* TemplateCaps() {
     GValue range = G_VALUE_INIT;
     g_value_init(&range, GST_TYPE_INT_RANGE);
     gst_value_set_int_range(&range, 1, G_MAXINT);
-    GstCaps* caps = CapsOf(&range, &range);
+    GValue patterns = G_VALUE_INIT;
+    g_value_init(&patterns, GST_TYPE_LIST);
+    for (const char* name : {"rggb", "grbg", "gbrg", "bggr"}) {
+        GValue pattern = G_VALUE_INIT;
+        g_value_init(&pattern, G_TYPE_STRING);
+        g_value_set_static_string(&pattern, name);
+        gst_value_list_append_and_take_value(&patterns, &pattern);
+    }
+    GstCaps* caps = CapsOf(&range, &range, &patterns);
     g_value_unset(&range);
+    g_value_unset(&patterns);
     return caps;
 }
 

@@ -26,10 +26,13 @@ const VideoMode* ModeOfFormat(GstVideoFormat format);
 // The mode of `bits` per pixel; null for 48 and 64.
 const VideoMode* ModeOfBits(int32_t bits);
 
-// Every mode at `width` x `height`, in the preferred order; a variable frame rate (0/1).
-GstCaps* CapsForWindow(int32_t width, int32_t height);
-// The pad template's caps: every mode at any size.
+// Every mode at `width` x `height`, in the preferred order, at any frame rate; last the raw
+// 8-bit mosaic as video/x-bayer in `bayerFormat` ("grbg"), when not null.
+GstCaps* CapsForWindow(int32_t width, int32_t height, const char* bayerFormat);
+// The pad template's caps: every mode at any size, and the mosaic in any of the patterns.
 GstCaps* TemplateCaps();
+// Whether `caps` ask for the raw mosaic (video/x-bayer).
+bool IsBayer(const GstCaps* caps);
 
 // 10-bit samples 0..1023 in little-endian 16-bit words become 0..65535 by repeating their top
 // bits below them, so that 1023 is full white; a sample is the word shifted right by 6.

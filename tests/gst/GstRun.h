@@ -15,9 +15,11 @@ namespace pixora::test {
 
 class GstPipeline : public ::testing::Test {
 protected:
-    // The programs find the plugin in the build tree, and keep their plugin list beside it.
+    // The programs find the plugin in the build tree and only the plugins the tests use
+    // (links in the build tree), and keep their plugin list beside them.
     GstPipeline() {
         setenv("GST_PLUGIN_PATH", PIXORA_GST_PLUGIN_DIR, 1);
+        setenv("GST_PLUGIN_SYSTEM_PATH", PIXORA_GST_SYSTEM_PLUGIN_DIR, 1);
         setenv("GST_REGISTRY", PIXORA_GST_REGISTRY, 1);
         fixture_.Simulate("cameras=0 fps=30 scene=bars");
     }
