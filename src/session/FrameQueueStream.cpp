@@ -249,8 +249,12 @@ int32_t CaptureMachine::ConvertQueueFrame(int32_t mode, const StreamShape& shape
         images.*kOutputOf[mode] = &output;
         converted = device_.ConvertLatest(*RawImageOf(images, mode), arrival);
         if (converted == kDevOk) {
-            ProcessFrame(FrameContext{settings_.filter, settings_.analog, mode, images, processor_,
-                                      &camera_, &openDialogs_, &gains});
+            FrameContext context{settings_.filter, settings_.analog, mode,          images,
+                                 processor_,       &camera_,         &openDialogs_, &gains};
+            // The window's start decides which colour its mosaic begins with.
+            context.windowColumn = preparedWindow_.x;
+            context.windowRow = preparedWindow_.y;
+            ProcessFrame(context);
         }
     }
     meta->whiteBalance[0] = gains.gainR;

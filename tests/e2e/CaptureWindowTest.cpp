@@ -123,5 +123,33 @@ TEST_F(CaptureWindow, AMirroredWindowIsTheSamePartOfTheMirroredPicture) {
     }
 }
 
+// A frame queue's processed frames of a window at an odd start are the window's snapshot:
+// the queue's worker reads the mosaic by the pattern the window starts with too.
+TEST_F(CaptureWindow, QueueFramesOfAWindowAreItsSnapshot) {
+    const Window w = kWindows[0];
+    for (int32_t bits : {8, 24}) {
+        SCOPED_TRACE(bits);
+        ASSERT_EQ(Pixora_SetColorMode(camera_, bits), 1);
+        SetWindow(w);
+        const std::vector<uint8_t> snapshot = Snapshot(bits);
+        ASSERT_EQ(PixoraEx_OpenStream(camera_, nullptr), 1);
+        PixoraStreamFrame frame{};
+        frame.size = sizeof frame;
+        ASSERT_EQ(PixoraEx_TakeFrame(camera_, &frame, 10000), PIXORA_TAKE_FRAME);
+        ASSERT_EQ(frame.width, w.width);
+        ASSERT_EQ(frame.height, w.height);
+        const size_t row = static_cast<size_t>(w.width) * bits / 8;
+        size_t differ = 0;
+        for (int32_t y = 0; y < w.height; ++y) {
+            const auto* taken = static_cast<const uint8_t*>(frame.pixels.data) +
+                                static_cast<size_t>(frame.stride) * y;
+            differ += std::memcmp(taken, &snapshot[row * y], row) != 0 ? 1 : 0;
+        }
+        EXPECT_EQ(differ, 0u) << "rows differ";
+        EXPECT_EQ(PixoraEx_ReturnFrame(&frame), 1);
+        EXPECT_EQ(PixoraEx_CloseStream(camera_), 1);
+    }
+}
+
 }  // namespace
 }  // namespace pixora::test
