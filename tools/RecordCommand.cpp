@@ -5,6 +5,7 @@
 
 #include "Commands.h"
 #include "ExitStatus.h"
+#include "PixoraExtensions.h"
 #include "RecordPlan.h"
 
 namespace pixora::cli {
@@ -23,7 +24,7 @@ int RunRecord(const Arguments& args) {
 }
 
 constexpr const char* kRecordHelp =
-    "usage: pixora record FILE [--seconds S | --frames N] [--bits B] [--device N]\n\n"
+    "usage: pixora record FILE [--seconds S | --frames N] [--bits B] [--buffers N] [--device N]\n\n"
     "Records the camera into FILE: Matroska for .mkv (H.264 where the x264enc element is\n"
     "installed, else VP8), WebM for .webm (VP8). Frames keep the times the camera took them\n"
     "at. Records for --seconds or --frames, or until Ctrl-C, which finishes the file so that\n"
@@ -36,6 +37,8 @@ constexpr const char* kRecordHelp =
     "  --frames N        record N frames\n"
     "  --bits B          colour mode: 24 (default) or 32 colour, 8 or 16 gray (the sensor's\n"
     "                    mosaic); 48 and 64 have no video format\n"
+    "  --buffers N       frames the library's queue holds while the encoder is busy, 1..64\n"
+    "                    (default 8); when it is full the oldest is dropped and counted\n"
     "  --device N        camera index 0..7 (default 0)\n"
     "\nThe stored picture settings apply; 'pixora set' changes them. Exit status 1 when the\n"
     "camera failed or the file could not be written, 130 (143) when Ctrl-C (SIGTERM) came\n"
@@ -66,6 +69,7 @@ RecordPlan ParseRecordPlan(const Arguments& args) {
             throw UsageError("--bits must be 8, 16, 24 or 32 for a recording, not '" + *text + "'");
         plan.bits = static_cast<int32_t>(*bits);
     }
+    plan.buffers = args.Integer("buffers", 1, PIXORA_STREAM_MAX_BUFFERS, plan.buffers);
     plan.device = DeviceOption(args);
     return plan;
 }
@@ -80,11 +84,12 @@ int Record(const RecordPlan&) {
 #endif
 
 Command RecordCommand() {
-    return {"record",
-            "record into a .mkv or .webm video file",
-            kRecordHelp,
-            {{"seconds", true}, {"frames", true}, {"bits", true}, {"device", true}},
-            RunRecord};
+    return {
+        "record",
+        "record into a .mkv or .webm video file",
+        kRecordHelp,
+        {{"seconds", true}, {"frames", true}, {"bits", true}, {"buffers", true}, {"device", true}},
+        RunRecord};
 }
 
 }  // namespace pixora::cli

@@ -18,6 +18,8 @@ struct RecordPlan {
     std::optional<int32_t> frames;
     int32_t bits = 24;
     int32_t device = 0;
+    // Frames the element's queue holds while the encoder is busy (its queue-size).
+    int32_t buffers = 8;
 };
 
 // The plan of a command line; UsageError for a file name without .mkv or .webm, both

@@ -33,7 +33,7 @@ TEST_F(Record, WebmAndMatroskaFilesHaveTheWindowSizeAndTheLengthAskedFor) {
 
     // 20 frames of the camera's 20 a second, in 8-bit gray this time: at least the second
     // they took (more when the encoder could not keep up and frames were dropped).
-    run = fixture_.Run({"record", "clip.mkv", "--frames", "20", "--bits", "8"});
+    run = fixture_.Run({"record", "clip.mkv", "--frames", "20", "--bits", "8", "--buffers", "4"});
     ASSERT_EQ(run.exitStatus, 0) << run.out << run.err;
     EXPECT_EQ(SummaryValue(run.out, "frames"), 20);
     found = Discover("clip.mkv");
@@ -67,6 +67,8 @@ TEST_F(Record, RefusesWhatItCannotRecordAndReportsTheCamerasError) {
          {std::vector<std::string>{"record", "clip.avi"},
           {"record", "clip.mkv", "--bits", "48"},
           {"record", "clip.mkv", "--seconds", "1", "--frames", "5"},
+          {"record", "clip.mkv", "--buffers", "0"},
+          {"record", "clip.mkv", "--buffers", "65"},
           {"record"}}) {
         EXPECT_EQ(fixture_.Run(args).exitStatus, 2) << args.size();
     }
