@@ -83,10 +83,12 @@ TEST_F(FrameQueueRace, TakersReturnersClosesOpensSettersAndAReleaseAllAtOnce) {
         options.triggered = round % 3 == 2 ? 1 : 0;
         options.dropPolicy = round % 2 ? PIXORA_DROP_OLDEST : PIXORA_DROP_NEWEST;
         ASSERT_EQ(Pixora_SetColorMode(camera, round % 2 ? 48 : 24), 1);
+        // Counted before the stream opens: the takers may fill the shelf with every buffer
+        // of a small stream at once, after which it sends no more until the next round.
+        const int before = taken.load();
         ASSERT_EQ(PixoraEx_OpenStream(camera, &options), 1) << "round " << round;
         // Until the takers have had a frame of this stream (a bound against hangs), with a
         // setting changed and the status read meanwhile.
-        const int before = taken.load();
         const auto start = std::chrono::steady_clock::now();
         Bounded("frames of the stream", [&] {
             for (int step = 0; taken.load() == before || step < 3; ++step) {
