@@ -5,6 +5,7 @@
 #include <gst/video/video.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -31,7 +32,6 @@ using pixora::gst::CameraSettings;
 using pixora::gst::CameraSource;
 using pixora::gst::LatencyTracker;
 using pixora::gst::SettingInfo;
-using pixora::gst::SettingKind;
 using pixora::gst::Settings;
 using pixora::gst::StreamShape;
 using pixora::gst::Take;
@@ -117,17 +117,28 @@ GType WhiteBalanceType() {
     return type;
 }
 
-GType AutoExposureType() {
-    static GType type = 0;
-    if (g_once_init_enter(&type)) {
-        static const GEnumValue values[] = {
-            {0, "Off", "off"},
-            {1, "The exposure follows the picture's brightness", "exposure"},
-            {2, "The gain follows the picture's brightness", "gain"},
-            {0, nullptr, nullptr},
-        };
-        g_once_init_leave(&type, g_enum_register_static("PixoraSrcAutoExposure", values));
+// The enumeration type of a control's property: "PixoraSrcAutoExposure" for the property
+// auto-exposure, its values the control's (label, name). Registered once per class, so the
+// values it points to stay for the life of the process.
+GType EnumerationType(const SettingInfo& setting) {
+    std::string typeName = "PixoraSrc";
+    bool upper = true;
+    for (const char* c = setting.name; *c != '\0'; ++c) {
+        if (*c == '-') {
+            upper = true;
+            continue;
+        }
+        typeName += upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(*c))) : *c;
+        upper = false;
     }
+    if (const GType known = g_type_from_name(typeName.c_str()))
+        return known;
+    const PixoraControlInfo& control = setting.control;
+    auto* values = new GEnumValue[static_cast<size_t>(control.valueCount) + 1]();
+    for (int32_t i = 0; i < control.valueCount; ++i)
+        values[i] = {control.values[i].value, control.values[i].label, control.values[i].name};
+    const GType type = g_enum_register_static(g_intern_string(typeName.c_str()), values);
+    gst_type_mark_as_plugin_api(type, static_cast<GstPluginAPIFlags>(0));
     return type;
 }
 
@@ -152,24 +163,37 @@ void PostWarning(PixoraSrc* src, const CameraFailure& failure) {
 // ---- properties ---------------------------------------------------------------------------
 
 void InstallSettingProperty(GObjectClass* klass, guint id, const SettingInfo& setting) {
-    const auto flags = static_cast<GParamFlags>(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS |
-                                                GST_PARAM_MUTABLE_PLAYING);
+    const PixoraControlInfo& control = setting.control;
+    // A control that acts on the running capture may change while playing; the others
+    // apply from the next capture, so the element takes them before it starts.
+    const int mutability = (control.flags & PIXORA_CONTROL_LIVE) != 0 ? GST_PARAM_MUTABLE_PLAYING
+                                                                      : GST_PARAM_MUTABLE_READY;
+    const auto flags =
+        static_cast<GParamFlags>(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS | mutability);
+    std::string text = std::string(control.description) +
+                       (control.unit[0] != '\0' ? std::string(", in ") + control.unit : "") +
+                       (setting.unsetIsMinusOne ? " (-1: the camera's stored value)"
+                                                : " (unset: the stored value)");
+    text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    const char* blurb = g_intern_string(text.c_str());
     GParamSpec* spec = nullptr;
-    switch (setting.kind) {
-        case SettingKind::AutoIris:
-            spec = g_param_spec_enum(setting.name, setting.nick, setting.blurb, AutoExposureType(),
-                                     setting.neutral, flags);
+    switch (control.kind) {
+        case PIXORA_CONTROL_ENUMERATION:
+            spec = g_param_spec_enum(setting.name, control.label, blurb, EnumerationType(setting),
+                                     control.defaultValue, flags);
             break;
-        case SettingKind::MirrorV:
-            spec = g_param_spec_boolean(setting.name, setting.nick, setting.blurb,
-                                        setting.neutral != 0, flags);
+        case PIXORA_CONTROL_BOOLEAN:
+            spec = g_param_spec_boolean(setting.name, control.label, blurb,
+                                        control.defaultValue != 0, flags);
             break;
-        case SettingKind::Filter: {
+        default: {
             int32_t minimum = 0;
             int32_t maximum = 0;
             pixora::gst::SettingRange(setting, &minimum, &maximum);
-            spec = g_param_spec_int(setting.name, setting.nick, setting.blurb, minimum, maximum,
-                                    setting.neutral, flags);
+            const int32_t initial =
+                setting.unsetIsMinusOne ? -1 : std::clamp(control.defaultValue, minimum, maximum);
+            spec = g_param_spec_int(setting.name, control.label, blurb, minimum, maximum, initial,
+                                    flags);
             break;
         }
     }
@@ -179,14 +203,14 @@ void InstallSettingProperty(GObjectClass* klass, guint id, const SettingInfo& se
 void SetSetting(PixoraSrc* src, size_t index, const GValue* value) {
     const SettingInfo& setting = Settings()[index];
     int32_t number = 0;
-    switch (setting.kind) {
-        case SettingKind::AutoIris:
+    switch (setting.control.kind) {
+        case PIXORA_CONTROL_ENUMERATION:
             number = g_value_get_enum(value);
             break;
-        case SettingKind::MirrorV:
+        case PIXORA_CONTROL_BOOLEAN:
             number = g_value_get_boolean(value) ? 1 : 0;
             break;
-        case SettingKind::Filter:
+        default:
             number = g_value_get_int(value);
             break;
     }
@@ -203,15 +227,16 @@ void SetSetting(PixoraSrc* src, size_t index, const GValue* value) {
 
 void GetSetting(PixoraSrc* src, size_t index, GValue* value) {
     const SettingInfo& setting = Settings()[index];
-    const int32_t number = State(src).settings.Value(index).value_or(setting.neutral);
-    switch (setting.kind) {
-        case SettingKind::AutoIris:
+    const int32_t number = State(src).settings.Value(index).value_or(
+        setting.unsetIsMinusOne ? -1 : setting.control.defaultValue);
+    switch (setting.control.kind) {
+        case PIXORA_CONTROL_ENUMERATION:
             g_value_set_enum(value, number);
             break;
-        case SettingKind::MirrorV:
+        case PIXORA_CONTROL_BOOLEAN:
             g_value_set_boolean(value, number != 0);
             break;
-        case SettingKind::Filter:
+        default:
             g_value_set_int(value, number);
             break;
     }
@@ -923,7 +948,6 @@ static void pixora_src_class_init(PixoraSrcClass* klass) {
     push->create = Create;
 
     gst_type_mark_as_plugin_api(WhiteBalanceType(), static_cast<GstPluginAPIFlags>(0));
-    gst_type_mark_as_plugin_api(AutoExposureType(), static_cast<GstPluginAPIFlags>(0));
     // The same category as the registration's: GStreamer gives one per name.
     GST_DEBUG_CATEGORY_INIT(pixora_src_debug, "pixorasrc", 0, "530TZ camera source");
     pixora::gst::RegisterFrameMeta();

@@ -134,8 +134,8 @@ int32_t ParseValue(const NamedSetting& setting, std::string_view text, std::stri
             if (text == value.name || (number && *number == value.value))
                 return value.value;
         }
-        throw UsageError(std::string(what) + " must be one of " + ValueNames(setting) +
-                         ", not '" + std::string(text) + "'");
+        throw UsageError(std::string(what) + " must be one of " + ValueNames(setting) + ", not '" +
+                         std::string(text) + "'");
     }
     if (!Has(setting, PIXORA_CONTROL_HEX))
         return CheckedInteger(text, range->min, range->max, what);

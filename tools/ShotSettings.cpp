@@ -16,14 +16,10 @@ struct ShotOption {
 };
 
 constexpr ShotOption kValueOptions[] = {
-    {"gain", PIXORA_FILTER_GLOBAL_GAIN},
-    {"exposure", PIXORA_FILTER_EXPOSURE_TIME},
-    {"bayer-mode", PIXORA_FILTER_BAYER_MODE},
-    {"brightness", PIXORA_FILTER_BRIGHTNESS},
-    {"contrast", PIXORA_FILTER_CONTRAST},
-    {"hue", PIXORA_FILTER_HUE},
-    {"saturation", PIXORA_FILTER_SATURATION},
-    {"sharpness", PIXORA_FILTER_SHARPNESS},
+    {"gain", PIXORA_FILTER_GLOBAL_GAIN},      {"exposure", PIXORA_FILTER_EXPOSURE_TIME},
+    {"bayer-mode", PIXORA_FILTER_BAYER_MODE}, {"brightness", PIXORA_FILTER_BRIGHTNESS},
+    {"contrast", PIXORA_FILTER_CONTRAST},     {"hue", PIXORA_FILTER_HUE},
+    {"saturation", PIXORA_FILTER_SATURATION}, {"sharpness", PIXORA_FILTER_SHARPNESS},
     {"gamma", PIXORA_FILTER_GAMMA},
 };
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "Camera.h"
-#include "CaptureWindow.h"
 #include "CaptureOptions.h"
+#include "CaptureWindow.h"
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "Interrupt.h"
@@ -84,7 +84,8 @@ int RunSnapshot(const Arguments& args) {
 }
 
 std::vector<OptionInfo> SnapshotOptions() {
-    std::vector<OptionInfo> options = {{"bits", true}, {"device", true}, {"format", true}, {"roi", true}};
+    std::vector<OptionInfo> options = {
+        {"bits", true}, {"device", true}, {"format", true}, {"roi", true}};
     for (const OptionInfo& option : ShotOptionList())
         options.push_back(option);
     return options;
@@ -96,8 +97,8 @@ std::string SnapshotHelp() {
                "Takes one frame and saves it to every FILE given (default: snapshot.bmp, or\n"
                "snapshot with the extension of --format). The format comes from --format or\n"
                "else from each file's extension: ") +
-           ExtensionList() + ".\n\noptions:\n" + kBitsHelp + kDeviceHelp +
-           "  --format F        " + FormatNames() + "\n" + WindowOptionHelp() +
+           ExtensionList() + ".\n\noptions:\n" + kBitsHelp + kDeviceHelp + "  --format F        " +
+           FormatNames() + "\n" + WindowOptionHelp() +
            "                    for this shot only; the stored window is put back\n" +
            ShotOptionsHelp();
 }
