@@ -48,9 +48,19 @@ protected:
         return codes;
     }
 
-    // Waits for the next message to the frame window; false on time-out.
-    bool NextFrameMessage(PixoraMessage* msg, int32_t timeoutMs = 5000) {
+    // Waits for the next message to the frame window; false on time-out. The bound is
+    // generous because a passing wait returns at once, and under Valgrind the first
+    // full-size colour frame alone takes several seconds.
+    bool NextFrameMessage(PixoraMessage* msg, int32_t timeoutMs = 30000) {
         return PixoraMsg_Get(frames_, msg, timeoutMs) == 1;
+    }
+
+    // A caller's buffer for a preview. The worker writes into it until the camera is
+    // released in TearDown, so it belongs to the fixture: a test that ends early on a
+    // failed assertion must not leave the worker writing into freed memory.
+    std::vector<uint8_t>& CallerBuffer(size_t bytes) {
+        callerBuffer_.assign(bytes, 0);
+        return callerBuffer_;
     }
 
 public:
@@ -61,6 +71,9 @@ protected:
     PIXORA_HWND errors_ = nullptr;
     PIXORA_HWND frames_ = nullptr;
     PIXORA_HANDLE camera_ = nullptr;
+
+private:
+    std::vector<uint8_t> callerBuffer_;
 };
 
 }  // namespace pixora::test

@@ -16,7 +16,7 @@ constexpr int kHeight = 1024;
 TEST_F(Streaming, CallbackPreviewDeliversFramesWithTheirRecord) {
     ASSERT_EQ(Pixora_SetColorMode(camera_, 24), 1);
     ASSERT_EQ(Pixora_SetWaitTime(camera_, 0), 1);
-    std::vector<uint8_t> buffer(static_cast<size_t>(Stride(kWidth, 24)) * kHeight);
+    std::vector<uint8_t>& buffer = CallerBuffer(static_cast<size_t>(Stride(kWidth, 24)) * kHeight);
     ASSERT_EQ(Pixora_CallBackPreview(camera_, frames_, buffer.data(),
                                      static_cast<int32_t>(buffer.size()), 1),
               1);
@@ -44,7 +44,7 @@ TEST_F(Streaming, MovingSceneChangesFromFrameToFrame) {
     PixoraSim_SetScene(0, PIXORA_SIM_SCENE_MOVING);
     ASSERT_EQ(Pixora_SetColorMode(camera_, 8), 1);
     ASSERT_EQ(Pixora_SetWaitTime(camera_, 0), 1);
-    std::vector<uint8_t> buffer(static_cast<size_t>(Stride(kWidth, 8)) * kHeight);
+    std::vector<uint8_t>& buffer = CallerBuffer(static_cast<size_t>(Stride(kWidth, 8)) * kHeight);
     // The worker writes the caller's buffer for every frame, so it is read only
     // once the preview has stopped and the worker is gone.
     const auto runFrames = [&](int count) {
@@ -69,7 +69,8 @@ TEST_F(Streaming, MovingSceneChangesFromFrameToFrame) {
 TEST_F(Streaming, ShortBufferIsReportedPerFrameInsteadOfTheFrame) {
     ASSERT_EQ(Pixora_SetColorMode(camera_, 8), 1);
     ASSERT_EQ(Pixora_SetWaitTime(camera_, 0), 1);
-    std::vector<uint8_t> buffer(static_cast<size_t>(Stride(kWidth, 8)) * kHeight - 1);
+    std::vector<uint8_t>& buffer =
+        CallerBuffer(static_cast<size_t>(Stride(kWidth, 8)) * kHeight - 1);
     ASSERT_EQ(Pixora_CallBackPreview(camera_, frames_, buffer.data(),
                                      static_cast<int32_t>(buffer.size()), 1),
               1);

@@ -27,6 +27,9 @@ GstPipeline::Discovered GstPipeline::Discover(const std::string& file) const {
         found.width = std::stoi(match[1]);
     if (std::regex_search(found.output, match, std::regex(R"(Height: (\d+))")))
         found.height = std::stoi(match[1]);
+    if (std::regex_search(found.output, match, std::regex(R"(Frame rate: (\d+)/(\d+))")) &&
+        std::stod(match[2]) > 0)
+        found.framesPerSecond = std::stod(match[1]) / std::stod(match[2]);
     return found;
 }
 

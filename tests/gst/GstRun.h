@@ -37,6 +37,7 @@ protected:
         double seconds = -1;
         int width = 0;
         int height = 0;
+        double framesPerSecond = 0;  // the video stream's frame rate; 0 when none is stored
         std::string output;
     };
     Discovered Discover(const std::string& file) const;

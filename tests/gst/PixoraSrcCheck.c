@@ -146,11 +146,15 @@ static PixoraSimStatus camera_status(int index) {
     return status;
 }
 
-/* Waits until the camera waits for a trigger pulse (the stream is open and reading). */
+/* Waits until the camera waits for a trigger pulse (the stream is open and reading). The
+ * check is made on the reading that ended the wait: a read seen waiting may take a pulse sent
+ * earlier a moment later and then no longer wait until its frame is out. */
 static void await_pulse_wait(int index) {
-    for (gint i = 0; i < 1000 && camera_status(index).readsWaiting == 0; ++i)
+    PixoraSimStatus status = camera_status(index);
+    for (gint i = 0; i < 1000 && status.readsWaiting == 0; ++i) {
         g_usleep(10 * 1000);
-    const PixoraSimStatus status = camera_status(index);
+        status = camera_status(index);
+    }
     fail_unless(status.readsWaiting > 0,
                 "camera %d waits for no pulse (%d frames sent, %d failed, %d short)", index,
                 status.framesSent, status.framesFailed, status.framesShort);

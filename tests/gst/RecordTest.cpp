@@ -39,6 +39,10 @@ TEST_F(Record, WebmAndMatroskaFilesHaveTheWindowSizeAndTheLengthAskedFor) {
     found = Discover("clip.mkv");
     ASSERT_TRUE(found.ok) << found.output;
     EXPECT_EQ(found.width, 1360);
+    // The file keeps the rate the camera's frames came at (20 a second, fewer while a busy
+    // machine slows the virtual camera down), not "no rate".
+    EXPECT_GT(found.framesPerSecond, 5.0) << found.output;
+    EXPECT_LT(found.framesPerSecond, 21.0) << found.output;
     EXPECT_GT(found.seconds, 0.9) << found.output;
     EXPECT_LT(found.seconds, 20.0) << found.output;
 }

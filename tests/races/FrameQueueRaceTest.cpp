@@ -39,8 +39,9 @@ void Taker(PIXORA_HANDLE camera, std::atomic<bool>& done, std::mutex& shelfMutex
         const int32_t result = PixoraEx_TakeFrame(camera, &frame, 20);
         if (result == PIXORA_TAKE_NO_CAMERA)
             break;
-        if (result == PIXORA_TAKE_STOPPED) {
-            // Between two streams a take returns at once: wait for the next as a program would.
+        if (result == PIXORA_TAKE_STOPPED || result == PIXORA_TAKE_FAILED) {
+            // Between two streams, or after a failed one, a take returns at once: wait for the
+            // next as a program would.
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             continue;
         }
@@ -86,15 +87,35 @@ TEST_F(FrameQueueRace, TakersReturnersClosesOpensSettersAndAReleaseAllAtOnce) {
         // Until the takers have had a frame of this stream (a bound against hangs), with a
         // setting changed and the status read meanwhile.
         const int before = taken.load();
+        const auto start = std::chrono::steady_clock::now();
         Bounded("frames of the stream", [&] {
             for (int step = 0; taken.load() == before || step < 3; ++step) {
+                PixoraStreamStatus status{};
+                status.size = sizeof status;
+                EXPECT_EQ(PixoraEx_GetStreamStatus(camera, &status), 1);
+                if (status.state == PIXORA_STREAM_FAILED) {
+                    // Nothing here should fail the camera; a failure is reported, not waited on.
+                    char detail[512] = {};
+                    PixoraEx_GetFailureDetail(camera, detail, sizeof detail);
+                    ADD_FAILURE() << "round " << round << " failed at step " << step << ": "
+                                  << detail;
+                    break;
+                }
+                if (MillisecondsSince(start) > 15000) {
+                    // Stuck without a failure: what the queue and the camera were doing.
+                    const PixoraSimStatus sim = Status();
+                    ADD_FAILURE() << "round " << round << ": no frame taken in 15 s; queued "
+                                  << status.queued << ", held " << status.held << ", state "
+                                  << status.state << "; camera sent " << sim.framesSent
+                                  << ", failed " << sim.framesFailed << ", reads waiting "
+                                  << sim.readsWaiting << ", pulses pending " << sim.pendingTriggers
+                                  << ", trigger mode " << sim.triggerMode;
+                    break;
+                }
                 if (options.triggered)
                     PixoraSim_Trigger(0);
                 if (step == 2)
                     Pixora_SetExposureTime(camera, 32 + round);
-                PixoraStreamStatus status{};
-                status.size = sizeof status;
-                EXPECT_EQ(PixoraEx_GetStreamStatus(camera, &status), 1);
                 Pause(1);
             }
             return 0;
