@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <utility>
+
+#include "CaptureWindow.h"
 
 namespace pixora::gst {
 
@@ -172,6 +175,22 @@ bool CameraSettings::Attach(PIXORA_HANDLE camera, const char** refused) {
     if (whiteBalance_ && !ApplyWhiteBalance(*whiteBalance_)) {
         *refused = "white-balance";
         return false;
+    }
+    return true;
+}
+
+bool CameraSettings::ApplySize(int32_t width, int32_t height) {
+    std::lock_guard lock(mutex_);
+    const WindowControls* window = Window();
+    if (camera_ == nullptr || window == nullptr)
+        return false;
+    // The start is set (Attach) and the caps offered only sizes that fit from it, so each
+    // side stays on the sensor as it is set; the library checks the whole window when the
+    // capture starts.
+    for (const auto& [control, value] :
+         {std::pair{window->width, width}, std::pair{window->height, height}}) {
+        if (Read(control) != value && !Apply(control, value))
+            return false;
     }
     return true;
 }

@@ -52,6 +52,9 @@ public:
     // A camera was opened: every value asked for is applied (false and the setting's name
     // when the library refuses one). The values they replace are kept for Detach.
     bool Attach(PIXORA_HANDLE camera, const char** refused);
+    // The window's size that the caps fixed, for the next capture; like the other settings
+    // it is put back at Detach. False when the library refused it.
+    bool ApplySize(int32_t width, int32_t height);
     // Puts the replaced values back, newest first, and forgets the camera.
     void Detach();
     // A frame numbered `sequence` was handed out: a white-balance measurement asked for

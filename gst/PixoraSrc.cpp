@@ -11,11 +11,13 @@
 #include <deque>
 #include <mutex>
 #include <numeric>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "CameraSettings.h"
 #include "CameraSource.h"
+#include "CaptureWindow.h"
 #include "FrameBuffer.h"
 #include "FrameMeta.h"
 #include "FrameTiming.h"
@@ -65,9 +67,14 @@ struct SourceState {
     int32_t bits = 24;                             // the negotiated colour mode
     GstVideoFormat format = GST_VIDEO_FORMAT_BGR;  // UNKNOWN for the mosaic
     bool raw = false;                              // video/x-bayer: the raw mosaic
-    bool flushing = false;                         // unlock() until unlock_stop()
-    bool paused = false;                           // from PLAYING to PAUSED until PLAYING again
-    std::condition_variable resumed;               // paused or flushing changed
+    int32_t width = 0;                             // the negotiated window size
+    int32_t height = 0;
+    // The window's size when the camera was opened, which the caps prefer.
+    int32_t storedWidth = 0;
+    int32_t storedHeight = 0;
+    bool flushing = false;            // unlock() until unlock_stop()
+    bool paused = false;              // from PLAYING to PAUSED until PLAYING again
+    std::condition_variable resumed;  // paused or flushing changed
     bool capturing = false;
     StreamShape running;  // of the stream while capturing
     // Frames taken to measure the rate, handed on before any other (streaming thread only).
@@ -357,6 +364,10 @@ gboolean Start(GstBaseSrc* base) {
     }
     state.capturing = false;
     state.paused = false;
+    state.width = 0;
+    state.height = 0;
+    state.storedWidth = state.camera.Width();
+    state.storedHeight = state.camera.Height();
     state.period = 0;
     state.frames = 0;
     state.dropped = 0;
@@ -427,14 +438,19 @@ GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition)
 
 // ---- caps and buffers ----------------------------------------------------------------------
 
+// Every size that fits on the sensor from the window's start (offset-x, offset-y), in the
+// colour pattern of that start; any size before the camera is open.
+GstCaps* WindowCaps(GstBaseSrc* base, SourceState& state) {
+    const std::optional<pixora::gst::WindowSizes> sizes =
+        pixora::gst::SizesFromStart(state.camera.Handle());
+    if (!sizes)
+        return gst_pad_get_pad_template_caps(base->srcpad);
+    return pixora::gst::CapsForSizes(sizes->width, sizes->height,
+                                     pixora::gst::BayerFormat(state.camera.BayerPattern()));
+}
+
 GstCaps* GetCaps(GstBaseSrc* base, GstCaps* filter) {
-    SourceState& state = State(base);
-    const int32_t width = state.camera.Width();
-    const int32_t height = state.camera.Height();
-    GstCaps* caps = width > 0 && height > 0
-                        ? pixora::gst::CapsForWindow(
-                              width, height, pixora::gst::BayerFormat(state.camera.BayerPattern()))
-                        : gst_pad_get_pad_template_caps(base->srcpad);
+    GstCaps* caps = WindowCaps(base, State(base));
     if (filter != nullptr) {
         GstCaps* both = gst_caps_intersect_full(filter, caps, GST_CAPS_INTERSECT_FIRST);
         gst_caps_unref(caps);
@@ -448,6 +464,12 @@ gboolean SetCaps(GstBaseSrc* base, GstCaps* caps) {
     int32_t bits = 8;
     GstVideoFormat format = GST_VIDEO_FORMAT_UNKNOWN;
     const bool raw = pixora::gst::IsBayer(caps);
+    gint width = 0;
+    gint height = 0;
+    const GstStructure* structure = gst_caps_get_structure(caps, 0);
+    if (!gst_structure_get_int(structure, "width", &width) ||
+        !gst_structure_get_int(structure, "height", &height))
+        return FALSE;
     if (!raw) {
         GstVideoInfo info;
         if (!gst_video_info_from_caps(&info, caps))
@@ -460,23 +482,50 @@ gboolean SetCaps(GstBaseSrc* base, GstCaps* caps) {
         format = mode->format;
     }
     SourceState& state = State(base);
-    std::lock_guard lock(state.mutex);
-    if (state.capturing && (state.bits != bits || state.raw != raw)) {
-        // The colour mode changes with the next capture.
+    std::unique_lock lock(state.mutex);
+    if (state.capturing && (state.bits != bits || state.raw != raw || state.width != width ||
+                            state.height != height)) {
+        // The colour mode and the window change with the next capture.
         state.camera.Stop();
         state.capturing = false;
     }
+    // The window's size is set before the capture starts, and put back at stop as the other
+    // settings are.
+    if ((state.width != width || state.height != height) &&
+        !state.settings.ApplySize(width, height)) {
+        const CameraFailure failure = state.camera.TakeFailure(
+            "setting the window to " + std::to_string(width) + " x " + std::to_string(height));
+        lock.unlock();  // a bus handler may read the properties
+        PostWarning(PIXORA_SRC(base), failure);
+        return FALSE;
+    }
+    state.width = width;
+    state.height = height;
     state.bits = bits;
     state.format = format;
     state.raw = raw;
-    GST_INFO_OBJECT(base, "%s: %d bits per pixel",
-                    raw ? "the raw mosaic" : gst_video_format_to_string(format), bits);
+    GST_INFO_OBJECT(base, "%s: %d bits per pixel, %d x %d",
+                    raw ? "the raw mosaic" : gst_video_format_to_string(format), bits, width,
+                    height);
     return TRUE;
 }
 
 // The element's order of the formats wins over downstream's (which may list gray first): a
-// converter after the element gets the colour picture unless the caps ask otherwise.
+// converter after the element gets the colour picture unless the caps ask otherwise. A size
+// the caps leave open is the stored window's, or as much of it as fits from the offsets.
 GstCaps* Fixate(GstBaseSrc* base, GstCaps* caps) {
+    {
+        SourceState& state = State(base);
+        std::lock_guard lock(state.mutex);
+        caps = gst_caps_make_writable(caps);
+        for (guint i = 0; i < gst_caps_get_size(caps); ++i) {
+            GstStructure* s = gst_caps_get_structure(caps, i);
+            if (state.storedWidth > 0)
+                gst_structure_fixate_field_nearest_int(s, "width", state.storedWidth);
+            if (state.storedHeight > 0)
+                gst_structure_fixate_field_nearest_int(s, "height", state.storedHeight);
+        }
+    }
     size_t count = 0;
     const pixora::gst::VideoMode* modes = pixora::gst::VideoModes(&count);
     for (size_t i = 0; i < count; ++i) {
@@ -507,35 +556,39 @@ std::string SizesOf(GstCaps* caps) {
     return text;
 }
 
-// A size the camera cannot give fails with the sizes it gives: the capture window (which the
-// camera dialog sets), in every format.
+std::string RangeText(const pixora::gst::SizeRange& range) {
+    std::string text = std::to_string(range.minimum) + " to " + std::to_string(range.maximum);
+    return range.step > 1 ? text + " in steps of " + std::to_string(range.step) : text;
+}
+
+// A size the camera cannot give fails with the sizes it gives: those that fit on the sensor
+// from the window's start, in every format.
 gboolean Negotiate(GstBaseSrc* base) {
     if (GST_BASE_SRC_CLASS(pixora_src_parent_class)->negotiate(base))
         return TRUE;
     SourceState& state = State(base);
-    const int32_t width = state.camera.Width();
-    const int32_t height = state.camera.Height();
+    const std::optional<pixora::gst::WindowSizes> sizes =
+        pixora::gst::SizesFromStart(state.camera.Handle());
     GstCaps* peer = gst_pad_peer_query_caps(base->srcpad, nullptr);
-    if (peer == nullptr || width <= 0 || gst_caps_is_empty(peer) || gst_caps_is_any(peer)) {
+    if (peer == nullptr || !sizes || gst_caps_is_empty(peer) || gst_caps_is_any(peer)) {
         if (peer != nullptr)
             gst_caps_unref(peer);
         return FALSE;
     }
     // Only a size stands in the way when the formats meet at any size.
     GstCaps* anySize = pixora::gst::TemplateCaps();
-    GstCaps* ours = pixora::gst::CapsForWindow(
-        width, height, pixora::gst::BayerFormat(state.camera.BayerPattern()));
+    GstCaps* ours = WindowCaps(base, state);
     const bool sizeOnly =
         gst_caps_can_intersect(anySize, peer) && !gst_caps_can_intersect(ours, peer);
     gst_caps_unref(anySize);
     gst_caps_unref(ours);
     if (sizeOnly) {
         CameraFailure failure;
-        failure.text = "camera " + std::to_string(state.camera.Index()) + " gives " +
-                       std::to_string(width) + " x " + std::to_string(height) +
-                       " (its capture window, set in the camera dialog) and no other size; the "
-                       "pipeline asks for " +
-                       SizesOf(peer);
+        failure.text = "camera " + std::to_string(state.camera.Index()) + " gives widths " +
+                       RangeText(sizes->width) + " and heights " + RangeText(sizes->height) +
+                       " (what fits on the sensor from the window's start, offset-x " +
+                       std::to_string(sizes->x) + " and offset-y " + std::to_string(sizes->y) +
+                       "); the pipeline asks for " + SizesOf(peer);
         gst_element_message_full(GST_ELEMENT(base), GST_MESSAGE_ERROR, GST_CORE_ERROR,
                                  GST_CORE_ERROR_NEGOTIATION, g_strdup(failure.text.c_str()),
                                  nullptr, __FILE__, GST_FUNCTION, __LINE__);

@@ -97,7 +97,8 @@ TEST_F(Pipeline, AnAbsentOrVanishingCameraFailsWithTheLibrarysError) {
         << run.out << run.err;
 }
 
-// The stored window's size is the caps'; offset-x and offset-y move it on the sensor.
+// The stored window's size is the caps' when they ask for none; offset-x and offset-y move it
+// on the sensor.
 TEST_F(Pipeline, OffsetsMoveTheStoredWindowOnTheSensor) {
     fixture_.Simulate("cameras=0 fps=0 scene=bars");
     setenv("PIXORA_REGISTRY", fixture_.SettingsFile().c_str(), 1);
@@ -126,9 +127,18 @@ TEST_F(Pipeline, OffsetsMoveTheStoredWindowOnTheSensor) {
     // Row 0 begins with the frame's number; the other rows are the window's.
     EXPECT_TRUE(std::equal(frame.begin() + 640, frame.end(), shot.begin() + 640));
 
-    run = Launch({"pixorasrc", "offset-x=800", "num-buffers=1", "!", "fakesink"});
+    // From column 800 the stored width does not fit: the caps take what does, and a width
+    // asked for that does not fit fails naming the widths there are.
+    run = Launch({"pixorasrc", "offset-x=800", "num-buffers=1", "!", "video/x-raw,format=GRAY8",
+                  "!", "filesink", "location=narrow.raw"});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    std::ifstream narrow(fixture_.File("narrow.raw"), std::ios::binary | std::ios::ate);
+    EXPECT_EQ(static_cast<size_t>(narrow.tellg()), static_cast<size_t>(kWidth - 800) * 480);
+    run = Launch({"pixorasrc", "offset-x=800", "num-buffers=1", "!", "video/x-raw,width=640", "!",
+                  "fakesink"});
     EXPECT_NE(run.exitStatus, 0);
-    EXPECT_NE((run.out + run.err).find("error 7"), std::string::npos) << run.out << run.err;
+    EXPECT_NE((run.out + run.err).find("to 560 and heights"), std::string::npos)
+        << run.out << run.err;
 }
 
 TEST_F(Pipeline, InspectDocumentsEveryProperty) {
