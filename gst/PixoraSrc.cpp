@@ -80,11 +80,14 @@ struct SourceState {
     // Frames taken to measure the rate, handed on before any other (streaming thread only).
     std::deque<PixoraStreamFrame> early;
     GstClockTime period = 0;  // one frame at the measured rate; 0: not known (trigger)
-    // The rate measured at the first start in a shape, which later starts in it reuse.
+    // The rate measured at the first start in a shape and window size, which later starts in
+    // them reuse (a smaller window takes less time to read out).
     struct Measured {
         int32_t device = -1;
         int32_t bits = 0;
         bool raw = false;
+        int32_t width = 0;
+        int32_t height = 0;
         uint64_t rate = 0;  // frames per second times 1000
     } measured;
     guint64 frames = 0;      // buffers made since start()
@@ -705,7 +708,8 @@ GstFlowReturn AnnounceRate(PixoraSrc* src, SourceState& state) {
         std::lock_guard lock(state.mutex);
         const auto& known = state.measured;
         if (known.device == state.camera.Index() && known.bits == state.running.bits &&
-            known.raw == state.running.raw)
+            known.raw == state.running.raw && known.width == state.width &&
+            known.height == state.height)
             rate = known.rate;
     }
     const size_t wanted =
@@ -731,7 +735,8 @@ GstFlowReturn AnnounceRate(PixoraSrc* src, SourceState& state) {
     {
         std::lock_guard lock(state.mutex);
         state.period = gst_util_uint64_scale(GST_SECOND, 1000, rate);
-        state.measured = {state.camera.Index(), state.running.bits, state.running.raw, rate};
+        state.measured = {state.camera.Index(), state.running.bits, state.running.raw,
+                          state.width,          state.height,       rate};
     }
     gst_element_post_message(GST_ELEMENT(src), gst_message_new_latency(GST_OBJECT(src)));
 
