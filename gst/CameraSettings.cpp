@@ -2,138 +2,122 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <utility>
 
-#include "PixoraExtensions.h"
+#include "CaptureWindow.h"
 
 namespace pixora::gst {
 
 namespace {
 
-constexpr int32_t kNoFilter = 0;
+// The controls the caps stand for: the stream's format sets the colour mode, and its size
+// the window's.
+constexpr const char* kNegotiated[] = {"color-mode", "width", "height"};
 
-const std::vector<SettingInfo> kSettings = {
-    {"gain", "Gain", "Analog gain of the camera (-1: the camera's stored gain)",
-     SettingKind::Filter, PIXORA_FILTER_GLOBAL_GAIN, -1, true},
-    {"exposure", "Exposure",
-     "Exposure of the camera in its own units; the camera keeps 8..1068 of it (-1: the "
-     "camera's stored exposure)",
-     SettingKind::Filter, PIXORA_FILTER_EXPOSURE_TIME, -1, true},
-    {"auto-exposure", "Automatic exposure",
-     "Automatic exposure: off, by exposure or by gain (unset: the camera's stored mode)",
-     SettingKind::AutoIris, kNoFilter, 0, false},
-    {"brightness", "Brightness", "Brightness added to the picture (unset: the stored value)",
-     SettingKind::Filter, PIXORA_FILTER_BRIGHTNESS, 0, false},
-    {"contrast", "Contrast", "Contrast of the picture (unset: the stored value)",
-     SettingKind::Filter, PIXORA_FILTER_CONTRAST, 0, false},
-    {"hue", "Hue", "Hue rotation in degrees (unset: the stored value)", SettingKind::Filter,
-     PIXORA_FILTER_HUE, 0, false},
-    {"saturation", "Saturation", "Saturation of the colours (unset: the stored value)",
-     SettingKind::Filter, PIXORA_FILTER_SATURATION, 0, false},
-    {"sharpness", "Sharpness", "Sharpening of the picture (unset: the stored value)",
-     SettingKind::Filter, PIXORA_FILTER_SHARPNESS, 0, false},
-    {"gamma", "Gamma", "Gamma, 100 leaves the picture as it is (unset: the stored value)",
-     SettingKind::Filter, PIXORA_FILTER_GAMMA, 100, false},
-    {"white-balance-red", "White-balance red",
-     "White-balance gain of red in percent, 100 is unity (unset: the stored gain)",
-     SettingKind::Filter, PIXORA_FILTER_BAYER_GAIN_RED, 100, false},
-    {"white-balance-green", "White-balance green",
-     "White-balance gain of green in percent, 100 is unity (unset: the stored gain)",
-     SettingKind::Filter, PIXORA_FILTER_BAYER_GAIN_GREEN, 100, false},
-    {"white-balance-blue", "White-balance blue",
-     "White-balance gain of blue in percent, 100 is unity (unset: the stored gain)",
-     SettingKind::Filter, PIXORA_FILTER_BAYER_GAIN_BLUE, 100, false},
-    {"flip-vertical", "Flip vertically", "Turn the picture upside down (unset: the stored flag)",
-     SettingKind::MirrorV, kNoFilter, 0, false},
-};
+bool Offered(const PixoraControlInfo& control) {
+    if ((control.flags & PIXORA_CONTROL_REFUSED) != 0 ||
+        control.filterIndex == PIXORA_FILTER_BAYER_GAIN_AUTO)
+        return false;
+    for (const char* name : kNegotiated) {
+        if (std::strcmp(control.name, name) == 0)
+            return false;
+    }
+    return true;
+}
 
-const SettingInfo& BalanceRequest() {
-    static const SettingInfo request = {
-        "white-balance", "", "", SettingKind::Filter, PIXORA_FILTER_BAYER_GAIN_AUTO, 0, false};
+std::optional<PixoraControlInfo> ControlInfo(int32_t id) {
+    PixoraControlInfo info{};
+    info.size = sizeof info;
+    if (PixoraEx_GetControlInfo(id, &info) != 1)
+        return std::nullopt;
+    return info;
+}
+
+// The automatic white balance, which the white-balance property switches.
+const PixoraControlInfo& BalanceRequest() {
+    static const PixoraControlInfo request = [] {
+        const int32_t count = PixoraEx_GetControlCount();
+        for (int32_t id = 0; id < count; ++id) {
+            const std::optional<PixoraControlInfo> info = ControlInfo(id);
+            if (info && info->filterIndex == PIXORA_FILTER_BAYER_GAIN_AUTO)
+                return *info;
+        }
+        PixoraControlInfo none{};
+        none.id = -1;
+        return none;
+    }();
     return request;
 }
 
 }  // namespace
 
 const std::vector<SettingInfo>& Settings() {
-    return kSettings;
+    // The library's table, read once: its texts stay valid while the library is loaded.
+    static const std::vector<SettingInfo> settings = [] {
+        std::vector<SettingInfo> offered;
+        const int32_t count = PixoraEx_GetControlCount();
+        for (int32_t id = 0; id < count; ++id) {
+            const std::optional<PixoraControlInfo> info = ControlInfo(id);
+            if (!info || !Offered(*info))
+                continue;
+            const char* name = info->aliases[0] != nullptr ? info->aliases[0] : info->name;
+            const bool unsetIsMinusOne =
+                info->kind == PIXORA_CONTROL_INTEGER && info->dialog == PIXORA_DIALOG_ANALOG &&
+                (info->flags & PIXORA_CONTROL_ANY_VALUE) == 0 && info->minimum >= 0;
+            offered.push_back({*info, name, unsetIsMinusOne});
+        }
+        return offered;
+    }();
+    return settings;
 }
 
 void SettingRange(const SettingInfo& setting, int32_t* minimum, int32_t* maximum) {
-    switch (setting.kind) {
-        case SettingKind::Filter:
-            PixoraEx_GetFilterRange(setting.filterIndex, minimum, maximum);
-            break;
-        case SettingKind::AutoIris:
-            *minimum = 0;
-            *maximum = 2;
-            break;
-        case SettingKind::MirrorV:
-            *minimum = 0;
-            *maximum = 1;
-            break;
+    if ((setting.control.flags & PIXORA_CONTROL_ANY_VALUE) != 0 &&
+        setting.control.kind == PIXORA_CONTROL_INTEGER) {
+        *minimum = INT32_MIN;
+        *maximum = INT32_MAX;
+        return;
     }
-    if (setting.unsetIsMinusOne)
-        *minimum = std::min(*minimum, -1);
+    *minimum = setting.unsetIsMinusOne ? -1 : setting.control.minimum;
+    *maximum = setting.control.maximum;
 }
 
-CameraSettings::CameraSettings() : requested_(kSettings.size()) {}
+CameraSettings::CameraSettings() : requested_(Settings().size()) {}
 
-std::optional<int32_t> CameraSettings::Read(const SettingInfo& setting) const {
-    int32_t ok = 0;
+std::optional<int32_t> CameraSettings::Read(const PixoraControlInfo& control) const {
     int32_t value = 0;
-    switch (setting.kind) {
-        case SettingKind::Filter:
-            value = Pixora_GetFilterValue(camera_, setting.filterIndex, &ok);
-            break;
-        case SettingKind::AutoIris:
-            value = Pixora_GetAutoIris(camera_, &ok);
-            break;
-        case SettingKind::MirrorV:
-            // 0 is also its failure value; the handle is known while attached.
-            value = Pixora_GetMirrorV(camera_);
-            ok = 1;
-            break;
-    }
-    if (ok == 0)
+    if (PixoraEx_GetControl(camera_, control.id, &value) != 1)
         return std::nullopt;
     return value;
 }
 
-bool CameraSettings::Write(const SettingInfo& setting, int32_t value) const {
-    switch (setting.kind) {
-        case SettingKind::Filter:
-            return Pixora_SetFilterValue(camera_, setting.filterIndex, value) == 1;
-        case SettingKind::AutoIris:
-            return Pixora_SetAutoIris(camera_, value) == 1;
-        case SettingKind::MirrorV:
-            return Pixora_SetMirrorV(camera_, value) == 1;
-    }
-    return false;
+bool CameraSettings::Write(const PixoraControlInfo& control, int32_t value) const {
+    return PixoraEx_SetControl(camera_, control.id, value) == 1;
 }
 
-void CameraSettings::Keep(const SettingInfo& setting) {
+void CameraSettings::Keep(const PixoraControlInfo& control) {
     for (const Saved& saved : saved_) {
-        if (saved.setting == &setting)
+        if (saved.control.id == control.id)
             return;  // the value from before the first change is the one to put back
     }
-    if (const std::optional<int32_t> old = Read(setting))
-        saved_.push_back({&setting, *old});
+    if (const std::optional<int32_t> old = Read(control))
+        saved_.push_back({control, *old});
 }
 
-bool CameraSettings::Apply(const SettingInfo& setting, int32_t value) {
-    Keep(setting);
-    return Write(setting, value);
+bool CameraSettings::Apply(const PixoraControlInfo& control, int32_t value) {
+    Keep(control);
+    return Write(control, value);
 }
 
 bool CameraSettings::ApplyWhiteBalance(WhiteBalance mode) {
     // A measurement changes the three gains: they are put back with the request.
     if (mode != WhiteBalance::Off) {
-        for (const SettingInfo& setting : kSettings) {
-            if (setting.kind == SettingKind::Filter &&
-                (setting.filterIndex == PIXORA_FILTER_BAYER_GAIN_RED ||
-                 setting.filterIndex == PIXORA_FILTER_BAYER_GAIN_GREEN ||
-                 setting.filterIndex == PIXORA_FILTER_BAYER_GAIN_BLUE))
-                Keep(setting);
+        for (const SettingInfo& setting : Settings()) {
+            const int32_t index = setting.control.filterIndex;
+            if (index == PIXORA_FILTER_BAYER_GAIN_RED || index == PIXORA_FILTER_BAYER_GAIN_GREEN ||
+                index == PIXORA_FILTER_BAYER_GAIN_BLUE)
+                Keep(setting.control);
         }
     }
     onceAfter_.reset();
@@ -147,7 +131,7 @@ bool CameraSettings::Request(size_t index, int32_t value) {
     requested_.at(index) = value;
     if (camera_ == nullptr)
         return true;
-    return Apply(kSettings[index], value);
+    return Apply(Settings()[index].control, value);
 }
 
 void CameraSettings::Forget(size_t index) {
@@ -158,7 +142,7 @@ void CameraSettings::Forget(size_t index) {
 std::optional<int32_t> CameraSettings::Value(size_t index) const {
     std::lock_guard lock(mutex_);
     if (camera_ != nullptr) {
-        if (const std::optional<int32_t> value = Read(kSettings.at(index)))
+        if (const std::optional<int32_t> value = Read(Settings().at(index).control))
             return value;
     }
     return requested_.at(index);
@@ -182,15 +166,31 @@ bool CameraSettings::Attach(PIXORA_HANDLE camera, const char** refused) {
     saved_.clear();
     lastSequence_ = 0;
     onceAfter_.reset();
-    for (size_t i = 0; i < kSettings.size(); ++i) {
-        if (requested_[i] && !Apply(kSettings[i], *requested_[i])) {
-            *refused = kSettings[i].name;
+    for (size_t i = 0; i < Settings().size(); ++i) {
+        if (requested_[i] && !Apply(Settings()[i].control, *requested_[i])) {
+            *refused = Settings()[i].name;
             return false;
         }
     }
     if (whiteBalance_ && !ApplyWhiteBalance(*whiteBalance_)) {
-        *refused = BalanceRequest().name;
+        *refused = "white-balance";
         return false;
+    }
+    return true;
+}
+
+bool CameraSettings::ApplySize(int32_t width, int32_t height) {
+    std::lock_guard lock(mutex_);
+    const WindowControls* window = Window();
+    if (camera_ == nullptr || window == nullptr)
+        return false;
+    // The start is set (Attach) and the caps offered only sizes that fit from it, so each
+    // side stays on the sensor as it is set; the library checks the whole window when the
+    // capture starts.
+    for (const auto& [control, value] :
+         {std::pair{window->width, width}, std::pair{window->height, height}}) {
+        if (Read(control) != value && !Apply(control, value))
+            return false;
     }
     return true;
 }
@@ -202,10 +202,9 @@ void CameraSettings::Detach() {
     for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
         int32_t value = it->value;
         // The camera may keep an exposure (1068) that the library does not take back.
-        int32_t minimum = INT32_MIN;
-        int32_t maximum = INT32_MAX;
-        SettingRange(*it->setting, &minimum, &maximum);
-        Write(*it->setting, std::clamp(value, minimum, maximum));
+        if ((it->control.flags & PIXORA_CONTROL_ANY_VALUE) == 0)
+            value = std::clamp(value, it->control.minimum, it->control.maximum);
+        Write(it->control, value);
     }
     saved_.clear();
     onceAfter_.reset();

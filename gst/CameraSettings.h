@@ -9,27 +9,25 @@
 #include <optional>
 #include <vector>
 
+#include "PixoraExtensions.h"
 #include "PixoraSdk_530TZ.h"
 
 namespace pixora::gst {
 
-enum class SettingKind {
-    Filter,    // Pixora_SetFilterValue with an index, range from PixoraEx_GetFilterRange
-    AutoIris,  // Pixora_SetAutoIris: 0 off, 1 exposure, 2 gain
-    MirrorV,   // Pixora_SetMirrorV: 0 or 1
-};
-
+// A control of the library that the element offers as a property.
 struct SettingInfo {
-    const char* name;  // the property's name
-    const char* nick;
-    const char* blurb;
-    SettingKind kind;
-    int32_t filterIndex;   // PIXORA_FILTER_* for Filter settings
-    int32_t neutral;       // the property's default: the value that changes nothing
-    bool unsetIsMinusOne;  // -1 is a value of the property: "the stored setting"
+    PixoraControlInfo control;  // as the library describes it
+    const char* name;           // the property's name
+    // -1 is a value of the property: "the camera's stored value". The analog values (those
+    // of the analog dialog: gain, exposure) have no neutral value to stand for that.
+    bool unsetIsMinusOne;
 };
 
-// Every setting, in the order of the element's properties.
+// Every control the element offers, in the order of its properties: those of the library's
+// table but the ones this camera refuses, the automatic white balance (the white-balance
+// property stands for it) and those that the caps negotiate (the colour mode and the
+// window's size). A control's first alias names its property when it has one: the names
+// the element's properties had before the library described them.
 const std::vector<SettingInfo>& Settings();
 // The values the library accepts for the setting.
 void SettingRange(const SettingInfo& setting, int32_t* minimum, int32_t* maximum);
@@ -54,6 +52,9 @@ public:
     // A camera was opened: every value asked for is applied (false and the setting's name
     // when the library refuses one). The values they replace are kept for Detach.
     bool Attach(PIXORA_HANDLE camera, const char** refused);
+    // The window's size that the caps fixed, for the next capture; like the other settings
+    // it is put back at Detach. False when the library refused it.
+    bool ApplySize(int32_t width, int32_t height);
     // Puts the replaced values back, newest first, and forgets the camera.
     void Detach();
     // A frame numbered `sequence` was handed out: a white-balance measurement asked for
@@ -61,14 +62,14 @@ public:
     void FrameArrived(uint64_t sequence);
 
 private:
-    bool Apply(const SettingInfo& setting, int32_t value);  // with the old value kept
+    bool Apply(const PixoraControlInfo& control, int32_t value);  // with the old value kept
     bool ApplyWhiteBalance(WhiteBalance mode);
-    std::optional<int32_t> Read(const SettingInfo& setting) const;
-    bool Write(const SettingInfo& setting, int32_t value) const;
-    void Keep(const SettingInfo& setting);
+    std::optional<int32_t> Read(const PixoraControlInfo& control) const;
+    bool Write(const PixoraControlInfo& control, int32_t value) const;
+    void Keep(const PixoraControlInfo& control);
 
     struct Saved {
-        const SettingInfo* setting;
+        PixoraControlInfo control;
         int32_t value;
     };
     mutable std::mutex mutex_;

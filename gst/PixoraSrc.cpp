@@ -5,16 +5,19 @@
 #include <gst/video/video.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <numeric>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "CameraSettings.h"
 #include "CameraSource.h"
+#include "CaptureWindow.h"
 #include "FrameBuffer.h"
 #include "FrameMeta.h"
 #include "FrameTiming.h"
@@ -31,7 +34,6 @@ using pixora::gst::CameraSettings;
 using pixora::gst::CameraSource;
 using pixora::gst::LatencyTracker;
 using pixora::gst::SettingInfo;
-using pixora::gst::SettingKind;
 using pixora::gst::Settings;
 using pixora::gst::StreamShape;
 using pixora::gst::Take;
@@ -65,19 +67,27 @@ struct SourceState {
     int32_t bits = 24;                             // the negotiated colour mode
     GstVideoFormat format = GST_VIDEO_FORMAT_BGR;  // UNKNOWN for the mosaic
     bool raw = false;                              // video/x-bayer: the raw mosaic
-    bool flushing = false;                         // unlock() until unlock_stop()
-    bool paused = false;                           // from PLAYING to PAUSED until PLAYING again
-    std::condition_variable resumed;               // paused or flushing changed
+    int32_t width = 0;                             // the negotiated window size
+    int32_t height = 0;
+    // The window's size when the camera was opened, which the caps prefer.
+    int32_t storedWidth = 0;
+    int32_t storedHeight = 0;
+    bool flushing = false;            // unlock() until unlock_stop()
+    bool paused = false;              // from PLAYING to PAUSED until PLAYING again
+    std::condition_variable resumed;  // paused or flushing changed
     bool capturing = false;
     StreamShape running;  // of the stream while capturing
     // Frames taken to measure the rate, handed on before any other (streaming thread only).
     std::deque<PixoraStreamFrame> early;
     GstClockTime period = 0;  // one frame at the measured rate; 0: not known (trigger)
-    // The rate measured at the first start in a shape, which later starts in it reuse.
+    // The rate measured at the first start in a shape and window size, which later starts in
+    // them reuse (a smaller window takes less time to read out).
     struct Measured {
         int32_t device = -1;
         int32_t bits = 0;
         bool raw = false;
+        int32_t width = 0;
+        int32_t height = 0;
         uint64_t rate = 0;  // frames per second times 1000
     } measured;
     guint64 frames = 0;      // buffers made since start()
@@ -117,17 +127,28 @@ GType WhiteBalanceType() {
     return type;
 }
 
-GType AutoExposureType() {
-    static GType type = 0;
-    if (g_once_init_enter(&type)) {
-        static const GEnumValue values[] = {
-            {0, "Off", "off"},
-            {1, "The exposure follows the picture's brightness", "exposure"},
-            {2, "The gain follows the picture's brightness", "gain"},
-            {0, nullptr, nullptr},
-        };
-        g_once_init_leave(&type, g_enum_register_static("PixoraSrcAutoExposure", values));
+// The enumeration type of a control's property: "PixoraSrcAutoExposure" for the property
+// auto-exposure, its values the control's (label, name). Registered once per class, so the
+// values it points to stay for the life of the process.
+GType EnumerationType(const SettingInfo& setting) {
+    std::string typeName = "PixoraSrc";
+    bool upper = true;
+    for (const char* c = setting.name; *c != '\0'; ++c) {
+        if (*c == '-') {
+            upper = true;
+            continue;
+        }
+        typeName += upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(*c))) : *c;
+        upper = false;
     }
+    if (const GType known = g_type_from_name(typeName.c_str()))
+        return known;
+    const PixoraControlInfo& control = setting.control;
+    auto* values = new GEnumValue[static_cast<size_t>(control.valueCount) + 1]();
+    for (int32_t i = 0; i < control.valueCount; ++i)
+        values[i] = {control.values[i].value, control.values[i].label, control.values[i].name};
+    const GType type = g_enum_register_static(g_intern_string(typeName.c_str()), values);
+    gst_type_mark_as_plugin_api(type, static_cast<GstPluginAPIFlags>(0));
     return type;
 }
 
@@ -152,24 +173,37 @@ void PostWarning(PixoraSrc* src, const CameraFailure& failure) {
 // ---- properties ---------------------------------------------------------------------------
 
 void InstallSettingProperty(GObjectClass* klass, guint id, const SettingInfo& setting) {
-    const auto flags = static_cast<GParamFlags>(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS |
-                                                GST_PARAM_MUTABLE_PLAYING);
+    const PixoraControlInfo& control = setting.control;
+    // A control that acts on the running capture may change while playing; the others
+    // apply from the next capture, so the element takes them before it starts.
+    const int mutability = (control.flags & PIXORA_CONTROL_LIVE) != 0 ? GST_PARAM_MUTABLE_PLAYING
+                                                                      : GST_PARAM_MUTABLE_READY;
+    const auto flags =
+        static_cast<GParamFlags>(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS | mutability);
+    std::string text = std::string(control.description) +
+                       (control.unit[0] != '\0' ? std::string(", in ") + control.unit : "") +
+                       (setting.unsetIsMinusOne ? " (-1: the camera's stored value)"
+                                                : " (unset: the stored value)");
+    text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    const char* blurb = g_intern_string(text.c_str());
     GParamSpec* spec = nullptr;
-    switch (setting.kind) {
-        case SettingKind::AutoIris:
-            spec = g_param_spec_enum(setting.name, setting.nick, setting.blurb, AutoExposureType(),
-                                     setting.neutral, flags);
+    switch (control.kind) {
+        case PIXORA_CONTROL_ENUMERATION:
+            spec = g_param_spec_enum(setting.name, control.label, blurb, EnumerationType(setting),
+                                     control.defaultValue, flags);
             break;
-        case SettingKind::MirrorV:
-            spec = g_param_spec_boolean(setting.name, setting.nick, setting.blurb,
-                                        setting.neutral != 0, flags);
+        case PIXORA_CONTROL_BOOLEAN:
+            spec = g_param_spec_boolean(setting.name, control.label, blurb,
+                                        control.defaultValue != 0, flags);
             break;
-        case SettingKind::Filter: {
+        default: {
             int32_t minimum = 0;
             int32_t maximum = 0;
             pixora::gst::SettingRange(setting, &minimum, &maximum);
-            spec = g_param_spec_int(setting.name, setting.nick, setting.blurb, minimum, maximum,
-                                    setting.neutral, flags);
+            const int32_t initial =
+                setting.unsetIsMinusOne ? -1 : std::clamp(control.defaultValue, minimum, maximum);
+            spec = g_param_spec_int(setting.name, control.label, blurb, minimum, maximum, initial,
+                                    flags);
             break;
         }
     }
@@ -179,14 +213,14 @@ void InstallSettingProperty(GObjectClass* klass, guint id, const SettingInfo& se
 void SetSetting(PixoraSrc* src, size_t index, const GValue* value) {
     const SettingInfo& setting = Settings()[index];
     int32_t number = 0;
-    switch (setting.kind) {
-        case SettingKind::AutoIris:
+    switch (setting.control.kind) {
+        case PIXORA_CONTROL_ENUMERATION:
             number = g_value_get_enum(value);
             break;
-        case SettingKind::MirrorV:
+        case PIXORA_CONTROL_BOOLEAN:
             number = g_value_get_boolean(value) ? 1 : 0;
             break;
-        case SettingKind::Filter:
+        default:
             number = g_value_get_int(value);
             break;
     }
@@ -203,15 +237,16 @@ void SetSetting(PixoraSrc* src, size_t index, const GValue* value) {
 
 void GetSetting(PixoraSrc* src, size_t index, GValue* value) {
     const SettingInfo& setting = Settings()[index];
-    const int32_t number = State(src).settings.Value(index).value_or(setting.neutral);
-    switch (setting.kind) {
-        case SettingKind::AutoIris:
+    const int32_t number = State(src).settings.Value(index).value_or(
+        setting.unsetIsMinusOne ? -1 : setting.control.defaultValue);
+    switch (setting.control.kind) {
+        case PIXORA_CONTROL_ENUMERATION:
             g_value_set_enum(value, number);
             break;
-        case SettingKind::MirrorV:
+        case PIXORA_CONTROL_BOOLEAN:
             g_value_set_boolean(value, number != 0);
             break;
-        case SettingKind::Filter:
+        default:
             g_value_set_int(value, number);
             break;
     }
@@ -332,6 +367,10 @@ gboolean Start(GstBaseSrc* base) {
     }
     state.capturing = false;
     state.paused = false;
+    state.width = 0;
+    state.height = 0;
+    state.storedWidth = state.camera.Width();
+    state.storedHeight = state.camera.Height();
     state.period = 0;
     state.frames = 0;
     state.dropped = 0;
@@ -402,14 +441,19 @@ GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition)
 
 // ---- caps and buffers ----------------------------------------------------------------------
 
+// Every size that fits on the sensor from the window's start (offset-x, offset-y), in the
+// colour pattern of that start; any size before the camera is open.
+GstCaps* WindowCaps(GstBaseSrc* base, SourceState& state) {
+    const std::optional<pixora::gst::WindowSizes> sizes =
+        pixora::gst::SizesFromStart(state.camera.Handle());
+    if (!sizes)
+        return gst_pad_get_pad_template_caps(base->srcpad);
+    return pixora::gst::CapsForSizes(sizes->width, sizes->height,
+                                     pixora::gst::BayerFormat(state.camera.BayerPattern()));
+}
+
 GstCaps* GetCaps(GstBaseSrc* base, GstCaps* filter) {
-    SourceState& state = State(base);
-    const int32_t width = state.camera.Width();
-    const int32_t height = state.camera.Height();
-    GstCaps* caps = width > 0 && height > 0
-                        ? pixora::gst::CapsForWindow(
-                              width, height, pixora::gst::BayerFormat(state.camera.BayerPattern()))
-                        : gst_pad_get_pad_template_caps(base->srcpad);
+    GstCaps* caps = WindowCaps(base, State(base));
     if (filter != nullptr) {
         GstCaps* both = gst_caps_intersect_full(filter, caps, GST_CAPS_INTERSECT_FIRST);
         gst_caps_unref(caps);
@@ -423,6 +467,12 @@ gboolean SetCaps(GstBaseSrc* base, GstCaps* caps) {
     int32_t bits = 8;
     GstVideoFormat format = GST_VIDEO_FORMAT_UNKNOWN;
     const bool raw = pixora::gst::IsBayer(caps);
+    gint width = 0;
+    gint height = 0;
+    const GstStructure* structure = gst_caps_get_structure(caps, 0);
+    if (!gst_structure_get_int(structure, "width", &width) ||
+        !gst_structure_get_int(structure, "height", &height))
+        return FALSE;
     if (!raw) {
         GstVideoInfo info;
         if (!gst_video_info_from_caps(&info, caps))
@@ -435,23 +485,50 @@ gboolean SetCaps(GstBaseSrc* base, GstCaps* caps) {
         format = mode->format;
     }
     SourceState& state = State(base);
-    std::lock_guard lock(state.mutex);
-    if (state.capturing && (state.bits != bits || state.raw != raw)) {
-        // The colour mode changes with the next capture.
+    std::unique_lock lock(state.mutex);
+    if (state.capturing && (state.bits != bits || state.raw != raw || state.width != width ||
+                            state.height != height)) {
+        // The colour mode and the window change with the next capture.
         state.camera.Stop();
         state.capturing = false;
     }
+    // The window's size is set before the capture starts, and put back at stop as the other
+    // settings are.
+    if ((state.width != width || state.height != height) &&
+        !state.settings.ApplySize(width, height)) {
+        const CameraFailure failure = state.camera.TakeFailure(
+            "setting the window to " + std::to_string(width) + " x " + std::to_string(height));
+        lock.unlock();  // a bus handler may read the properties
+        PostWarning(PIXORA_SRC(base), failure);
+        return FALSE;
+    }
+    state.width = width;
+    state.height = height;
     state.bits = bits;
     state.format = format;
     state.raw = raw;
-    GST_INFO_OBJECT(base, "%s: %d bits per pixel",
-                    raw ? "the raw mosaic" : gst_video_format_to_string(format), bits);
+    GST_INFO_OBJECT(base, "%s: %d bits per pixel, %d x %d",
+                    raw ? "the raw mosaic" : gst_video_format_to_string(format), bits, width,
+                    height);
     return TRUE;
 }
 
 // The element's order of the formats wins over downstream's (which may list gray first): a
-// converter after the element gets the colour picture unless the caps ask otherwise.
+// converter after the element gets the colour picture unless the caps ask otherwise. A size
+// the caps leave open is the stored window's, or as much of it as fits from the offsets.
 GstCaps* Fixate(GstBaseSrc* base, GstCaps* caps) {
+    {
+        SourceState& state = State(base);
+        std::lock_guard lock(state.mutex);
+        caps = gst_caps_make_writable(caps);
+        for (guint i = 0; i < gst_caps_get_size(caps); ++i) {
+            GstStructure* s = gst_caps_get_structure(caps, i);
+            if (state.storedWidth > 0)
+                gst_structure_fixate_field_nearest_int(s, "width", state.storedWidth);
+            if (state.storedHeight > 0)
+                gst_structure_fixate_field_nearest_int(s, "height", state.storedHeight);
+        }
+    }
     size_t count = 0;
     const pixora::gst::VideoMode* modes = pixora::gst::VideoModes(&count);
     for (size_t i = 0; i < count; ++i) {
@@ -482,35 +559,39 @@ std::string SizesOf(GstCaps* caps) {
     return text;
 }
 
-// A size the camera cannot give fails with the sizes it gives: the capture window (which the
-// camera dialog sets), in every format.
+std::string RangeText(const pixora::gst::SizeRange& range) {
+    std::string text = std::to_string(range.minimum) + " to " + std::to_string(range.maximum);
+    return range.step > 1 ? text + " in steps of " + std::to_string(range.step) : text;
+}
+
+// A size the camera cannot give fails with the sizes it gives: those that fit on the sensor
+// from the window's start, in every format.
 gboolean Negotiate(GstBaseSrc* base) {
     if (GST_BASE_SRC_CLASS(pixora_src_parent_class)->negotiate(base))
         return TRUE;
     SourceState& state = State(base);
-    const int32_t width = state.camera.Width();
-    const int32_t height = state.camera.Height();
+    const std::optional<pixora::gst::WindowSizes> sizes =
+        pixora::gst::SizesFromStart(state.camera.Handle());
     GstCaps* peer = gst_pad_peer_query_caps(base->srcpad, nullptr);
-    if (peer == nullptr || width <= 0 || gst_caps_is_empty(peer) || gst_caps_is_any(peer)) {
+    if (peer == nullptr || !sizes || gst_caps_is_empty(peer) || gst_caps_is_any(peer)) {
         if (peer != nullptr)
             gst_caps_unref(peer);
         return FALSE;
     }
     // Only a size stands in the way when the formats meet at any size.
     GstCaps* anySize = pixora::gst::TemplateCaps();
-    GstCaps* ours = pixora::gst::CapsForWindow(
-        width, height, pixora::gst::BayerFormat(state.camera.BayerPattern()));
+    GstCaps* ours = WindowCaps(base, state);
     const bool sizeOnly =
         gst_caps_can_intersect(anySize, peer) && !gst_caps_can_intersect(ours, peer);
     gst_caps_unref(anySize);
     gst_caps_unref(ours);
     if (sizeOnly) {
         CameraFailure failure;
-        failure.text = "camera " + std::to_string(state.camera.Index()) + " gives " +
-                       std::to_string(width) + " x " + std::to_string(height) +
-                       " (its capture window, set in the camera dialog) and no other size; the "
-                       "pipeline asks for " +
-                       SizesOf(peer);
+        failure.text = "camera " + std::to_string(state.camera.Index()) + " gives widths " +
+                       RangeText(sizes->width) + " and heights " + RangeText(sizes->height) +
+                       " (what fits on the sensor from the window's start, offset-x " +
+                       std::to_string(sizes->x) + " and offset-y " + std::to_string(sizes->y) +
+                       "); the pipeline asks for " + SizesOf(peer);
         gst_element_message_full(GST_ELEMENT(base), GST_MESSAGE_ERROR, GST_CORE_ERROR,
                                  GST_CORE_ERROR_NEGOTIATION, g_strdup(failure.text.c_str()),
                                  nullptr, __FILE__, GST_FUNCTION, __LINE__);
@@ -627,7 +708,8 @@ GstFlowReturn AnnounceRate(PixoraSrc* src, SourceState& state) {
         std::lock_guard lock(state.mutex);
         const auto& known = state.measured;
         if (known.device == state.camera.Index() && known.bits == state.running.bits &&
-            known.raw == state.running.raw)
+            known.raw == state.running.raw && known.width == state.width &&
+            known.height == state.height)
             rate = known.rate;
     }
     const size_t wanted =
@@ -653,7 +735,8 @@ GstFlowReturn AnnounceRate(PixoraSrc* src, SourceState& state) {
     {
         std::lock_guard lock(state.mutex);
         state.period = gst_util_uint64_scale(GST_SECOND, 1000, rate);
-        state.measured = {state.camera.Index(), state.running.bits, state.running.raw, rate};
+        state.measured = {state.camera.Index(), state.running.bits, state.running.raw,
+                          state.width,          state.height,       rate};
     }
     gst_element_post_message(GST_ELEMENT(src), gst_message_new_latency(GST_OBJECT(src)));
 
@@ -923,7 +1006,6 @@ static void pixora_src_class_init(PixoraSrcClass* klass) {
     push->create = Create;
 
     gst_type_mark_as_plugin_api(WhiteBalanceType(), static_cast<GstPluginAPIFlags>(0));
-    gst_type_mark_as_plugin_api(AutoExposureType(), static_cast<GstPluginAPIFlags>(0));
     // The same category as the registration's: GStreamer gives one per name.
     GST_DEBUG_CATEGORY_INIT(pixora_src_debug, "pixorasrc", 0, "530TZ camera source");
     pixora::gst::RegisterFrameMeta();

@@ -39,6 +39,21 @@ GstCaps* CapsOf(const GValue* width, const GValue* height, const GValue* bayerFo
     return caps;
 }
 
+// A side of the window as caps write it: one size, or a range on the control's steps.
+void SetSide(GValue* value, const SizeRange& range) {
+    if (range.minimum >= range.maximum) {
+        g_value_init(value, G_TYPE_INT);
+        g_value_set_int(value, range.minimum);
+        return;
+    }
+    g_value_init(value, GST_TYPE_INT_RANGE);
+    // GStreamer's stepped ranges start and end on multiples of the step.
+    if (range.step > 1 && range.minimum % range.step == 0 && range.maximum % range.step == 0)
+        gst_value_set_int_range_step(value, range.minimum, range.maximum, range.step);
+    else
+        gst_value_set_int_range(value, range.minimum, range.maximum);
+}
+
 }  // namespace
 
 const VideoMode* VideoModes(size_t* count) {
@@ -62,15 +77,13 @@ const VideoMode* ModeOfBits(int32_t bits) {
     return nullptr;
 }
 
-GstCaps* CapsForWindow(int32_t width, int32_t height, const char* bayerFormat) {
+GstCaps* CapsForSizes(const SizeRange& width, const SizeRange& height, const char* bayerFormat) {
     GValue w = G_VALUE_INIT;
     GValue h = G_VALUE_INIT;
     GValue pattern = G_VALUE_INIT;
-    g_value_init(&w, G_TYPE_INT);
-    g_value_init(&h, G_TYPE_INT);
+    SetSide(&w, width);
+    SetSide(&h, height);
     g_value_init(&pattern, G_TYPE_STRING);
-    g_value_set_int(&w, width);
-    g_value_set_int(&h, height);
     g_value_set_string(&pattern, bayerFormat);
     GstCaps* caps = CapsOf(&w, &h, bayerFormat != nullptr ? &pattern : nullptr);
     g_value_unset(&w);

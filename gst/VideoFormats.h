@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "CaptureWindow.h"
+
 namespace pixora::gst {
 
 struct VideoMode {
@@ -26,9 +28,9 @@ const VideoMode* ModeOfFormat(GstVideoFormat format);
 // The mode of `bits` per pixel; null for 48 and 64.
 const VideoMode* ModeOfBits(int32_t bits);
 
-// Every mode at `width` x `height`, in the preferred order, at any frame rate; last the raw
-// 8-bit mosaic as video/x-bayer in `bayerFormat` ("grbg"), when not null.
-GstCaps* CapsForWindow(int32_t width, int32_t height, const char* bayerFormat);
+// Every mode at the sizes of the ranges, in the preferred order, at any frame rate; last the
+// raw 8-bit mosaic as video/x-bayer in `bayerFormat` ("grbg"), when not null.
+GstCaps* CapsForSizes(const SizeRange& width, const SizeRange& height, const char* bayerFormat);
 // The pad template's caps: every mode at any size, and the mosaic in any of the patterns.
 GstCaps* TemplateCaps();
 // Whether `caps` ask for the raw mosaic (video/x-bayer).

@@ -31,9 +31,10 @@ bool PrintCameraInfo(Camera& camera) {
     std::printf("sensor            %d x %d\n", info.sensorWidth, info.sensorHeight);
     // What set takes comes from the library's table, what the camera keeps from its record.
     std::printf("gain range        %s accepted, the camera keeps %d..%d\n",
-                RangeText(*FindSetting("global-gain")).c_str(), info.gainMin, info.gainMax);
+                RangeText(*SettingOfFilter(PIXORA_FILTER_GLOBAL_GAIN)).c_str(), info.gainMin,
+                info.gainMax);
     std::printf("exposure range    %s accepted, the camera keeps %d..%d\n",
-                RangeText(*FindSetting("exposure-time")).c_str(), info.exposureMin,
+                RangeText(*SettingOfFilter(PIXORA_FILTER_EXPOSURE_TIME)).c_str(), info.exposureMin,
                 info.exposureMax);
     return true;
 }
@@ -49,12 +50,14 @@ void PrintSettings(Camera& camera) {
     std::printf("wait time         %d ms\n", Pixora_GetWaitTime(handle));
     std::printf("\n%-17s %-10s %s\n", "setting", "value", "accepted");
     for (const NamedSetting& setting : AllSettings()) {
+        if (IsRefused(setting))
+            continue;
         const std::optional<int32_t> value = ReadSetting(handle, setting);
         if (value)
             std::printf("%-17s %-10s %s\n", setting.name, FormatValue(setting, *value).c_str(),
                         RangeText(setting).c_str());
     }
-    // The colour gains are refused by this camera; their refusals are expected here.
+    // A setting that cannot be read here is left out; its failure is no failure of info.
     camera.DiscardErrors();
 }
 

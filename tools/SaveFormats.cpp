@@ -1,26 +1,37 @@
 #include "SaveFormats.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <filesystem>
+#include <vector>
 
 #include "CommandLine.h"
-#include "PixoraSdk_530TZ.h"
+#include "PixoraExtensions.h"
 
 namespace pixora::cli {
 
 namespace {
 
-constexpr std::array kFormats = {
-    SaveFormat{"bmp", PIXORA_SAVE_BMP, ".bmp"},
-    SaveFormat{"raw", PIXORA_SAVE_RAW, ".raw"},
-    SaveFormat{"jpeg", PIXORA_SAVE_JPEG, ".jpg"},
-    SaveFormat{"jpeg70", PIXORA_SAVE_JPEG_70, ".jpg"},
-    SaveFormat{"jpeg20", PIXORA_SAVE_JPEG_20, ".jpg"},
-    SaveFormat{"png", PIXORA_SAVE_PNG, ".png"},
-    SaveFormat{"tiff", PIXORA_SAVE_TIFF, ".tif"},
-};
+// The library's table, read once: its texts stay valid while the library is loaded.
+const std::vector<PixoraSaveFormatInfo>& Formats() {
+    static const std::vector<PixoraSaveFormatInfo> formats = [] {
+        std::vector<PixoraSaveFormatInfo> all;
+        const int32_t count = PixoraEx_GetSaveFormatCount();
+        for (int32_t index = 0; index < count; ++index) {
+            PixoraSaveFormatInfo info{};
+            info.size = sizeof info;
+            if (PixoraEx_GetSaveFormatInfo(index, &info) == 1)
+                all.push_back(info);
+        }
+        return all;
+    }();
+    return formats;
+}
+
+SaveFormat Chosen(const PixoraSaveFormatInfo& info) {
+    const char* extension = info.extensions[0] != nullptr ? info.extensions[0] : "";
+    return {info.name, info.code, extension};
+}
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -28,43 +39,79 @@ std::string Lower(std::string text) {
     return text;
 }
 
+const PixoraSaveFormatInfo* ByExtension(const std::string& extension) {
+    for (const PixoraSaveFormatInfo& info : Formats()) {
+        for (const char* const* listed = info.extensions; *listed != nullptr; ++listed) {
+            if (extension == *listed)
+                return &info;
+        }
+    }
+    return nullptr;
+}
+
+// ".bmp, .raw, .jpg, .png or .tif": the extension that names new files of each format.
+std::string FirstExtensions() {
+    std::vector<std::string> firsts;
+    for (const PixoraSaveFormatInfo& info : Formats()) {
+        const std::string first = Chosen(info).extension;
+        if (!first.empty() && std::find(firsts.begin(), firsts.end(), first) == firsts.end())
+            firsts.push_back(first);
+    }
+    std::string text;
+    for (std::size_t i = 0; i < firsts.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == firsts.size() ? " or " : ", ";
+        text += firsts[i];
+    }
+    return text;
+}
+
 }  // namespace
 
 SaveFormat FormatByName(std::string_view name) {
     const std::string lower = Lower(std::string(name));
-    for (const SaveFormat& format : kFormats) {
-        if (lower == format.name)
-            return format;
+    for (const PixoraSaveFormatInfo& info : Formats()) {
+        if (lower == info.name)
+            return Chosen(info);
     }
-    if (lower == "jpg")
-        return kFormats[2];
-    if (lower == "tif")
-        return kFormats[6];
+    if (const PixoraSaveFormatInfo* info = ByExtension("." + lower))
+        return Chosen(*info);
     throw UsageError("unknown format '" + std::string(name) + "' (formats: " + FormatNames() + ")");
 }
 
 SaveFormat FormatForPath(const std::string& path) {
     const std::string extension = Lower(std::filesystem::path(path).extension().string());
-    if (extension == ".jpeg")
-        return kFormats[2];
-    if (extension == ".tiff")
-        return kFormats[6];
-    for (const SaveFormat& format : kFormats) {
-        if (extension == format.extension)
-            return format;
-    }
+    if (const PixoraSaveFormatInfo* info = ByExtension(extension))
+        return Chosen(*info);
     throw UsageError("cannot tell the format from the name '" + path +
-                     "': give --format or end the name with .bmp, .raw, .jpg, .png or .tif");
+                     "': give --format or end the name with " + FirstExtensions());
 }
 
 std::string FormatNames() {
     std::string names;
-    for (const SaveFormat& format : kFormats) {
+    for (const PixoraSaveFormatInfo& info : Formats()) {
         if (!names.empty())
             names += ", ";
-        names += format.name;
+        names += info.name;
     }
     return names;
+}
+
+std::string ExtensionList() {
+    std::string text;
+    std::vector<std::string> seen;
+    for (const PixoraSaveFormatInfo& info : Formats()) {
+        std::string group;
+        for (const char* const* listed = info.extensions; *listed != nullptr; ++listed) {
+            if (std::find(seen.begin(), seen.end(), *listed) != seen.end())
+                continue;
+            seen.emplace_back(*listed);
+            group += (group.empty() ? "" : "/") + std::string(*listed);
+        }
+        if (!group.empty())
+            text += (text.empty() ? "" : " ") + group;
+    }
+    return text;
 }
 
 }  // namespace pixora::cli

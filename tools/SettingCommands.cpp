@@ -37,10 +37,12 @@ int RunGet(const Arguments& args) {
         }
     } else {
         for (const NamedSetting& setting : AllSettings()) {
+            if (IsRefused(setting))
+                continue;
             if (const std::optional<int32_t> value = ReadSetting(camera->Handle(), setting))
                 std::printf("%-17s %s\n", setting.name, FormatValue(setting, *value).c_str());
         }
-        // The colour gains are refused by this camera; the listing leaves them out.
+        // Those that cannot be read here (no camera device) are left out of the listing.
         camera->DiscardErrors();
     }
     if (!camera->Release() && status == kExitSuccess)
@@ -50,11 +52,11 @@ int RunGet(const Arguments& args) {
 
 // " (asked for 5; the camera keeps 8..1068)" when the camera kept another value than the
 // one sent, else nothing.
-std::string KeptNote(Camera& camera, const NamedSetting& setting, int32_t asked, int32_t kept) {
+std::string KeptNote(const NamedSetting& setting, int32_t asked, int32_t kept) {
     if (asked == kept)
         return "";
     std::string note = " (asked for " + FormatValue(setting, asked);
-    if (const std::optional<ValueRange> keeps = CameraKeeps(camera.Handle(), setting))
+    if (const std::optional<ValueRange> keeps = CameraKeeps(setting))
         note +=
             "; the camera keeps " + std::to_string(keeps->min) + ".." + std::to_string(keeps->max);
     return note + ")";
@@ -75,7 +77,7 @@ int RunSet(const Arguments& args) {
         status = kExitFailure;
     } else if (const std::optional<int32_t> stored = ReadSetting(camera->Handle(), setting)) {
         std::printf("%s = %s%s\n", setting.name, FormatValue(setting, *stored).c_str(),
-                    KeptNote(*camera, setting, value, *stored).c_str());
+                    KeptNote(setting, value, *stored).c_str());
     } else {
         camera->ReportFailure("reading " + std::string(setting.name) + " back");
         status = kExitFailure;
@@ -89,13 +91,20 @@ int RunSet(const Arguments& args) {
 std::string SettingsHelp(const char* usage, const char* what) {
     std::string help = std::string(usage) + "\n\n" + what + "\n\nsettings (accepted values):\n";
     for (const NamedSetting& setting : AllSettings()) {
-        char line[160];
+        char line[256];
         std::snprintf(line, sizeof line, "  %-18s %-10s %s\n", setting.name,
-                      RangeText(setting).c_str(), setting.meaning);
+                      RangeText(setting).c_str(), Meaning(setting).c_str());
         help += line;
     }
+    std::string aliases;
+    for (const NamedSetting& setting : AllSettings()) {
+        for (const char* const* alias = setting.aliases; *alias != nullptr; ++alias)
+            aliases += std::string(aliases.empty() ? "" : ", ") + *alias + " = " + setting.name;
+    }
+    if (!aliases.empty())
+        help += "  other names: " + aliases + "\n";
     help +=
-        "  'gain' and 'exposure' are short for global-gain and exposure-time.\n\n"
+        "  Enumerations take a value's number or its name.\n\n"
         "options:\n"
         "  --device N        camera index 0..7 (default 0)\n";
     return help;

@@ -8,26 +8,33 @@ namespace pixora::cli {
 
 namespace {
 
+// The command line's options for one shot, and the filter value each sets; the values they
+// take and their meaning are the library's.
 struct ShotOption {
     const char* option;
-    const char* setting;
+    int32_t filterIndex;
 };
 
 constexpr ShotOption kValueOptions[] = {
-    {"gain", "global-gain"},      {"exposure", "exposure-time"}, {"bayer-mode", "bayer-mode"},
-    {"brightness", "brightness"}, {"contrast", "contrast"},      {"hue", "hue"},
-    {"saturation", "saturation"}, {"sharpness", "sharpness"},    {"gamma", "gamma"},
+    {"gain", PIXORA_FILTER_GLOBAL_GAIN},      {"exposure", PIXORA_FILTER_EXPOSURE_TIME},
+    {"bayer-mode", PIXORA_FILTER_BAYER_MODE}, {"brightness", PIXORA_FILTER_BRIGHTNESS},
+    {"contrast", PIXORA_FILTER_CONTRAST},     {"hue", PIXORA_FILTER_HUE},
+    {"saturation", PIXORA_FILTER_SATURATION}, {"sharpness", PIXORA_FILTER_SHARPNESS},
+    {"gamma", PIXORA_FILTER_GAMMA},
 };
+
+constexpr int32_t kMeasuredGains[] = {PIXORA_FILTER_BAYER_GAIN_RED, PIXORA_FILTER_BAYER_GAIN_GREEN,
+                                      PIXORA_FILTER_BAYER_GAIN_BLUE};
 
 }  // namespace
 
 std::string ShotOptionsHelp() {
     std::string help;
     for (const ShotOption& option : kValueOptions) {
-        const NamedSetting* setting = FindSetting(option.setting);
-        char line[160];
+        const NamedSetting* setting = SettingOfFilter(option.filterIndex);
+        char line[256];
         std::snprintf(line, sizeof line, "  --%-15s %-10s %s\n", option.option,
-                      RangeText(*setting).c_str(), setting->meaning);
+                      RangeText(*setting).c_str(), Meaning(*setting).c_str());
         help += line;
     }
     return help +
@@ -48,9 +55,9 @@ ShotRequest ParseShotOptions(const Arguments& args) {
     ShotRequest request;
     for (const ShotOption& option : kValueOptions) {
         if (const std::string* text = args.Value(option.option)) {
-            const int32_t value =
-                ParseValue(*FindSetting(option.setting), *text, std::string("--") + option.option);
-            request.values.emplace_back(option.setting, value);
+            const NamedSetting* setting = SettingOfFilter(option.filterIndex);
+            const int32_t value = ParseValue(*setting, *text, std::string("--") + option.option);
+            request.values.emplace_back(setting, value);
         }
     }
     request.whiteBalance = args.Has("white-balance");
@@ -58,40 +65,40 @@ ShotRequest ParseShotOptions(const Arguments& args) {
 }
 
 bool TemporarySettings::Apply(const ShotRequest& request) {
-    for (const auto& [name, value] : request.values) {
-        if (!Change(name, value))
+    for (const auto& [setting, value] : request.values) {
+        if (!Change(*setting, value))
             return false;
     }
     if (request.whiteBalance) {
         // The gains it measures are kept for the run and restored with the request.
-        for (const char* gain : {"bayer-gain-red", "bayer-gain-green", "bayer-gain-blue"}) {
-            const NamedSetting* setting = FindSetting(gain);
+        for (const int32_t gain : kMeasuredGains) {
+            const NamedSetting* setting = SettingOfFilter(gain);
             if (const std::optional<int32_t> old = ReadSetting(camera_.Handle(), *setting))
                 saved_.push_back({setting, *old});
         }
-        if (!Change("bayer-gain-auto", 1))
+        if (!Change(*SettingOfFilter(PIXORA_FILTER_BAYER_GAIN_AUTO), 1))
             return false;
     }
     return true;
 }
 
-bool TemporarySettings::Change(const char* name, int32_t value) {
-    const NamedSetting* setting = FindSetting(name);
-    const std::optional<int32_t> old = ReadSetting(camera_.Handle(), *setting);
+bool TemporarySettings::Change(const NamedSetting& setting, int32_t value) {
+    const std::optional<int32_t> old = ReadSetting(camera_.Handle(), setting);
     if (!old) {
-        camera_.ReportFailure(std::string("reading ") + name);
+        camera_.ReportFailure(std::string("reading ") + setting.name);
         return false;
     }
-    saved_.push_back({setting, *old});
-    if (!WriteSetting(camera_.Handle(), *setting, value)) {
-        camera_.ReportFailure("setting " + std::string(name) + " to " + std::to_string(value));
+    saved_.push_back({&setting, *old});
+    if (!WriteSetting(camera_.Handle(), setting, value)) {
+        camera_.ReportFailure("setting " + std::string(setting.name) + " to " +
+                              std::to_string(value));
         return false;
     }
     return true;
 }
 
 void TemporarySettings::EndWhiteBalance() {
-    if (const NamedSetting* setting = FindSetting("bayer-gain-auto"))
+    if (const NamedSetting* setting = SettingOfFilter(PIXORA_FILTER_BAYER_GAIN_AUTO))
         WriteSetting(camera_.Handle(), *setting, 0);
 }
 

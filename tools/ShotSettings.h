@@ -19,7 +19,7 @@ std::string ShotOptionsHelp();
 
 // The shot options of a command line, checked before any camera is opened.
 struct ShotRequest {
-    std::vector<std::pair<const char*, int32_t>> values;  // setting name, value
+    std::vector<std::pair<const NamedSetting*, int32_t>> values;
     bool whiteBalance = false;
 };
 ShotRequest ParseShotOptions(const Arguments& args);
@@ -40,7 +40,7 @@ public:
     void Restore();
 
 private:
-    bool Change(const char* name, int32_t value);
+    bool Change(const NamedSetting& setting, int32_t value);
 
     struct Saved {
         const NamedSetting* setting;

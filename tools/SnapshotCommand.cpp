@@ -5,6 +5,7 @@
 
 #include "Camera.h"
 #include "CaptureOptions.h"
+#include "CaptureWindow.h"
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "Interrupt.h"
@@ -42,14 +43,20 @@ int RunSnapshot(const Arguments& args) {
     const std::optional<int32_t> bits = BitsOption(args);
     const int32_t device = DeviceOption(args);
     const ShotRequest shot = ParseShotOptions(args);
+    std::optional<WindowRequest> window;
+    if (const std::string* roi = args.Value("roi"))
+        window = ParseWindow(*roi, "--roi");
 
     std::unique_ptr<Camera> camera = Camera::Open(device, true);
     if (!camera)
         return kExitFailure;
     int status = kExitSuccess;
     {
+        // The window is put back after the settings, before the camera is released.
+        TemporaryWindow temporaryWindow(*camera);
         TemporarySettings settings(*camera);
-        if (!ApplyColorMode(*camera, bits) || !settings.Apply(shot)) {
+        if (!ApplyColorMode(*camera, bits) || !settings.Apply(shot) ||
+            (window && !temporaryWindow.Apply(*window))) {
             status = kExitFailure;
         } else if (Pixora_SnapShot(camera->Handle(), nullptr, 0, 1) != 1) {
             camera->ReportFailure("taking the snapshot");
@@ -77,7 +84,8 @@ int RunSnapshot(const Arguments& args) {
 }
 
 std::vector<OptionInfo> SnapshotOptions() {
-    std::vector<OptionInfo> options = {{"bits", true}, {"device", true}, {"format", true}};
+    std::vector<OptionInfo> options = {
+        {"bits", true}, {"device", true}, {"format", true}, {"roi", true}};
     for (const OptionInfo& option : ShotOptionList())
         options.push_back(option);
     return options;
@@ -88,10 +96,10 @@ std::string SnapshotHelp() {
                "usage: pixora snapshot [options] [FILE...]\n\n"
                "Takes one frame and saves it to every FILE given (default: snapshot.bmp, or\n"
                "snapshot with the extension of --format). The format comes from --format or\n"
-               "else from each file's extension: .bmp .raw .jpg/.jpeg .png .tif/.tiff.\n\n"
-               "options:\n") +
-           kBitsHelp + kDeviceHelp +
-           "  --format F        bmp, raw, jpeg (quality 100), jpeg70, jpeg20, png, tiff\n" +
+               "else from each file's extension: ") +
+           ExtensionList() + ".\n\noptions:\n" + kBitsHelp + kDeviceHelp + "  --format F        " +
+           FormatNames() + "\n" + WindowOptionHelp() +
+           "                    for this shot only; the stored window is put back\n" +
            ShotOptionsHelp();
 }
 

@@ -18,7 +18,7 @@ PIXORA_LIBRARY. ``pixora.simulator`` controls the library's virtual camera. What
 library has to say beyond a call's result goes to the ``logging`` logger ``"pixora"``.
 """
 
-from . import images, simulator
+from . import controls, images, simulator
 from ._library import library_path
 from .camera import Camera, CameraInfo, FrameCounts, cameras
 from .constants import (
@@ -77,6 +77,7 @@ __all__ = [
     "Stream",
     "StreamTimeoutError",
     "cameras",
+    "controls",
     "images",
     "library_path",
     "library_version",

@@ -11,14 +11,15 @@ from typing import Callable, Dict, Iterator, List, NamedTuple, Optional, Tuple, 
 import numpy as np
 
 from . import _library, images
+from . import controls as _controls
 from ._records import CameraInfo as _CameraInfo
 from ._records import FrameCounts as _FrameCounts
 from ._records import StreamFrame, StreamOptions, new_record
 from ._records import StreamStatus as _StreamStatus
-from .constants import AutoIris, CaptureState, ErrorCode, Filter, SaveFormat
-from .errors import CameraClosedError, PixoraError, StreamTimeoutError
+from .constants import AutoIris, CaptureState, ErrorCode, Filter
+from .errors import CameraClosedError, LibraryError, PixoraError, StreamTimeoutError
 from .frames import BAYER_PATTERNS, Frame, Stream, _Lease
-from .settings import SETTINGS, Setting, int32, setting_range
+from .settings import int32, setting_range
 
 DEVICE_INDICES = range(8)
 
@@ -33,17 +34,8 @@ MAX_BUFFERS = 64
 _DROP_POLICIES = {"newest": 0, "oldest": 1}
 _TAKE_FRAME, _TAKE_TIMEOUT, _TAKE_STOPPED, _TAKE_FAILED = 1, 0, 2, 3
 
-# File extensions of Camera.save, and JPEG qualities the library has formats for.
-_EXTENSIONS = {
-    ".bmp": SaveFormat.BMP,
-    ".raw": SaveFormat.RAW,
-    ".jpg": SaveFormat.JPEG,
-    ".jpeg": SaveFormat.JPEG,
-    ".png": SaveFormat.PNG,
-    ".tif": SaveFormat.TIFF,
-    ".tiff": SaveFormat.TIFF,
-}
-_JPEG_QUALITIES = {100: SaveFormat.JPEG, 70: SaveFormat.JPEG_70, 20: SaveFormat.JPEG_20}
+# The four controls of the capture window, in the order of Camera.roi.
+_WINDOW = ("offset-x", "offset-y", "width", "height")
 
 
 class CameraInfo(NamedTuple):
@@ -75,8 +67,8 @@ def _error_text(code: int) -> str:
     return _library.library().PixoraEx_ErrorText(code).decode("utf-8", "replace")
 
 
-# What a Camera puts back when it closes: per setting, the setter and the value it had
-# before the program first changed it.
+# What a Camera puts back when it closes: per setting, the setter, the control id or filter
+# index it takes (None: none) and the value it had before the program first changed it.
 _Originals = Dict[str, Tuple[str, Optional[int], int]]
 
 
@@ -87,10 +79,17 @@ def _put_back(library: ctypes.CDLL, handle: int, originals: _Originals) -> None:
         if index is None:
             getattr(library, function)(handle, value)
         else:
-            library.Pixora_SetFilterValue(handle, index, value)
+            getattr(library, function)(handle, index, value)
     originals.clear()
     while library.Pixora_GetLastError(handle) != 0:
         pass
+
+
+def _balance_gains() -> Tuple[_controls.Control, ...]:
+    return tuple(
+        _controls.by_filter(index)
+        for index in (Filter.BAYER_GAIN_RED, Filter.BAYER_GAIN_GREEN, Filter.BAYER_GAIN_BLUE)
+    )
 
 
 def _release(library: ctypes.CDLL, handle: int, originals: _Originals) -> None:
@@ -135,7 +134,62 @@ def _device_names(library: ctypes.CDLL, handle: int) -> List[Tuple[int, str]]:
     return found
 
 
-class Camera:
+class _ControlAttribute:
+    """A control of the library as an attribute of Camera: reading asks the camera, writing
+    sets it (PixoraEx_GetControl, PixoraEx_SetControl)."""
+
+    def __init__(self, control: _controls.Control, attribute: str) -> None:
+        self.control = control
+        alias = f" (the same as {control.attribute})" if attribute != control.attribute else ""
+        doc = control.doc()
+        first = doc.index(". ") if ". " in doc else len(doc) - 1
+        self.__doc__ = doc[:first] + alias + doc[first:]
+
+    def __get__(self, camera, owner=None):
+        if camera is None:
+            return self
+        return camera._get_control(self.control)
+
+    def __set__(self, camera, value) -> None:
+        camera._set_control(self.control, value)
+
+
+class _CameraType(type):
+    """Gives Camera an attribute for every control (and alias) of the loaded library, the
+    first time the class is looked into or a Camera is made, so that help() lists them."""
+
+    def _install_controls(cls) -> None:
+        if cls.__dict__.get("_controls_installed"):
+            return
+        for control in _controls.all_controls():
+            if "refused" in control.flags:
+                continue
+            names = (control.attribute,) + tuple(a.replace("-", "_") for a in control.aliases)
+            for name in names:
+                # An attribute of the class's own (bits, auto_iris) stays as it is.
+                if not any(name in klass.__dict__ for klass in cls.__mro__):
+                    type.__setattr__(cls, name, _ControlAttribute(control, name))
+        type.__setattr__(cls, "_controls_installed", True)
+
+    def __dir__(cls):
+        try:
+            cls._install_controls()
+        except LibraryError:
+            pass  # help() without the library: the class's own attributes
+        return super().__dir__()
+
+    def __getattr__(cls, name: str):
+        # Only called for names the class does not have (yet).
+        if name.startswith("_") or cls.__dict__.get("_controls_installed"):
+            raise AttributeError(f"type object {cls.__name__!r} has no attribute {name!r}")
+        try:
+            cls._install_controls()
+        except LibraryError:
+            raise AttributeError(f"type object {cls.__name__!r} has no attribute {name!r}")
+        return getattr(cls, name)
+
+
+class Camera(metaclass=_CameraType):
     """An open session with one 530TZ camera.
 
     ``Camera(device=0)`` opens the camera at a device index (0..7, see ``pixora.cameras()``)
@@ -147,9 +201,11 @@ class Camera:
     AttributeError.
 
     Pictures come as numpy arrays: of their own from ``snapshot()``, views of the library's
-    queue buffers from ``stream()`` (shapes and channel orders in ``pixora.images``). The picture and analog settings are attributes
-    (``cam.brightness = 40``, ``cam.gain``, ``cam.exposure``, ...; their ranges with
-    ``Camera.range(name)``). Every failure raises PixoraError with the library's error code.
+    queue buffers from ``stream()`` (shapes and channel orders in ``pixora.images``). Every
+    control the library describes is an attribute, its name with ``_`` for ``-``
+    (``cam.brightness = 40``, ``cam.gain``, ``cam.exposure``, ``cam.offset_x``, ...), and
+    ``cam.controls`` tells their ranges, defaults and meaning; ``cam.roi`` is the capture
+    window. Every failure raises PixoraError with the library's error code.
 
     A Camera may be used from several threads: calls run one at a time (as the library runs
     them), and ``close()`` from another thread ends a stream of this camera with
@@ -168,38 +224,11 @@ class Camera:
     _open_cameras: "weakref.WeakSet[Camera]" = weakref.WeakSet()
     _open_lock = threading.Lock()
 
-    # Picture settings (the library applies them to the next processed frame).
-    brightness = Setting("brightness")
-    contrast = Setting("contrast")
-    hue = Setting("hue")
-    saturation = Setting("saturation")
-    sharpness = Setting("sharpness")
-    gamma = Setting("gamma")
-    bayer_mode = Setting("bayer_mode")
-    bayer_gain_red = Setting("bayer_gain_red")
-    bayer_gain_green = Setting("bayer_gain_green")
-    bayer_gain_blue = Setting("bayer_gain_blue")
-    bayer_gain_auto = Setting("bayer_gain_auto", bool)
-    auto_white_balance = Setting("auto_white_balance", bool)
-    gray_mode = Setting("gray_mode")
-    gray_gain_r = Setting("gray_gain_r")
-    gray_gain_g1 = Setting("gray_gain_g1")
-    gray_gain_g2 = Setting("gray_gain_g2")
-    gray_gain_b = Setting("gray_gain_b")
-    gray_offset_r = Setting("gray_offset_r")
-    gray_offset_g1 = Setting("gray_offset_g1")
-    gray_offset_g2 = Setting("gray_offset_g2")
-    gray_offset_b = Setting("gray_offset_b")
-    # Analog settings, written to the camera (reading the exposure takes about 120 ms).
-    global_gain = Setting("global_gain")
-    gain = Setting("gain")
-    exposure_time = Setting("exposure_time")
-    exposure = Setting("exposure")
-
     range = staticmethod(setting_range)
 
     def __init__(self, device: int = 0, keep_settings: bool = False) -> None:
         self._lib = _library.library()
+        type(self)._install_controls()
         self._lock = threading.RLock()
         self._handle: Optional[int] = None
         self._keep_settings = bool(keep_settings)
@@ -282,14 +311,37 @@ class Camera:
         return self._name
 
     @property
-    def width(self) -> int:
-        """Width of the pictures in pixels (1360)."""
-        return self._call("Pixora_Width")
+    def controls(self) -> _controls.Controls:
+        """The controls the library describes, by name: ``cam.controls["gamma"]`` is a
+        ``pixora.controls.Control`` with its range, step, default, unit, description, kind,
+        enumeration values and flags. Each is an attribute of the Camera too."""
+        return _controls.Controls()
 
     @property
-    def height(self) -> int:
-        """Height of the pictures in pixels (1024)."""
-        return self._call("Pixora_Height")
+    def roi(self) -> Tuple[int, int, int, int]:
+        """The capture window (x, y, width, height) on the sensor. Setting it sets the four
+        window controls; the next capture started takes it (a stream running keeps its
+        own), and a window that leaves the sensor fails there with error 7."""
+        with self._lock:
+            x, y, width, height = (self._get_control(self._window(name)) for name in _WINDOW)
+        return x, y, width, height
+
+    @roi.setter
+    def roi(self, window: Tuple[int, int, int, int]) -> None:
+        x, y, width, height = (int32(value, "roi") for value in window)
+        with self._lock:
+            offset_x, offset_y, w, h = (self._window(name) for name in _WINDOW)
+            # Each control is checked alone: the start goes to the corner first, so that no
+            # step leaves its range.
+            for control, value in (
+                (offset_x, 0),
+                (offset_y, 0),
+                (w, width),
+                (h, height),
+                (offset_x, x),
+                (offset_y, y),
+            ):
+                self._set_control(control, value)
 
     @property
     def bits(self) -> int:
@@ -300,19 +352,6 @@ class Camera:
     @bits.setter
     def bits(self, bits: int) -> None:
         self._set_bits(bits)
-
-    @property
-    def wait_time(self) -> int:
-        """Milliseconds the library's polled captures (its callback preview and trigger
-        functions) sleep between looks at the camera (10); stream() is not paced by it."""
-        return self._call("Pixora_GetWaitTime", failure=-1)
-
-    @wait_time.setter
-    def wait_time(self, milliseconds: int) -> None:
-        milliseconds = int32(milliseconds, "wait_time")
-        if milliseconds < 0:
-            raise PixoraError(f"wait_time {milliseconds} is negative", ErrorCode.BAD_ARGUMENT)
-        self._call("Pixora_SetWaitTime", milliseconds, what="wait_time")
 
     @property
     def info(self) -> CameraInfo:
@@ -379,20 +418,26 @@ class Camera:
         """
         path = os.fspath(path)
         extension = os.path.splitext(path)[1].lower()
-        if extension not in _EXTENSIONS:
+        formats = [f for f in _controls.save_formats() if extension in f.extensions]
+        if not formats:
+            known = dict.fromkeys(e for f in _controls.save_formats() for e in f.extensions)
             raise PixoraError(
                 f"cannot save {path!r}: no format for the extension {extension!r} "
-                f"(one of {', '.join(_EXTENSIONS)})",
+                f"(one of {', '.join(known)})",
                 ErrorCode.BAD_ARGUMENT,
             )
-        format = _EXTENSIONS[extension]
-        if format == SaveFormat.JPEG:
-            if quality not in _JPEG_QUALITIES:
+        # The first format that lists the extension, or among those with a quality, the
+        # one of the quality asked for.
+        format = formats[0].code
+        qualities = {f.quality: f.code for f in formats if f.quality}
+        if qualities:
+            if quality not in qualities:
+                written = ", ".join(str(q) for q in qualities)
                 raise PixoraError(
-                    f"JPEG quality {quality}: the library writes 100, 70 or 20",
+                    f"quality {quality} for {extension}: the library writes {written}",
                     ErrorCode.BAD_ARGUMENT,
                 )
-            format = _JPEG_QUALITIES[quality]
+            format = qualities[quality]
         # The library takes the name in the system's narrow encoding: on Windows the ANSI
         # code page, not the UTF-8 of os.fsencode.
         name = path.encode("mbcs") if os.name == "nt" else os.fsencode(path)
@@ -607,16 +652,8 @@ class Camera:
 
     # --- Settings ------------------------------------------------------------------------
 
-    @property
-    def mirror_v(self) -> bool:
-        """True turns the picture upside down."""
-        return bool(self._call("Pixora_GetMirrorV", failure=None, what="mirror_v"))
-
-    @mirror_v.setter
-    def mirror_v(self, flag: bool) -> None:
-        self._remember("mirror_v", "Pixora_SetMirrorV", lambda: int(self.mirror_v))
-        self._call("Pixora_SetMirrorV", 1 if flag else 0, what="mirror_v")
-
+    # The automatic exposure moves the exposure and the gain: it stays a property of its own
+    # so that both are put back with it.
     @property
     def auto_iris(self) -> AutoIris:
         """Automatic exposure control: AutoIris.OFF, EXPOSURE or GAIN."""
@@ -631,21 +668,23 @@ class Camera:
         self._remember("auto_iris", "Pixora_SetAutoIris", lambda: int(self.auto_iris))
         if mode:
             # Automatic exposure moves the exposure and the gain: both are put back.
-            self._remember_filter("exposure_time")
-            self._remember_filter("global_gain")
+            self._remember_control(_controls.by_filter(Filter.EXPOSURE_TIME))
+            self._remember_control(_controls.by_filter(Filter.GLOBAL_GAIN))
         self._call("Pixora_SetAutoIris", int32(mode, "auto_iris"), what=f"auto_iris {mode}")
 
     @property
     def white_balance(self) -> Tuple[int, int, int]:
         """The white-balance gains (red, green, blue) in percent, 100 for unity, 0..400."""
         with self._lock:
-            return (self.bayer_gain_red, self.bayer_gain_green, self.bayer_gain_blue)
+            red, green, blue = (self._get_control(c) for c in _balance_gains())
+        return red, green, blue
 
     @white_balance.setter
     def white_balance(self, gains: Tuple[int, int, int]) -> None:
         red, green, blue = gains
         with self._lock:
-            self.bayer_gain_red, self.bayer_gain_green, self.bayer_gain_blue = red, green, blue
+            for control, value in zip(_balance_gains(), (red, green, blue)):
+                self._set_control(control, value)
 
     def white_balance_once(self, timeout: float = 5.0) -> Tuple[int, int, int]:
         """Measures the white balance on one colour frame, keeps the gains it finds and
@@ -666,10 +705,11 @@ class Camera:
                     )
             else:
                 colour = self.bits not in (8, 16)
-            for name in ("bayer_gain_red", "bayer_gain_green", "bayer_gain_blue"):
-                self._remember_filter(name)
-            before = self.bayer_gain_auto
-            self.bayer_gain_auto = True
+            for control in _balance_gains():
+                self._remember_control(control)
+            automatic = _controls.by_filter(Filter.BAYER_GAIN_AUTO)
+            before = self._get_control(automatic)
+            self._set_control(automatic, True)
         try:
             if streaming:
                 self._wait_frames(2, timeout)
@@ -677,7 +717,7 @@ class Camera:
                 self.snapshot(self.bits if colour else 24)
         finally:
             if not self.closed:
-                self.bayer_gain_auto = before
+                self._set_control(automatic, before)
         return self.white_balance
 
     def _frames_arrived(self) -> int:
@@ -737,27 +777,40 @@ class Camera:
         self._remember("bits", "Pixora_SetColorMode", lambda: self.bits)
         self._call("Pixora_SetColorMode", bits, what=f"colour mode {bits}")
 
-    def _get_filter(self, index: int, name: str) -> int:
-        ok = ctypes.c_int32()
-        with self._lock:
-            value = self._call(
-                "Pixora_GetFilterValue", index, ctypes.byref(ok), failure=None, what=name
-            )
-        return value
+    def _window(self, name: str) -> _controls.Control:
+        control = _controls.find(name)
+        if control is None:
+            raise PixoraError("this library has no capture window", ErrorCode.NOT_SUPPORTED)
+        return control
 
-    def _set_filter(self, index: int, value: int, name: str) -> None:
-        self._remember_filter(name)
-        try:
-            self._call("Pixora_SetFilterValue", index, value, what=f"{name} = {value}")
-        except PixoraError as error:
-            if error.code != ErrorCode.BAD_ARGUMENT or index == Filter.BAYER_GAIN_AUTO:
-                raise
-            low, high = setting_range(name)
-            raise PixoraError(
-                f"{name} = {value}: outside {low}..{high}",
-                error.code,
-                error.function,
-            ) from None
+    def _get_control(self, control: _controls.Control) -> Union[int, bool]:
+        value = ctypes.c_int32()
+        self._call(
+            "PixoraEx_GetControl", control.id, ctypes.byref(value), what=control.attribute
+        )
+        return bool(value.value) if control.kind == "boolean" else value.value
+
+    def _set_control(self, control: _controls.Control, value: object) -> None:
+        name = control.attribute
+        if isinstance(value, str) and control.kind == "enumeration":
+            named = {v.name: v.value for v in control.values}
+            if value not in named:
+                raise PixoraError(
+                    f"{name} = {value!r}: not one of {', '.join(named)}", ErrorCode.BAD_ARGUMENT
+                )
+            value = named[value]
+        value = int32(value, name)
+        with self._lock:
+            self._remember_control(control)
+            try:
+                self._call("PixoraEx_SetControl", control.id, value, what=f"{name} = {value}")
+            except PixoraError as error:
+                if error.code != ErrorCode.BAD_ARGUMENT or "any_value" in control.flags:
+                    raise
+                low, high = control.accepted
+                raise PixoraError(
+                    f"{name} = {value}: outside {low}..{high}", error.code, error.function
+                ) from None
 
     def _remember(self, key: str, function: str, read: Callable[[], int]) -> None:
         """Notes a setting's value before this Camera first changes it, to put it back at
@@ -767,15 +820,18 @@ class Camera:
                 return
             self._originals[key] = (function, None, read())
 
-    def _remember_filter(self, name: str) -> None:
+    def _remember_control(self, control: _controls.Control) -> None:
         with self._lock:
-            if self._keep_settings or name in self._originals:
+            if self._keep_settings or control.name in self._originals:
                 return
-            index = SETTINGS[name].index
-            value = self._get_filter(index, name)
+            value = int(self._get_control(control))
             # The camera may keep an exposure (1068) beyond what the setter takes.
-            low, high = setting_range(name)
-            self._originals[name] = ("Pixora_SetFilterValue", index, min(max(value, low), high))
+            low, high = control.accepted
+            self._originals[control.name] = (
+                "PixoraEx_SetControl",
+                control.id,
+                min(max(value, low), high),
+            )
 
     def __setattr__(self, name: str, value: object) -> None:
         # A misspelt setting (cam.exposre = 100) must not pass for a new attribute.

@@ -112,6 +112,12 @@ def test_settings_take_their_range_and_refuse_the_rest(cam, name):
         setattr(cam, name, 7)
         assert getattr(cam, name) is True  # kept as 1
         return
+    if name == "bayer_gain_rgb":
+        # The packed gains take every value and keep its three low bytes.
+        assert (low, high) == (-(2**31), 2**31 - 1)
+        setattr(cam, name, 0x7FC86432)
+        assert getattr(cam, name) == 0xC86432
+        return
     for value in (low, high):
         setattr(cam, name, value)
         if name == "exposure_time":
@@ -238,8 +244,9 @@ def test_failures_carry_the_code_the_text_and_the_reason(cam, tmp_path):
 def test_help_describes_the_camera_and_its_ranges():
     text = pydoc.render_doc(pixora.Camera, renderer=pydoc.plaintext)
     assert "snapshot(self, bits: int = 24)" in text
-    assert "Added to every sample. Accepts -255..255." in text
+    assert "Added to every sample of the picture. Accepts -255..255. Default 0." in text
     assert "Analog gain of the sensor (the same as global_gain). Accepts 0..1023." in text
+    assert "The sensor column the capture window starts at. Accepts 0..1356 pixels." in text
     assert "stream(self, bits: int = 24, count: Optional[int] = None" in text
 
 
@@ -248,7 +255,7 @@ def test_a_misspelt_attribute_raises_instead_of_being_kept(cam):
         cam.exposre = 100
     assert not hasattr(cam, "exposre")
     with pytest.raises(AttributeError):
-        cam.width = 640  # read-only
+        cam.state = 1  # read-only
     cam.exposure = 300  # the real ones still work
     assert cam.exposure == 300
 
@@ -275,3 +282,60 @@ def test_settings_are_put_back_at_close_unless_kept(sim):
     gc.collect()
     with pixora.Camera() as cam:
         assert cam.brightness == 40
+
+
+def test_controls_describe_every_attribute_with_its_range_and_default(cam):
+    controls = cam.controls
+    assert len(controls) == len(list(controls)) >= 36
+    gamma = controls["gamma"]
+    assert (gamma.minimum, gamma.maximum, gamma.default, gamma.kind) == (0, 200, 100, "integer")
+    assert controls["gain"] is not None and controls["gain"].name == "global-gain"
+    assert controls["offset_x"].name == "offset-x"
+    assert "window" in controls["width"].flags and controls["width"].unit == "pixels"
+    iris = controls["auto-iris"]
+    assert iris.kind == "enumeration"
+    assert [v.name for v in iris.values] == ["off", "exposure", "gain"]
+    with pytest.raises(KeyError):
+        controls["exposre"]
+    for control in controls.values():
+        if "refused" in control.flags:
+            assert not hasattr(cam, control.attribute)
+            continue
+        assert hasattr(type(cam), control.attribute), control.name
+        low, high = control.accepted
+        assert low <= control.default <= high or control.kind == "boolean"
+    # An enumeration takes its value names too.
+    cam.gray_mode = controls["gray-mode"].values[2].name
+    assert cam.gray_mode == controls["gray-mode"].values[2].value
+    with pytest.raises(pixora.PixoraError) as refused:
+        cam.gray_mode = "no-such-mode"
+    assert refused.value.code == ErrorCode.BAD_ARGUMENT
+
+
+def test_roi_sets_the_capture_window_and_snapshots_are_its_crop(cam):
+    full = cam.snapshot(bits=8)
+    assert cam.roi == (0, 0, 1360, 1024)
+    cam.roi = (100, 51, 640, 480)
+    assert cam.roi == (100, 51, 640, 480)
+    assert (cam.width, cam.height, cam.offset_x, cam.offset_y) == (640, 480, 100, 51)
+    window = cam.snapshot(bits=8)
+    assert window.shape == (480, 640)
+    assert np.array_equal(window, full[51 : 51 + 480, 100 : 100 + 640])
+    with pytest.raises(pixora.PixoraError) as refused:
+        cam.width = 3
+    assert refused.value.code == ErrorCode.BAD_ARGUMENT
+    assert "outside 4..1360" in str(refused.value)
+    cam.roi = (0, 0, 1360, 1024)
+    assert cam.snapshot(bits=8).shape == (1024, 1360)
+
+
+def test_save_chooses_the_format_from_the_library_table(cam, tmp_path):
+    cam.snapshot()
+    for extension in (".bmp", ".jpeg", ".TIF"):
+        cam.save(tmp_path / f"a{extension}")
+        assert (tmp_path / f"a{extension}").stat().st_size > 0
+    cam.save(tmp_path / "b.jpg", quality=20)
+    with pytest.raises(pixora.PixoraError, match="the library writes 100, 70, 20"):
+        cam.save(tmp_path / "c.jpg", quality=50)
+    with pytest.raises(pixora.PixoraError, match="no format for the extension '.gif'"):
+        cam.save(tmp_path / "d.gif")

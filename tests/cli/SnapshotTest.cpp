@@ -71,6 +71,34 @@ TEST(PixoraSnapshot, EveryColourModeGivesWholeRowsOfItsDepth) {
     }
 }
 
+TEST(PixoraSnapshot, RoiTakesTheWindowsCropForThisShotOnly) {
+    PixoraFixture pixora;
+    const std::string full = pixora.File("full.raw"), window = pixora.File("window.raw");
+    ASSERT_EQ(pixora.Run({"snapshot", "--bits", "8", full}).exitStatus, 0);
+    const PixoraResult shot =
+        pixora.Run({"snapshot", "--bits", "8", "--roi", "100,51,640,480", window});
+    ASSERT_EQ(shot.exitStatus, 0) << shot.err;
+    EXPECT_NE(shot.out.find("(raw, 640 x 480, 8 bits per pixel)"), std::string::npos) << shot.out;
+    // The gray mosaic of the window is exactly the same crop of the full frame.
+    const std::string fullBytes = ReadFile(full), windowBytes = ReadFile(window);
+    ASSERT_EQ(fullBytes.size(), 1360u * 1024u);
+    ASSERT_EQ(windowBytes.size(), 640u * 480u);
+    for (size_t row = 0; row < 480; ++row) {
+        ASSERT_EQ(windowBytes.substr(row * 640, 640),
+                  fullBytes.substr((51 + row) * 1360 + 100, 640))
+            << "row " << row;
+    }
+    // The stored window stays as it was.
+    EXPECT_EQ(pixora.Run({"get", "width"}).out, "1360\n");
+    EXPECT_EQ(pixora.Run({"get", "offset-x"}).out, "0\n");
+
+    for (const char* wrong : {"1000,0,640,480", "0,0,3,480", "1,2,3", "a,b,c,d"}) {
+        const PixoraResult refused = pixora.Run({"snapshot", "--roi", wrong, window});
+        EXPECT_EQ(refused.exitStatus, 2) << wrong;
+        EXPECT_NE(refused.err.find("--roi"), std::string::npos) << refused.err;
+    }
+}
+
 TEST(PixoraSnapshot, FormatOptionWinsOverTheExtension) {
     PixoraFixture pixora;
     const std::string file = pixora.File("frame.dat");

@@ -175,6 +175,46 @@ static void teardown(void) {
 
 /* ---- caps --------------------------------------------------------------------------------- */
 
+static gint32 control_id(const gchar* name) {
+    gint32 id = PixoraEx_FindControl(name);
+    fail_if(id < 0, "the library has no control %s", name);
+    return id;
+}
+
+static PixoraControlInfo control_info(const gchar* name) {
+    PixoraControlInfo info;
+    memset(&info, 0, sizeof info);
+    info.size = sizeof info;
+    fail_unless_equals_int(PixoraEx_GetControlInfo(control_id(name), &info), 1);
+    return info;
+}
+
+/* The capture window stored for camera 0: offset-x, offset-y, width, height. */
+static void stored_window(gint32 window[4]) {
+    const gchar* names[] = {"offset-x", "offset-y", "width", "height"};
+    PIXORA_HANDLE camera = Pixora_Initialize(NULL);
+    for (guint i = 0; i < 4; ++i)
+        fail_unless_equals_int(PixoraEx_GetControl(camera, control_id(names[i]), &window[i]), 1);
+    Pixora_Release(camera);
+}
+
+/* Stores a window of `width` x `height` at the sensor's corner for camera 0. */
+static void store_size(gint32 width, gint32 height) {
+    PIXORA_HANDLE camera = Pixora_Initialize(NULL);
+    fail_unless_equals_int(PixoraEx_SetControl(camera, control_id("width"), width), 1);
+    fail_unless_equals_int(PixoraEx_SetControl(camera, control_id("height"), height), 1);
+    Pixora_Release(camera);
+}
+
+/* The range of a caps field: from its minimum to its maximum. */
+static void fail_unless_range(const GstStructure* s, const gchar* field, gint minimum,
+                              gint maximum) {
+    const GValue* value = gst_structure_get_value(s, field);
+    fail_unless(value != NULL && GST_VALUE_HOLDS_INT_RANGE(value), "%s is no range", field);
+    fail_unless_equals_int(gst_value_get_int_range_min(value), minimum);
+    fail_unless_equals_int(gst_value_get_int_range_max(value), maximum);
+}
+
 GST_START_TEST(caps_offer_the_window_in_four_formats_bgr_first) {
     GstElement* src = gst_element_factory_make("pixorasrc", NULL);
     GstPad* pad = gst_element_get_static_pad(src, "src");
@@ -186,15 +226,18 @@ GST_START_TEST(caps_offer_the_window_in_four_formats_bgr_first) {
                            GST_STATE_CHANGE_NO_PREROLL);
     GstCaps* caps = gst_pad_query_caps(pad, NULL);
     const gchar* formats[] = {"BGR", "BGRx", "GRAY8", "GRAY16_LE", "grbg"};
+    const PixoraControlInfo width = control_info("width");
+    const PixoraControlInfo height = control_info("height");
     fail_unless_equals_int(gst_caps_get_size(caps), 5);
     /* Last the raw mosaic in the pattern of the full window. */
     fail_unless(gst_structure_has_name(gst_caps_get_structure(caps, 4), "video/x-bayer"));
     for (guint i = 0; i < 5; ++i) {
         const GstStructure* s = gst_caps_get_structure(caps, i);
-        gint width = 0, height = 0, num = -1, den = -1;
+        gint num = -1, den = -1;
         fail_unless_equals_string(gst_structure_get_string(s, "format"), formats[i]);
-        fail_unless(gst_structure_get_int(s, "width", &width) && width == WIDTH);
-        fail_unless(gst_structure_get_int(s, "height", &height) && height == HEIGHT);
+        /* Every size of the window that fits on the sensor from its start (the corner). */
+        fail_unless_range(s, "width", width.minimum, WIDTH);
+        fail_unless_range(s, "height", height.minimum, HEIGHT);
         /* Any rate until the camera streams and its rate is measured. */
         const GValue* rate = gst_structure_get_value(s, "framerate");
         fail_unless(rate != NULL && GST_VALUE_HOLDS_FRACTION_RANGE(rate));
@@ -781,17 +824,109 @@ GST_START_TEST(every_restart_begins_afresh) {
 }
 GST_END_TEST
 
-GST_START_TEST(a_size_the_camera_cannot_give_fails_naming_the_size_it_gives) {
-    Run* run = run_new("", "video/x-raw,width=640,height=480");
+GST_START_TEST(a_size_the_camera_cannot_give_fails_naming_the_sizes_it_gives) {
+    /* 1300 columns from column 100 leave the sensor. */
+    Run* run = run_new("offset-x=100", "video/x-raw,width=1300,height=480");
     run_play(run);
     GstMessage* message = run_message(run, GST_MESSAGE_ERROR, 10);
     fail_unless(message != NULL);
     gchar* text = error_text_of(message);
-    fail_unless(strstr(text, "1360 x 1024") != NULL && strstr(text, "640 x 480") != NULL, "%s",
-                text);
+    gchar* widths = g_strdup_printf("widths %d to %d", control_info("width").minimum, WIDTH - 100);
+    gchar* heights = g_strdup_printf("heights %d to %d", control_info("height").minimum, HEIGHT);
+    fail_unless(strstr(text, widths) != NULL && strstr(text, heights) != NULL &&
+                    strstr(text, "1300 x 480") != NULL,
+                "%s", text);
+    g_free(widths);
+    g_free(heights);
     g_free(text);
     gst_message_unref(message);
     run_free(run);
+}
+GST_END_TEST
+
+GST_START_TEST(a_size_in_the_caps_is_that_crop_of_the_full_frame_for_the_run) {
+    /* The library's gray picture of the whole sensor. */
+    guint8* full = g_malloc((gsize)WIDTH * HEIGHT);
+    PIXORA_HANDLE camera = Pixora_Initialize(NULL);
+    const gint32 mode = Pixora_GetColorMode(camera);
+    fail_unless_equals_int(Pixora_SetColorMode(camera, 8), 1);
+    fail_unless_equals_int(Pixora_SnapShot(camera, full, WIDTH * HEIGHT, 1), 1);
+    fail_unless_equals_int(Pixora_SetColorMode(camera, mode), 1);
+    Pixora_Release(camera);
+
+    Run* run = run_new("num-buffers=2 offset-x=101 offset-y=51",
+                       "video/x-raw,format=GRAY8,width=680,height=500");
+    run_play(run);
+    fail_unless(run_wait(run, 2, 10));
+    GstVideoInfo info;
+    fail_unless(gst_video_info_from_caps(&info, run->caps));
+    fail_unless_equals_int(GST_VIDEO_INFO_WIDTH(&info), 680);
+    fail_unless_equals_int(GST_VIDEO_INFO_HEIGHT(&info), 500);
+    GstVideoMeta* video = gst_buffer_get_video_meta(run->first);
+    const gint stride = video != NULL ? video->stride[0] : GST_VIDEO_INFO_PLANE_STRIDE(&info, 0);
+    GstMapInfo map;
+    fail_unless(gst_buffer_map(run->first, &map, GST_MAP_READ));
+    fail_unless(map.size >= (gsize)stride * 500);
+    /* Row 0 begins with the frame's number; every other pixel is the full frame's. */
+    guint differences = 0;
+    for (gint y = 1; y < 500; ++y) {
+        for (gint x = 0; x < 680; ++x)
+            differences +=
+                map.data[(gsize)y * stride + x] != full[(gsize)(51 + y) * WIDTH + 101 + x];
+    }
+    fail_unless_equals_int(differences, 0);
+    gst_buffer_unmap(run->first, &map);
+    run_free(run);
+    g_free(full);
+
+    /* The raw mosaic of a window that starts on an odd column and row begins with the full
+     * window's second row, shifted by a column. */
+    run = run_new("num-buffers=2 offset-x=101 offset-y=51", "video/x-bayer,width=680,height=500");
+    run_play(run);
+    fail_unless(run_wait(run, 2, 10));
+    const GstStructure* s = gst_caps_get_structure(run->caps, 0);
+    gint width = 0, height = 0;
+    fail_unless_equals_string(gst_structure_get_string(s, "format"), "gbrg");
+    fail_unless(gst_structure_get_int(s, "width", &width) && width == 680);
+    fail_unless(gst_structure_get_int(s, "height", &height) && height == 500);
+    fail_unless_equals_int(gst_buffer_get_size(run->first), 680 * 500);
+    run_free(run);
+
+    /* The window is the run's, as the offsets are: the stored one comes back at the stop. */
+    gint32 window[4];
+    stored_window(window);
+    fail_unless(window[0] == 0 && window[1] == 0 && window[2] == WIDTH && window[3] == HEIGHT,
+                "stored window %d, %d, %d x %d", window[0], window[1], window[2], window[3]);
+}
+GST_END_TEST
+
+/* Caps that name no size get the stored window's, or as much of it as fits from the offsets. */
+GST_START_TEST(without_a_size_in_the_caps_the_stored_window_is_kept) {
+    store_size(640, 480);
+    const struct {
+        const gchar* source;
+        gint width;
+    } runs[] = {{"num-buffers=2", 640}, {"num-buffers=2 offset-x=800", WIDTH - 800}};
+    for (guint i = 0; i < G_N_ELEMENTS(runs); ++i) {
+        Run* run = run_new(runs[i].source, "videoconvert");
+        run_play(run);
+        fail_unless(run_wait(run, 2, 10), "%s: no frames", runs[i].source);
+        GstPad* pad = gst_element_get_static_pad(run->src, "src");
+        GstCaps* caps = gst_pad_get_current_caps(pad);
+        gst_object_unref(pad);
+        const GstStructure* s = gst_caps_get_structure(caps, 0);
+        gint width = 0, height = 0;
+        fail_unless(gst_structure_get_int(s, "width", &width) && width == runs[i].width,
+                    "%s: width %d", runs[i].source, width);
+        fail_unless(gst_structure_get_int(s, "height", &height) && height == 480);
+        gst_caps_unref(caps);
+        run_free(run);
+    }
+    gint32 window[4];
+    stored_window(window);
+    store_size(WIDTH, HEIGHT);
+    fail_unless(window[0] == 0 && window[2] == 640 && window[3] == 480,
+                "stored window %d, %d, %d x %d", window[0], window[1], window[2], window[3]);
 }
 GST_END_TEST
 
@@ -887,7 +1022,9 @@ static Suite* pixorasrc_suite(void) {
     tcase_add_test(tc, the_queue_size_is_a_property_of_one_to_the_librarys_most);
     tcase_add_test(tc, a_triggered_pipeline_plays_before_the_first_pulse_and_waits_out_long_gaps);
     tcase_add_test(tc, a_burst_of_pulses_reaches_a_slow_consumer_whole);
-    tcase_add_test(tc, a_size_the_camera_cannot_give_fails_naming_the_size_it_gives);
+    tcase_add_test(tc, a_size_the_camera_cannot_give_fails_naming_the_sizes_it_gives);
+    tcase_add_test(tc, a_size_in_the_caps_is_that_crop_of_the_full_frame_for_the_run);
+    tcase_add_test(tc, without_a_size_in_the_caps_the_stored_window_is_kept);
     tcase_add_test(tc, buffers_are_the_queues_memory_with_the_librarys_stride);
     tcase_add_test(tc, each_buffer_carries_the_settings_its_frame_was_taken_with);
     tcase_add_test(tc, the_raw_mosaic_through_bayer2rgb_gives_the_cameras_colours);
