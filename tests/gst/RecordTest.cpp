@@ -58,7 +58,8 @@ TEST_F(Record, CtrlCFinishesAFileThatPlays) {
     EXPECT_LT(seconds, 10.0);
     const Discovered found = Discover("stopped.mkv");
     ASSERT_TRUE(found.ok) << found.output;
-    EXPECT_GT(found.seconds, 0.5) << found.output;
+    // Frames of the second before the Ctrl-C, a few only where a loaded machine encodes slowly.
+    EXPECT_GT(found.seconds, 0.1) << found.output;
     EXPECT_EQ(found.height, 1024);
 }
 

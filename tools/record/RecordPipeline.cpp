@@ -59,14 +59,17 @@ RecordPipeline PlanPipeline(const RecordPlan& plan) {
         std::string(&encoder == &kH264 ? "H.264" : "VP8") + " in " + (webm ? "WebM" : "Matroska");
     const pixora::gst::VideoMode* mode = pixora::gst::ModeOfBits(plan.bits);
     // Frames wait for the encoder in the library's queue, which the element's buffers wrap
-    // without a copy; when it is full the oldest is dropped and counted.
+    // without a copy; when it is full the oldest is dropped and counted. The element's
+    // thread hands each on to a short queue, so that converting and encoding run in a thread
+    // of their own and a Ctrl-C's end of stream still reaches the frames handed on.
     std::string camera = "pixorasrc name=camera device=" + std::to_string(plan.device) +
                          " timeout=5000 queue-size=" + std::to_string(plan.buffers);
     if (plan.frames)
         camera += " num-buffers=" + std::to_string(*plan.frames);
     pipeline.description =
-        camera + " ! video/x-raw,format=" + gst_video_format_to_string(mode->format) + " ! " +
-        Text(kConvert) + " ! " + Text(encoder) + " ! " + Text(muxer) + " ! filesink name=file";
+        camera + " ! video/x-raw,format=" + gst_video_format_to_string(mode->format) +
+        " ! queue max-size-buffers=3 max-size-bytes=0 max-size-time=0 ! " + Text(kConvert) + " ! " +
+        Text(encoder) + " ! " + Text(muxer) + " ! filesink name=file";
     return pipeline;
 }
 
