@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <cstring>
 
 namespace pixora {
 
@@ -22,6 +23,9 @@ std::shared_ptr<FrameQueue> FrameQueue::Create(const StreamShape& shape, uint64_
             ::operator new[](shape.Bytes(), std::align_val_t(kAlignment), std::nothrow));
         if (block == nullptr)
             return nullptr;
+        // Zeroed as the library's other images are: a byte that a mode's chain does not write
+        // must not hand the application old heap contents.
+        std::memset(block, 0, shape.Bytes());
         queue->memory_.emplace_back(block);
     }
     return queue;

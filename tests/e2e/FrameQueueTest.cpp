@@ -21,7 +21,9 @@
 namespace pixora::test {
 namespace {
 
-constexpr int32_t kWaitMs = 5000;  // a generous bound: a frame that takes longer is a hang
+// A generous bound, below the test's hang bound: a passing wait returns at once, and under
+// Valgrind a frame may take seconds.
+constexpr int32_t kWaitMs = 15000;
 
 PixoraStreamOptions Options(int32_t buffers, int32_t triggered = 0, int32_t raw = 0,
                             int32_t dropPolicy = PIXORA_DROP_NEWEST) {
