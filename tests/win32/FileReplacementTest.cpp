@@ -14,6 +14,7 @@
 
 #include "ImagePattern.h"
 #include "image/ImageBuffer.h"
+#include "image/SaveFormatTable.h"
 #include "image/SaveImageFile.h"
 
 namespace pixora::test {
@@ -61,7 +62,8 @@ protected:
 
 TEST_F(FileReplacement, ASaveOverAFileReplacesItAndLeavesNoTemporary) {
     const fs::path target = dir_ / "picture";
-    for (uint32_t format = 0; format < kSaveFormatCount; ++format) {
+    for (const SaveFormatRow& row : SaveFormats()) {
+        const uint32_t format = row.code;
         SCOPED_TRACE(format);
         WriteOld(target);
         ASSERT_EQ(SaveImageFile(target.string().c_str(), &image_, format), 1);
@@ -76,7 +78,8 @@ TEST_F(FileReplacement, AReadOnlyFileIsRefusedAndKept) {
     const fs::path target = dir_ / "locked";
     WriteOld(target);
     ASSERT_TRUE(SetFileAttributesA(target.string().c_str(), FILE_ATTRIBUTE_READONLY));
-    for (uint32_t format = 0; format < kSaveFormatCount; ++format) {
+    for (const SaveFormatRow& row : SaveFormats()) {
+        const uint32_t format = row.code;
         SCOPED_TRACE(format);
         std::string why;
         EXPECT_EQ(SaveImageFile(target.string().c_str(), &image_, format, &why), 0);
@@ -88,7 +91,8 @@ TEST_F(FileReplacement, AReadOnlyFileIsRefusedAndKept) {
 TEST_F(FileReplacement, AFolderAtThePathIsRefusedAndLeftAlone) {
     const fs::path folder = dir_ / "folder";
     fs::create_directory(folder);
-    for (uint32_t format = 0; format < kSaveFormatCount; ++format) {
+    for (const SaveFormatRow& row : SaveFormats()) {
+        const uint32_t format = row.code;
         SCOPED_TRACE(format);
         EXPECT_EQ(SaveImageFile(folder.string().c_str(), &image_, format), 0);
         EXPECT_TRUE(fs::is_directory(folder));
