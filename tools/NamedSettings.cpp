@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "LibraryTable.h"
 
 namespace pixora::cli {
 
@@ -47,17 +48,8 @@ std::string ValueNames(const NamedSetting& setting) {
 
 std::span<const NamedSetting> AllSettings() {
     // The library's table, read once: its texts stay valid while the library is loaded.
-    static const std::vector<NamedSetting> settings = [] {
-        std::vector<NamedSetting> all;
-        const int32_t count = PixoraEx_GetControlCount();
-        for (int32_t id = 0; id < count; ++id) {
-            PixoraControlInfo info{};
-            info.size = sizeof info;
-            if (PixoraEx_GetControlInfo(id, &info) == 1)
-                all.push_back(info);
-        }
-        return all;
-    }();
+    static const std::vector<NamedSetting> settings =
+        ReadLibraryTable<PixoraControlInfo>(PixoraEx_GetControlCount(), PixoraEx_GetControlInfo);
     return settings;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "LibraryTable.h"
 #include "PixoraExtensions.h"
 
 namespace pixora::cli {
@@ -14,17 +15,8 @@ namespace {
 
 // The library's table, read once: its texts stay valid while the library is loaded.
 const std::vector<PixoraSaveFormatInfo>& Formats() {
-    static const std::vector<PixoraSaveFormatInfo> formats = [] {
-        std::vector<PixoraSaveFormatInfo> all;
-        const int32_t count = PixoraEx_GetSaveFormatCount();
-        for (int32_t index = 0; index < count; ++index) {
-            PixoraSaveFormatInfo info{};
-            info.size = sizeof info;
-            if (PixoraEx_GetSaveFormatInfo(index, &info) == 1)
-                all.push_back(info);
-        }
-        return all;
-    }();
+    static const std::vector<PixoraSaveFormatInfo> formats = ReadLibraryTable<PixoraSaveFormatInfo>(
+        PixoraEx_GetSaveFormatCount(), PixoraEx_GetSaveFormatInfo);
     return formats;
 }
 

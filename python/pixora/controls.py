@@ -153,18 +153,26 @@ _lock = threading.Lock()
 _tables: Dict[str, tuple] = {}
 
 
-def all_controls() -> Tuple[Control, ...]:
-    """Every control of the loaded library, in its order (loads the library)."""
+def _table(key: str, count: str, info: str, record_type: type, convert) -> tuple:
+    """The rows of one of the library's tables, read once: ``count()`` rows, each filled by
+    ``info(index, record)`` and converted; a row the library refuses is left out."""
     with _lock:
-        if "controls" not in _tables:
+        if key not in _tables:
             library = _library.library()
             found = []
-            for control_id in range(library.PixoraEx_GetControlCount()):
-                record = new_record(_ControlInfo)
-                if library.PixoraEx_GetControlInfo(control_id, ctypes.byref(record)):
-                    found.append(_control(record))
-            _tables["controls"] = tuple(found)
-        return _tables["controls"]
+            for index in range(getattr(library, count)()):
+                record = new_record(record_type)
+                if getattr(library, info)(index, ctypes.byref(record)):
+                    found.append(convert(record))
+            _tables[key] = tuple(found)
+        return _tables[key]
+
+
+def all_controls() -> Tuple[Control, ...]:
+    """Every control of the loaded library, in its order (loads the library)."""
+    return _table(
+        "controls", "PixoraEx_GetControlCount", "PixoraEx_GetControlInfo", _ControlInfo, _control
+    )
 
 
 def find(name: str) -> Optional[Control]:
@@ -186,27 +194,26 @@ def by_filter(index: int) -> Control:
     raise KeyError(f"no control has filter index {index}")
 
 
+def _save_format(record) -> SaveFormat:
+    return SaveFormat(
+        record.code,
+        _text(record.name),
+        _text(record.label),
+        _text(record.description),
+        record.quality,
+        _strings(record.extensions),
+    )
+
+
 def save_formats() -> Tuple[SaveFormat, ...]:
     """Every file format of the loaded library, in its order (loads the library)."""
-    with _lock:
-        if "formats" not in _tables:
-            library = _library.library()
-            found = []
-            for index in range(library.PixoraEx_GetSaveFormatCount()):
-                record = new_record(_SaveFormatInfo)
-                if library.PixoraEx_GetSaveFormatInfo(index, ctypes.byref(record)):
-                    found.append(
-                        SaveFormat(
-                            record.code,
-                            _text(record.name),
-                            _text(record.label),
-                            _text(record.description),
-                            record.quality,
-                            _strings(record.extensions),
-                        )
-                    )
-            _tables["formats"] = tuple(found)
-        return _tables["formats"]
+    return _table(
+        "formats",
+        "PixoraEx_GetSaveFormatCount",
+        "PixoraEx_GetSaveFormatInfo",
+        _SaveFormatInfo,
+        _save_format,
+    )
 
 
 class Controls(Mapping):
